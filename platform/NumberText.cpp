@@ -1,0 +1,288 @@
+#include "NumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace NumberText {
+namespace {
+
+// A finite non-negative value as decimal digits with the position of the
+// decimal point: value = 0.digits × 10^point.
+struct Decimal {
+    std::string digits;
+    int point = 0;
+};
+
+Decimal Digits(double magnitude, int significant)
+{
+    char buf[64];
+    auto res = significant > 0
+        ? std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, significant - 1)
+        : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
+    std::string text(buf, res.ptr);
+    const auto e = text.find('e');
+    Decimal d;
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            d.digits += text[i];
+    d.point = std::stoi(text.substr(e + 1)) + 1;
+    return d;
+}
+
+// Rounds to `decimals` places, half away from zero on the decimal digits.
+void RoundAt(Decimal& d, int decimals)
+{
+    d.digits.insert(d.digits.begin(), '0');
+    d.point += 1;
+    const int keep = d.point + decimals;
+    if (keep < 1) {
+        d.digits = "0";
+        d.point = 1;
+        return;
+    }
+    if (keep >= static_cast<int>(d.digits.size()))
+        return;
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    for (int i = keep - 1; up && i >= 0; --i) {
+        if (d.digits[static_cast<std::size_t>(i)] == '9') {
+            d.digits[static_cast<std::size_t>(i)] = '0';
+        } else {
+            ++d.digits[static_cast<std::size_t>(i)];
+            break;
+        }
+    }
+}
+
+char DigitAt(const Decimal& d, int i)
+{
+    return i >= 0 && i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0';
+}
+
+QString Render(bool negative, const Decimal& d, int minInt, int decimals, bool trimFraction)
+{
+    std::string intPart;
+    for (int i = 0; i < d.point; ++i)
+        intPart += DigitAt(d, i);
+    const auto first = intPart.find_first_not_of('0');
+    intPart = first == std::string::npos ? std::string() : intPart.substr(first);
+    if (static_cast<int>(intPart.size()) < minInt)
+        intPart.insert(0, static_cast<std::size_t>(minInt) - intPart.size(), '0');
+    std::string frac;
+    for (int i = 0; i < decimals; ++i)
+        frac += DigitAt(d, d.point + i);
+    if (trimFraction) {
+        while (!frac.empty() && frac.back() == '0')
+            frac.pop_back();
+        if (intPart.empty())
+            intPart = "0";
+    }
+    std::string out = negative ? "-" : "";
+    out += intPart;
+    if (!frac.empty())
+        out += '.' + frac;
+    return QString::fromLatin1(out.c_str());
+}
+
+QString NonFinite(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NaN");
+    return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
+}
+
+QString FormatShortest(double magnitude, bool negative, QStringView code, int significant)
+{
+    int minInt = 0;
+    int decimals = 0;
+    bool afterPoint = false;
+    for (QChar c : code) {
+        if (c == QLatin1Char('.'))
+            afterPoint = true;
+        else if (c == QLatin1Char('0'))
+            (afterPoint ? decimals : minInt) += 1;
+    }
+    Decimal d = Digits(magnitude, significant);
+    RoundAt(d, decimals);
+    return Render(negative, d, minInt, decimals, false);
+}
+
+// Length of the decimal number at the start of text (after `start`), 0 when
+// there is none. Sets digits to whether any mantissa digit was seen.
+int ScanNumber(QStringView text, int start)
+{
+    int i = start;
+    const int n = text.size();
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
+        ++i;
+    int mantissaDigits = 0;
+    while (i < n && text[i].isDigit() && text[i].unicode() < 128) {
+        ++i;
+        ++mantissaDigits;
+    }
+    if (i < n && text[i] == QLatin1Char('.')) {
+        ++i;
+        while (i < n && text[i].unicode() >= '0' && text[i].unicode() <= '9') {
+            ++i;
+            ++mantissaDigits;
+        }
+    }
+    if (mantissaDigits == 0)
+        return 0;
+    if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
+        int j = i + 1;
+        if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
+            ++j;
+        if (j < n && text[j].unicode() >= '0' && text[j].unicode() <= '9') {
+            while (j < n && text[j].unicode() >= '0' && text[j].unicode() <= '9')
+                ++j;
+            i = j;
+        }
+    }
+    return i - start;
+}
+
+double Convert(QStringView text, int start, int length)
+{
+    std::string ascii;
+    ascii.reserve(static_cast<std::size_t>(length));
+    for (int i = start; i < start + length; ++i)
+        ascii += static_cast<char>(text[i].unicode());
+    const char* first = ascii.data();
+    if (!ascii.empty() && ascii[0] == '+')
+        ++first;
+    double v = 0;
+    const auto res = std::from_chars(first, ascii.data() + ascii.size(), v);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Beyond double: the sign decides; underflow reads as 0.
+        const bool tiny = ascii.find_first_of("eE") != std::string::npos
+            && ascii.find("e-") != std::string::npos;
+        if (tiny)
+            return 0.0;
+        return ascii[0] == '-' ? -std::numeric_limits<double>::infinity()
+                               : std::numeric_limits<double>::infinity();
+    }
+    return v;
+}
+
+bool IsBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+
+} // namespace
+
+QString Format(double value, QStringView code)
+{
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    return FormatShortest(std::fabs(value), value < 0, code, 0);
+}
+
+QString Format(float value, QStringView code)
+{
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    // The shortest text of the float, not of its widened double, so that
+    // 2.35f rounds as 2.35 does.
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
+    double shortest = 0;
+    std::from_chars(buf, res.ptr, shortest);
+    return FormatShortest(shortest, value < 0, code, 0);
+}
+
+QString General(double value)
+{
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    return QString::fromLatin1(buf, static_cast<int>(res.ptr - buf)).toUpper();
+}
+
+QString General(float value)
+{
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::general, 7);
+    return QString::fromLatin1(buf, static_cast<int>(res.ptr - buf)).toUpper();
+}
+
+QString Plain(double value)
+{
+    if (!std::isfinite(value))
+        return NonFinite(value);
+    if (value == 0)
+        return QStringLiteral("0");
+    Decimal d = Digits(std::fabs(value), 7);
+    const int decimals = std::max(0, static_cast<int>(d.digits.size()) - d.point);
+    return Render(value < 0, d, 1, decimals, true);
+}
+
+QString Field(double value)
+{
+    const QString text = Plain(value);
+    return text.startsWith(QLatin1Char('-')) ? text : QLatin1Char(' ') + text;
+}
+
+double Val(QStringView text)
+{
+    int start = 0;
+    while (start < text.size() && IsBlank(text[start]))
+        ++start;
+    const int length = ScanNumber(text, start);
+    return length == 0 ? 0.0 : Convert(text, start, length);
+}
+
+bool TryParse(QStringView text, double& value)
+{
+    int start = 0;
+    int end = text.size();
+    while (start < end && IsBlank(text[start]))
+        ++start;
+    while (end > start && IsBlank(text[end - 1]))
+        --end;
+    const int length = ScanNumber(text, start);
+    if (length == 0 || start + length != end)
+        return false;
+    const double v = Convert(text, start, length);
+    if (!std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
+bool TryParse(QStringView text, float& value)
+{
+    double v = 0;
+    if (!TryParse(text, v) || std::fabs(v) > std::numeric_limits<float>::max())
+        return false;
+    value = static_cast<float>(v);
+    return true;
+}
+
+double RoundHalfEven(double value)
+{
+    return std::nearbyint(value);
+}
+
+bool ToInt16(double value, int16_t& result)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r >= -32768.0 && r <= 32767.0))
+        return false;
+    result = static_cast<int16_t>(r);
+    return true;
+}
+
+bool ToInt32(double value, int32_t& result)
+{
+    const double r = RoundHalfEven(value);
+    if (!(r >= -2147483648.0 && r <= 2147483647.0))
+        return false;
+    result = static_cast<int32_t>(r);
+    return true;
+}
+
+} // namespace NumberText

@@ -1,0 +1,178 @@
+#include "NumberText.h"
+
+#include <QLocale>
+#include <QTest>
+#include <clocale>
+
+class TestNumberText : public QObject {
+    Q_OBJECT
+private slots:
+    void format_data();
+    void format();
+    void formatFloatUsesItsOwnDigits();
+    void general();
+    void plainAndField_data();
+    void plainAndField();
+    void val_data();
+    void val();
+    void tryParse_data();
+    void tryParse();
+    void roundHalfEven();
+    void localeDoesNotMatter();
+};
+
+void TestNumberText::format_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("0 half away") << 2.5 << "0" << "3";
+    QTest::newRow("0 negative half") << -2.5 << "0" << "-3";
+    QTest::newRow("0 minus zero") << -0.4 << "0" << "-0";
+    QTest::newRow("0 zero") << 0.0 << "0" << "0";
+    QTest::newRow("0 big") << 123456.7 << "0" << "123457";
+    QTest::newRow("0.0") << 10.45 << "0.0" << "10.5";
+    QTest::newRow("0.0 small") << 0.04 << "0.0" << "0.0";
+    QTest::newRow("0.00") << 2.675 << "0.00" << "2.68";
+    QTest::newRow("000.0 pad") << 45.0 << "000.0" << "045.0";
+    QTest::newRow("000.0 zero") << 0.0 << "000.0" << "000.0";
+    QTest::newRow("000.0 carry") << 359.96 << "000.0" << "360.0";
+    QTest::newRow("000.0 negative") << -5.0 << "000.0" << "-005.0";
+    QTest::newRow("000.0 wide") << 1400.0 << "000.0" << "1400.0";
+    QTest::newRow("00") << 7.0 << "00" << "07";
+    QTest::newRow(".0 below one") << 0.4 << ".0" << ".4";
+    QTest::newRow(".0 above one") << 12.34 << ".0" << "12.3";
+    QTest::newRow(".0 rounds to one") << 0.96 << ".0" << "1.0";
+    QTest::newRow("carry through nines") << 9.996 << "0.00" << "10.00";
+}
+
+void TestNumberText::format()
+{
+    QFETCH(double, value);
+    QFETCH(QString, code);
+    QFETCH(QString, expected);
+    QCOMPARE(NumberText::Format(value, code), expected);
+}
+
+void TestNumberText::formatFloatUsesItsOwnDigits()
+{
+    // 2.35f is 2.3499999... as a double; shown it must still round up.
+    QCOMPARE(NumberText::Format(2.35f, u"0.0"), QStringLiteral("2.4"));
+    QCOMPARE(NumberText::Format(12.345f, u"0.0"), QStringLiteral("12.3"));
+    QCOMPARE(NumberText::Format(0.5f, u"0"), QStringLiteral("1"));
+}
+
+void TestNumberText::general()
+{
+    QCOMPARE(NumberText::General(0.1 + 0.2), QStringLiteral("0.3"));
+    QCOMPARE(NumberText::General(0.1f), QStringLiteral("0.1"));
+    QCOMPARE(NumberText::General(-12.5), QStringLiteral("-12.5"));
+    QCOMPARE(NumberText::General(1e30), QStringLiteral("1E+30"));
+}
+
+void TestNumberText::plainAndField_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("plain");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("whole") << 60.0 << "60" << " 60";
+    QTest::newRow("fraction") << 2.5 << "2.5" << " 2.5";
+    QTest::newRow("negative") << -3.0 << "-3" << "-3";
+    QTest::newRow("third") << double(1.0f / 3.0f) << "0.3333333" << " 0.3333333";
+    QTest::newRow("float tenth") << double(0.1f) << "0.1" << " 0.1";
+    QTest::newRow("zero") << 0.0 << "0" << " 0";
+    QTest::newRow("seven digits") << 1234567.8 << "1234568" << " 1234568";
+    QTest::newRow("large no exponent") << 1e9 << "1000000000" << " 1000000000";
+    QTest::newRow("small no exponent") << 0.000125 << "0.000125" << " 0.000125";
+}
+
+void TestNumberText::plainAndField()
+{
+    QFETCH(double, value);
+    QFETCH(QString, plain);
+    QFETCH(QString, field);
+    QCOMPARE(NumberText::Plain(value), plain);
+    QCOMPARE(NumberText::Field(value), field);
+}
+
+void TestNumberText::val_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("trailing letters") << "12abc" << 12.0;
+    QTest::newRow("letters") << "abc" << 0.0;
+    QTest::newRow("empty") << "" << 0.0;
+    QTest::newRow("leading blank") << " 5" << 5.0;
+    QTest::newRow("negative fraction") << "-5.25x" << -5.25;
+    QTest::newRow("point first") << ".5" << 0.5;
+    QTest::newRow("exponent") << "1.5e2deg" << 150.0;
+    QTest::newRow("lone e") << "3e" << 3.0;
+    QTest::newRow("comma is not a point") << "3,5" << 3.0;
+    QTest::newRow("sign alone") << "-" << 0.0;
+}
+
+void TestNumberText::val()
+{
+    QFETCH(QString, text);
+    QFETCH(double, expected);
+    QCOMPARE(NumberText::Val(text), expected);
+}
+
+void TestNumberText::tryParse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("plain") << "45" << true << 45.0;
+    QTest::newRow("field form") << " 5" << true << 5.0;
+    QTest::newRow("trailing blank") << "2.5 " << true << 2.5;
+    QTest::newRow("trailing letters") << "12abc" << false << 0.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("blank") << "  " << false << 0.0;
+    QTest::newRow("words") << "True" << false << 0.0;
+    QTest::newRow("overflow") << "1e999" << false << 0.0;
+    QTest::newRow("inf") << "inf" << false << 0.0;
+}
+
+void TestNumberText::tryParse()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, expected);
+    double v = 0;
+    QCOMPARE(NumberText::TryParse(text, v), ok);
+    QCOMPARE(v, expected);
+}
+
+void TestNumberText::roundHalfEven()
+{
+    int16_t i = 7;
+    QVERIFY(NumberText::ToInt16(2.5, i));
+    QCOMPARE(i, int16_t(2));
+    QVERIFY(NumberText::ToInt16(3.5, i));
+    QCOMPARE(i, int16_t(4));
+    QVERIFY(NumberText::ToInt16(-2.5, i));
+    QCOMPARE(i, int16_t(-2));
+    QVERIFY(!NumberText::ToInt16(40000, i));
+    QCOMPARE(i, int16_t(-2));
+    int32_t l = 0;
+    QVERIFY(NumberText::ToInt32(4464.5, l));
+    QCOMPARE(l, 4464);
+    float f = 1;
+    QVERIFY(!NumberText::TryParse(u"1e39", f));
+    QCOMPARE(f, 1.0f);
+}
+
+void TestNumberText::localeDoesNotMatter()
+{
+    std::setlocale(LC_ALL, "de_DE.UTF-8");
+    QLocale::setDefault(QLocale(QLocale::German));
+    QCOMPARE(NumberText::Format(10.5, u"0.0"), QStringLiteral("10.5"));
+    QCOMPARE(NumberText::Plain(2.5), QStringLiteral("2.5"));
+    QCOMPARE(NumberText::Val(u"2.5"), 2.5);
+    std::setlocale(LC_ALL, "C");
+    QLocale::setDefault(QLocale::c());
+}
+
+QTEST_GUILESS_MAIN(TestNumberText)
+#include "tst_numbertext.moc"
