@@ -33,3 +33,38 @@ public:
                                float fWindSpeedTrue, bool bWaypointValid, float fWaypointBearing,
                                float fWaypointRange) = 0;
 };
+
+class NmeaReceiver {
+public:
+    // A longer line cannot be NMEA (82 characters at most): it is dropped as
+    // a "Sentence Error" and reception picks up at the next carriage return.
+    static constexpr int MaxLineLength = 1024;
+    // Field table entries 1..MaxFields; further fields are ignored.
+    static constexpr int MaxFields = 20;
+
+    NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, NmeaReceiverHost& host);
+
+    // The instrument port's event: status texts for line errors, and for
+    // received characters reads the port and processes every whole line.
+    void MSCommNmea_OnComm(int commEvent, SerialPort& port);
+    // Step 6 of a receive event on text already read: lines are processed at
+    // each carriage return, line feeds dropped.
+    void Receive(QStringView text);
+    // Link start: the partial line is discarded.
+    void ClearLine();
+
+    // True while a chunk of input is being worked through.
+    bool ReceiveBusy() const { return m_bReceiveBusy; }
+    // Set to 0 by every receive event; counted up by the link's timer.
+    uint32_t m_lNoInputTicks = 0;
+
+    // Two upper-case hexadecimal digits: XOR of the characters after "$".
+    static QString NmeaChecksum(QStringView sentence);
+
+private:
+    // implementation details are the receive path's own
+    const ProfileSettings& m_settings;
+    InstrumentState& m_state;
+    NmeaReceiverHost& m_host;
+    bool m_bReceiveBusy = false;
+};
