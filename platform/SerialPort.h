@@ -18,6 +18,9 @@ public:
         comEventOverrun = 1006,
         comEventRxOver = 1008,
         comEventRxParity = 1009,
+        // The device went away while open (a USB adapter pulled out). The
+        // port is closed by then; LastError() tells what happened.
+        comEventDeviceLost = 1100,
     };
 
     using QObject::QObject;
@@ -38,6 +41,8 @@ public:
     virtual QString Input() = 0;
     // Queues the whole text for sending. Ignored while closed.
     virtual void Output(const QString& text) = 0;
+    // Description of the last failure (open, write or a lost device).
+    virtual QString LastError() const = 0;
 
 signals:
     // One event per condition; the code is one of CommEventCode or any
