@@ -30,6 +30,16 @@ public:
     virtual void HistoryValue(const QString& name, float value, const QString& units) = 0;
     // "Wind N-NE@12.3"; the window decides how the caption shows it.
     virtual void ShowWindIndicator(const QString& text) = 0;
+
+    // The state reports numbers through these two; by default they are
+    // formatted as the labels and the caption show them and passed on to
+    // ShowValue and ShowWindIndicator. Formatting costs far more than the
+    // rest of a sentence's work, so a display that shows nothing can skip it.
+    virtual void ShowNumber(InstrumentValue which, float value);
+    virtual void ShowWindIndicatorValue(const QString& point, float speed);
+
+    // "0" for the angles and the bearing, "0.0" for the speeds.
+    static QString ValueFormat(InstrumentValue which);
 };
 
 class InstrumentState {
