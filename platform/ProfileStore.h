@@ -1,0 +1,40 @@
+#pragma once
+// The profile: one text file of "[Section]" headers and "key=value" lines,
+// read and written one key at a time, as the Windows private profile
+// functions do. Single-byte (Latin-1) text. Section and key names match
+// regardless of case; the first matching section and key win. Lines
+// starting with ';' are comments. Blanks around a key and around a value
+// are not part of them, and a value in matching quotes loses the quotes.
+// User-interface thread only: nothing is cached between calls, so a file
+// edited by hand is seen at the next read.
+
+#include <QString>
+#include <QStringView>
+
+namespace ProfileStore {
+
+// Size of the caller's read buffer: at most ReadBufferSize - 1 characters
+// of a value arrive.
+constexpr int ReadBufferSize = 80;
+
+// Delivers the value of section/key into value and returns the number of
+// characters delivered (0..79). A missing file, section or key delivers
+// defaultText instead (cut the same way). A caller uses value only when the
+// result is above 0.
+int Read(const QString& file, QStringView section, QStringView key, QStringView defaultText,
+         QString& value);
+
+// Creates or replaces one key, leaving every other line of the file as it
+// was. A new key goes after the last entry of its section; a new section
+// goes at the end of the file. A file that uses CR LF line ends keeps them,
+// otherwise lines end in LF. The file is replaced atomically (temporary file,
+// then rename), so a failed write leaves the old file whole. False when the
+// file cannot be read or written, or when the names or the value would not
+// stay one line of their own (line breaks, '=' or a leading '[' or ';' in a
+// key, ']' in a section name, an empty key).
+bool Write(const QString& file, QStringView section, QStringView key, QStringView value);
+
+// Boolean value form: "True" or "False".
+QString BoolText(bool value);
+
+} // namespace ProfileStore
