@@ -1,0 +1,84 @@
+#include "ChartTime.h"
+
+#include "NumberText.h"
+
+#include <QStringList>
+#include <cmath>
+
+namespace ChartTime {
+namespace {
+
+const QDate kEpoch(2000, 1, 1);
+
+bool ReadWhole(const QString& text, int low, int high, int& result)
+{
+    double v = 0;
+    if (text.isEmpty() || !NumberText::TryParse(text, v))
+        return false;
+    int32_t whole = 0;
+    if (!NumberText::ToInt32(v, whole) || whole != v || whole < low || whole > high)
+        return false;
+    result = whole;
+    return true;
+}
+
+} // namespace
+
+bool FromDateTime(const QDateTime& local, time_t& result)
+{
+    if (!local.isValid())
+        return false;
+    const double days = static_cast<double>(local.date().toJulianDay() - kEpoch.toJulianDay());
+    const double seconds = days * 86400.0 + local.time().msecsSinceStartOfDay() / 1000.0;
+    int32_t t = 0;
+    if (!NumberText::ToInt32(seconds, t))
+        return false;
+    result = t;
+    return true;
+}
+
+QString ToString(time_t value)
+{
+    const int64_t v = value;
+    int64_t days = v / 86400;
+    int64_t seconds = v % 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        days -= 1;
+    }
+    const QDate date = kEpoch.addDays(days);
+    const auto two = [](int64_t n) { return NumberText::Format(static_cast<double>(n), u"00"); };
+    return two(date.day()) + QLatin1Char('/') + two(date.month()) + QLatin1Char('/')
+        + NumberText::Format(static_cast<double>(date.year()), u"0000") + QLatin1Char(' ')
+        + two(seconds / 3600) + QLatin1Char(':') + two(seconds / 60 % 60) + QLatin1Char(':')
+        + two(seconds % 60);
+}
+
+bool FromString(const QString& text, time_t& result)
+{
+    const QStringList parts = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (parts.isEmpty() || parts.size() > 2)
+        return false;
+    const QStringList date = parts[0].split(QLatin1Char('/'));
+    if (date.size() != 3)
+        return false;
+    int day = 0, month = 0, year = 0;
+    if (!ReadWhole(date[0], 1, 31, day) || !ReadWhole(date[1], 1, 12, month)
+        || !ReadWhole(date[2], 100, 9999, year))
+        return false;
+    int hour = 0, minute = 0, second = 0;
+    if (parts.size() == 2) {
+        const QStringList time = parts[1].split(QLatin1Char(':'));
+        if (time.size() < 2 || time.size() > 3)
+            return false;
+        if (!ReadWhole(time[0], 0, 23, hour) || !ReadWhole(time[1], 0, 59, minute)
+            || (time.size() == 3 && !ReadWhole(time[2], 0, 59, second)))
+            return false;
+    }
+    const QDate d(year, month, day);
+    if (!d.isValid())
+        return false;
+    return FromDateTime(QDateTime(d, QTime(hour, minute, second)), result);
+}
+
+} // namespace ChartTime

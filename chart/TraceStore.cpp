@@ -1,0 +1,396 @@
+#include "TraceStore.h"
+
+#include "NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+
+TraceDrawSink::~TraceDrawSink() = default;
+
+namespace {
+
+// The chart's own value of pi for degree conversions.
+constexpr double kPi = 3.1415926;
+
+int32_t Round32(double v)
+{
+    int32_t r = 0;
+    if (!NumberText::ToInt32(v, r))
+        r = v < 0 ? INT32_MIN : INT32_MAX;
+    return r;
+}
+
+int16_t Low16(int32_t v)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu));
+}
+
+} // namespace
+
+TraceStore::TraceStore(ChartClock& clock)
+    : m_clock(clock)
+{
+    SetNumberOfValues(0);
+}
+
+void TraceStore::SetNumberOfValues(int16_t NumberOfValues)
+{
+    m_iNumberOfValues = std::max<int16_t>(NumberOfValues, 0);
+    const size_t slotCount = static_cast<size_t>(m_iNumberOfValues) + 1;
+    m_sValueName.assign(slotCount, QString());
+    m_iValueType.assign(slotCount, 0);
+    m_sValueUnits.assign(slotCount, QString());
+}
+
+void TraceStore::SetValueOptions(int16_t iIndex, const QString& sName, int16_t iType, const QString& sUnits)
+{
+    if (iIndex < 1 || iIndex > m_iNumberOfValues)
+        return;
+    const auto i = static_cast<size_t>(iIndex - 1);
+    m_sValueName[i] = sName;
+    m_iValueType[i] = iType;
+    m_sValueUnits[i] = sUnits;
+}
+
+void TraceStore::GetValueOptions(int16_t iIndex, QString& sName, int16_t& iType, QString& sUnits) const
+{
+    if (iIndex < 1 || iIndex > m_iNumberOfValues)
+        return;
+    const auto i = static_cast<size_t>(iIndex - 1);
+    sName = m_sValueName[i];
+    iType = m_iValueType[i];
+    sUnits = m_sValueUnits[i];
+}
+
+int TraceStore::FindValue(const QString& name) const
+{
+    for (int i = 0; i < m_iNumberOfValues; ++i)
+        if (m_sValueName[static_cast<size_t>(i)] == name)
+            return i;
+    return -1;
+}
+
+TraceStore::ValueType TraceStore::ValueTypeOf(int i) const
+{
+    return m_iValueType[static_cast<size_t>(i)] == static_cast<int16_t>(ValueType::Degrees) ? ValueType::Degrees
+                                                                                           : ValueType::Normal;
+}
+
+QString TraceStore::TraceValueName(int t) const
+{
+    const int i = m_iTraceValue[t];
+    return i >= 0 && i < m_iNumberOfValues ? ValueName(i) : QString();
+}
+
+QString TraceStore::TraceValueUnits(int t) const
+{
+    const int i = m_iTraceValue[t];
+    return i >= 0 && i < m_iNumberOfValues ? ValueUnits(i) : QString();
+}
+
+TraceStore::ValueType TraceStore::TraceValueType(int t) const
+{
+    const int i = m_iTraceValue[t];
+    return i >= 0 && i < m_iNumberOfValues ? ValueTypeOf(i) : ValueType::Normal;
+}
+
+float TraceStore::Data(int i, int32_t k) const
+{
+    // Values declared after the store was created have no row in it.
+    if (i < 0 || i >= m_iStoreValues || k < 0 || k > m_lMemorySize)
+        return NO_VALUE;
+    return m_fData[static_cast<size_t>(i) * static_cast<size_t>(m_lMemorySize + 1) + static_cast<size_t>(k)];
+}
+
+void TraceStore::SetTraceTimer(int32_t iSeconds)
+{
+    m_iTraceTimer = Low16(iSeconds);
+}
+
+bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval)
+{
+    if (m_bInitialized)
+        return false;
+    m_eDisplayMode = DisplayMode::Normal;
+    const time_t now = m_clock.Now();
+    m_iNumberOfTraces = 1;
+    for (int t = 0; t < kTraces; ++t) {
+        m_iTraceValue[t] = 0;
+        m_iTraceRange[t] = 0;
+        m_iTraceScale[t] = 0;
+        m_iTraceStyle[t] = 0;
+        m_fScaleMax[t] = 0;
+        m_fScaleMin[t] = 0;
+        m_lTraceBackColor[t] = 0xE0E0E0;
+    }
+    // A ring needs at least one slot.
+    m_lMemorySize = std::max<int32_t>(MemorySize, 1);
+    m_iMemoryInterval = Low16(MemoryInterval);
+    m_lTimeSpan = 60;
+
+    m_iStoreValues = m_iNumberOfValues;
+    const size_t values = static_cast<size_t>(m_iNumberOfValues) + 1;
+    const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
+    m_fSum.assign(values, 0.0f);
+    m_fSumSin.assign(values, 0.0f);
+    m_iCount.assign(values, 0);
+    m_lTime.assign(slotCount, 0);
+    m_fData.assign(values * slotCount, NO_VALUE);
+
+    m_lFilled = 0;
+    m_lHead = 0;
+    m_lTime[0] = now;
+    m_bInitialized = true;
+    m_iTraceTimer = 2;
+    return true;
+}
+
+void TraceStore::SetValue(const QString& Name, const QString& Value)
+{
+    if (!m_bInitialized || Value == QLatin1String("N/A"))
+        return;
+    const int i = FindValue(Name);
+    if (i < 0 || i >= m_iStoreValues)
+        return;
+
+    const int blank = Value.indexOf(QLatin1Char(' '));
+    const QStringView number = blank < 0 ? QStringView(Value) : QStringView(Value).left(blank);
+    float v = 0;
+    // A reading whose number does not convert is dropped.
+    if (!NumberText::TryParse(number, v))
+        return;
+    const QStringView units = blank < 0 ? QStringView() : QStringView(Value).mid(blank + 1);
+
+    const auto slot = static_cast<size_t>(i);
+    bool unitsChanged = false;
+    if (m_sValueUnits[slot] != units) {
+        m_sValueUnits[slot] = units.toString();
+        unitsChanged = true;
+    }
+
+    if (ValueTypeOf(i) == ValueType::Degrees) {
+        const double r = v * kPi / 180.0;
+        m_fSum[slot] += static_cast<float>(std::cos(r));
+        m_fSumSin[slot] += static_cast<float>(std::sin(r));
+        if (v > 180)
+            v -= 360;
+    } else {
+        m_fSum[slot] += v;
+    }
+    m_iCount[slot] += 1;
+
+    if (!m_bUpdate || m_eDisplayMode != DisplayMode::Normal)
+        return;
+    const time_t now = m_clock.Now();
+    for (int t = 0; t < m_iNumberOfTraces; ++t) {
+        if (m_iTraceValue[t] != i)
+            continue;
+        if (unitsChanged && m_pSink)
+            m_pSink->Trace_Label(t);
+        TracePlotValue(t, v, false, now);
+    }
+}
+
+void TraceStore::TraceSample()
+{
+    if (!m_bInitialized)
+        return;
+    const time_t now = m_clock.Now();
+    if (static_cast<int64_t>(now) - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval) {
+        m_lHead = (m_lHead + 1) % m_lMemorySize;
+        const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
+        for (int i = 0; i < m_iStoreValues; ++i) {
+            const auto s = static_cast<size_t>(i);
+            float sample = NO_VALUE;
+            if (m_iCount[s] > 0)
+                sample = ValueTypeOf(i) == ValueType::Degrees ? AngleFromVector(m_fSum[s], m_fSumSin[s])
+                                                               : m_fSum[s] / static_cast<float>(m_iCount[s]);
+            m_fData[s * slotCount + static_cast<size_t>(m_lHead)] = sample;
+            m_fSum[s] = 0;
+            m_fSumSin[s] = 0;
+            m_iCount[s] = 0;
+        }
+        m_lTime[static_cast<size_t>(m_lHead)] = now;
+        if (m_lFilled < m_lMemorySize)
+            m_lFilled += 1;
+    }
+
+    if (!m_bUpdate || m_eDisplayMode != DisplayMode::Normal)
+        return;
+    const float seconds = m_clock.TimerSeconds();
+    for (int t = 0; t < m_iNumberOfTraces; ++t) {
+        float idle = seconds - m_fLastPlot[t];
+        // The seconds counter restarts at midnight.
+        if (idle < 0)
+            idle += 86400.0f;
+        if (idle >= m_iTraceTimer)
+            TracePlotValue(t, 0, true, now);
+    }
+}
+
+float TraceStore::AngleFromVector(float x, float y)
+{
+    if (x == 0)
+        return y >= 0 ? 90.0f : -90.0f;
+    const double a = std::atan(static_cast<double>(y) / x) * 180.0 / kPi;
+    if (x > 0)
+        return static_cast<float>(a);
+    return static_cast<float>(y > 0 ? a + 180.0 : a - 180.0);
+}
+
+void TraceStore::WidenColumn(int c, int t, float v)
+{
+    float& mx = ColMax(c, t);
+    float& mn = ColMin(c, t);
+    if (v > mx)
+        mx = v;
+    if (v < mn)
+        mn = v;
+}
+
+void TraceStore::SetColumn(int c, int t, float v)
+{
+    ColMax(c, t) = v;
+    ColMin(c, t) = v;
+}
+
+void TraceStore::EmptyColumn(int c, int t)
+{
+    ColMax(c, t) = NO_VALUE;
+    ColMin(c, t) = EMPTY_MIN;
+}
+
+void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
+{
+    if (!HasColumns() || t < 0 || t >= kTraces)
+        return;
+    const int W = m_iColumns;
+    if (m_iTraceRange[t] == static_cast<int16_t>(TraceRange::Degree360) && v < 0)
+        v += 360;
+    m_fLastPlot[t] = m_clock.TimerSeconds();
+    m_fLastValue[t] = v;
+    m_bHasValue[t] = !bIdle;
+
+    int64_t elapsed = static_cast<int64_t>(tnow) - m_lSweepStart[t];
+    if (elapsed > m_lTimeSpan) {
+        m_lSweepStart[t] += m_lTimeSpan;
+        elapsed = static_cast<int64_t>(tnow) - m_lSweepStart[t];
+    }
+    const int x = Round32(static_cast<double>(W - 1) * static_cast<double>(elapsed) / m_lTimeSpan);
+    int64_t steps = static_cast<int64_t>(x) - m_iLastX[t];
+    if (steps < 0)
+        steps += W;
+    m_iLastX[t] = x;
+    // More than W steps rewrite every column; only the end position differs.
+    const int writes = static_cast<int>(std::min<int64_t>(std::max<int64_t>(steps, 0), W));
+    const int end = static_cast<int>(((m_iColumn[t] - steps) % W + W) % W);
+    int col = m_iColumn[t];
+
+    if (bIdle) {
+        if (steps < 1)
+            return;
+        for (int k = 0; k < writes; ++k) {
+            col = col == 0 ? W - 1 : col - 1;
+            EmptyColumn(col, t);
+        }
+    } else {
+        if (steps > 0) {
+            for (int k = 0; k < writes; ++k) {
+                col = col == 0 ? W - 1 : col - 1;
+                SetColumn(col, t, v);
+            }
+        } else {
+            WidenColumn(col, t, v);
+        }
+        bool rangeChanged = false;
+        if (v > m_fDataMax[t]) {
+            m_fDataMax[t] = v;
+            rangeChanged = true;
+        }
+        if (v < m_fDataMin[t]) {
+            m_fDataMin[t] = v;
+            rangeChanged = true;
+        }
+        if (rangeChanged && m_pSink)
+            m_pSink->Trace_YAxis(t);
+        if (steps <= 0) {
+            if (m_pSink) {
+                if (rangeChanged) {
+                    m_pSink->Trace_Plot(t, W - 1);
+                } else {
+                    m_pSink->Trace_Plot(t, 0);
+                    m_pSink->Trace_Values(t);
+                }
+            }
+            return;
+        }
+    }
+    m_iColumn[t] = end;
+    if (m_pSink)
+        m_pSink->Trace_Plot(t, W - 1);
+}
+
+void TraceStore::TraceReset(int W)
+{
+    const time_t now = m_clock.Now();
+    m_iColumns = std::max(W, 1);
+    const size_t cells = static_cast<size_t>(m_iColumns + 1) * kTraces;
+    m_fColMax.assign(cells, NO_VALUE);
+    m_fColMin.assign(cells, EMPTY_MIN);
+    const float seconds = m_clock.TimerSeconds();
+    for (int t = 0; t < kTraces; ++t) {
+        m_fDataMax[t] = NO_VALUE;
+        m_fDataMin[t] = EMPTY_MIN;
+        m_fLastValue[t] = 0;
+        m_bHasValue[t] = false;
+        m_fLastPlot[t] = seconds;
+        m_iColumn[t] = 0;
+        m_iLastX[t] = 0;
+        m_lSweepStart[t] = now;
+    }
+}
+
+void TraceStore::TraceRebuild(int W)
+{
+    TraceReset(W);
+    W = m_iColumns;
+    if (!m_bInitialized)
+        return;
+    const double span = m_lTimeSpan;
+    const int32_t gapLimit = Round32(m_iMemoryInterval * 1.25 * (W - 1) / span);
+    const time_t reference = m_eDisplayMode == DisplayMode::Zoom ? m_lZoomEnd : m_lSweepStart[0];
+    int32_t lastCol = 0;
+    for (int32_t k = 0; k < m_lFilled; ++k) {
+        int32_t slot = m_lHead - k;
+        if (slot < 0)
+            slot += m_lMemorySize;
+        const int64_t age = static_cast<int64_t>(reference) - m_lTime[static_cast<size_t>(slot)];
+        if (age < 0 || age > m_lTimeSpan)
+            continue;
+        const int32_t col = Round32((W - 1) * static_cast<double>(age) / span);
+        const int32_t gap = col - lastCol;
+        for (int t = 0; t < m_iNumberOfTraces; ++t) {
+            float v = Data(m_iTraceValue[t], slot);
+            if (v == NO_VALUE)
+                continue;
+            if (m_iTraceRange[t] == static_cast<int16_t>(TraceRange::Degree360) && v < 0)
+                v += 360;
+            if (gap == 0) {
+                WidenColumn(col, t, v);
+            } else if (gap > gapLimit) {
+                SetColumn(col, t, v);
+            } else {
+                for (int32_t c = lastCol + 1; c <= col; ++c)
+                    SetColumn(c, t, v);
+            }
+            if (v > m_fDataMax[t])
+                m_fDataMax[t] = v;
+            if (v < m_fDataMin[t])
+                m_fDataMin[t] = v;
+        }
+        lastCol = col;
+    }
+    const float seconds = m_clock.TimerSeconds();
+    for (int t = 0; t < m_iNumberOfTraces; ++t)
+        m_fLastPlot[t] = seconds;
+}
