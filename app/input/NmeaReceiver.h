@@ -3,6 +3,9 @@
 // each carriage return, each line is checked (start character, checksum),
 // split into fields and decoded by type into the instrument state.
 
+#include "NmeaDecoders.h"
+#include "NmeaLineBuffer.h"
+
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -38,9 +41,9 @@ class NmeaReceiver {
 public:
     // A longer line cannot be NMEA (82 characters at most): it is dropped as
     // a "Sentence Error" and reception picks up at the next carriage return.
-    static constexpr int MaxLineLength = 1024;
+    static constexpr int MaxLineLength = NmeaLineBuffer::MaxLineLength;
     // Field table entries 1..MaxFields; further fields are ignored.
-    static constexpr int MaxFields = 20;
+    static constexpr int MaxFields = NmeaDecoder::MaxFields;
 
     NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, NmeaReceiverHost& host);
 
@@ -48,9 +51,12 @@ public:
     // received characters reads the port and processes every whole line.
     void MSCommNmea_OnComm(int commEvent, SerialPort& port);
     // Step 6 of a receive event on text already read: lines are processed at
-    // each carriage return, line feeds dropped.
+    // each carriage return, line feeds dropped. Not re-entrant: the busy
+    // flag of MSCommNmea_OnComm keeps nested receive events out.
     void Receive(QStringView text);
-    // Link start: the partial line is discarded.
+    // Link start: the partial line is discarded. Called while a chunk is
+    // being worked through (from a host call), the rest of that chunk is
+    // discarded too: it belongs to the link before the start.
     void ClearLine();
 
     // True while a chunk of input is being worked through.
@@ -62,9 +68,25 @@ public:
     static QString NmeaChecksum(QStringView sentence);
 
 private:
-    // implementation details are the receive path's own
+    friend class NmeaLineBuffer;
+    // Sink of the line buffer.
+    bool Line(const QString& line);
+    bool Overlong(const QString& firstPart);
+
+    // One complete line: checks, decodes, reports, and after a wind
+    // sentence runs the control step.
+    void NmeaProcess(const QString& L);
+    // Decodes by type when the type is switched on; true when a value was
+    // taken.
+    bool NmeaDecode(uint32_t type, const QString& L);
+    void LineError(const QString& error, const QString& L);
+
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
     NmeaReceiverHost& m_host;
     bool m_bReceiveBusy = false;
+    bool m_bReceiving = false;
+    bool m_bClearPending = false;
+    NmeaLineBuffer m_line;
+    NmeaDecoder m_decoder;
 };

@@ -1,0 +1,230 @@
+#include "NmeaReceiver.h"
+
+#include "InstrumentState.h"
+#include "NumberText.h"
+#include "ProfileSettings.h"
+#include "SerialPort.h"
+
+NmeaReceiver::NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, NmeaReceiverHost& host)
+    : m_settings(settings)
+    , m_state(state)
+    , m_host(host)
+    , m_decoder(host)
+{
+}
+
+void NmeaReceiver::MSCommNmea_OnComm(int commEvent, SerialPort& port)
+{
+    switch (commEvent) {
+    case SerialPort::comEvReceive:
+        m_lNoInputTicks = 0;
+        // A nested event (a host call that ran the event loop) leaves the
+        // characters in the port for the next one.
+        if (m_bReceiveBusy)
+            return;
+        m_bReceiveBusy = true;
+        if (!m_host.InputStatus().isEmpty())
+            m_host.SetInputStatus(QString());
+        Receive(port.Input());
+        m_bReceiveBusy = false;
+        return;
+    case SerialPort::comEventBreak:
+        m_host.SetInputStatus(QStringLiteral("Break Signal Received"));
+        return;
+    case SerialPort::comEventFrame:
+        m_host.SetInputStatus(QStringLiteral("Framing Error"));
+        return;
+    case SerialPort::comEventOverrun:
+        m_host.SetInputStatus(QStringLiteral("Port Overrun"));
+        return;
+    case SerialPort::comEventRxOver:
+        m_host.SetInputStatus(QStringLiteral("Rx Overflow"));
+        return;
+    case SerialPort::comEventRxParity:
+        m_host.SetInputStatus(QStringLiteral("Parity Error"));
+        return;
+    case SerialPort::comEventDeviceLost:
+        m_host.SetInputStatus(QStringLiteral("Port Closed - ") + port.LastError());
+        return;
+    default:
+        m_host.SetInputStatus(QStringLiteral("Event ") + NumberText::Format(static_cast<double>(commEvent), u"0"));
+        return;
+    }
+}
+
+void NmeaReceiver::Receive(QStringView text)
+{
+    const bool outer = !m_bReceiving;
+    m_bReceiving = true;
+    m_line.Receive(text, *this);
+    if (outer) {
+        m_bReceiving = false;
+        if (m_bClearPending)
+            m_line.Clear();
+        m_bClearPending = false;
+    }
+}
+
+void NmeaReceiver::ClearLine()
+{
+    // The line being processed stays untouched until its processing ends.
+    if (m_bReceiving)
+        m_bClearPending = true;
+    else
+        m_line.Clear();
+}
+
+bool NmeaReceiver::Line(const QString& line)
+{
+    NmeaProcess(line);
+    return !m_bClearPending;
+}
+
+bool NmeaReceiver::Overlong(const QString& firstPart)
+{
+    LineError(QStringLiteral("Sentence Error"), firstPart);
+    return !m_bClearPending;
+}
+
+void NmeaReceiver::LineError(const QString& error, const QString& L)
+{
+    m_host.SetInputStatus(error);
+    m_host.NmeaData(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
+    m_host.NmeaError(error + QStringLiteral(" - ") + L);
+}
+
+void NmeaReceiver::NmeaProcess(const QString& L)
+{
+    switch (NmeaCheckLine(L)) {
+    case NmeaLineCheck::SentenceError:
+        LineError(QStringLiteral("Sentence Error"), L);
+        return;
+    case NmeaLineCheck::ChecksumError:
+        LineError(QStringLiteral("Checksum Error"), L);
+        return;
+    case NmeaLineCheck::Accepted:
+        break;
+    }
+    const uint32_t type = NmeaSentenceType(L);
+    const bool used = NmeaDecode(type, L);
+    m_host.NmeaData(L, used);
+
+    // Each wind sentence is the clock of the control loop, decoded or not.
+    if (type != NmeaType("MWV") || !m_state.WindTrueValid || !m_state.WindApparentValid)
+        return;
+    m_host.TrackStep();
+    if (m_state.BoatSpeedValid)
+        m_host.PolarSetValue(m_settings.m_eTrackMode, m_state.HeadingValid, m_state.Heading, m_state.BoatSpeed,
+                             m_state.WindAngleApparent, m_state.WindSpeedApparent, m_state.WindAngleTrue,
+                             m_state.WindSpeedTrue, m_state.WaypointValid, m_state.WaypointBearing,
+                             m_state.WaypointRange);
+    if (m_state.VariationValid)
+        m_state.WindIndicator();
+}
+
+bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
+{
+    const ProfileSettings& s = m_settings;
+    InstrumentState& state = m_state;
+    bool used = false;
+    float a = 0, b = 0, c = 0;
+    QStringView ra, rb, rc;
+    switch (type) {
+    case NmeaType("MWV"):
+        if (!s.m_bNmeaSentenceMWV)
+            break;
+        m_decoder.NmeaDecodeMWV(L, a, ra, b, rb);
+        if (rb != u"Kts")
+            break;
+        if (ra == u"R") {
+            state.SetWindApparent(a, b, true);
+            used = true;
+        } else if (ra == u"T" && s.m_iNmeaTrueWind == 0) {
+            state.SetWindTrue(a, b, true);
+            used = true;
+        }
+        break;
+    case NmeaType("VHW"):
+        if (!s.m_bNmeaSentenceVHW)
+            break;
+        m_decoder.NmeaDecodeVHW(L, a, ra, b, rb);
+        if (s.m_iNmeaHeading == 0 && ra == u"M") {
+            state.SetHeading(a);
+            used = true;
+        }
+        if (s.m_iNmeaBoatSpeed == 0 && rb == u"Kts") {
+            state.SetBoatSpeed(b);
+            used = true;
+        }
+        break;
+    case NmeaType("VTG"):
+        if (!s.m_bNmeaSentenceVTG)
+            break;
+        m_decoder.NmeaDecodeVTG(L, a, ra, b, rb);
+        if (s.m_iNmeaHeading == 1 && ra == u"M") {
+            state.SetHeading(a);
+            used = true;
+        }
+        if (s.m_iNmeaBoatSpeed == 1 && rb == u"Kts") {
+            state.SetBoatSpeed(b);
+            used = true;
+        }
+        break;
+    case NmeaType("HDG"):
+        if (!s.m_bNmeaSentenceHDG)
+            break;
+        m_decoder.NmeaDecodeHDG(L, a, ra, b, rb);
+        if (s.m_iNmeaHeading == 0 && ra == u"M") {
+            state.SetHeading(a);
+            used = true;
+        }
+        if (!rb.isEmpty()) {
+            state.VariationValid = true;
+            state.Variation = b;
+            used = true;
+        }
+        break;
+    case NmeaType("HVM"):
+        if (!s.m_bNmeaSentenceHVM)
+            break;
+        m_decoder.NmeaDecodeHVM(L, a, ra);
+        if (ra == u"E" || ra == u"W") {
+            state.VariationValid = true;
+            state.Variation = a;
+            used = true;
+        }
+        break;
+    case NmeaType("RMC"):
+        if (!s.m_bNmeaSentenceRMC)
+            break;
+        m_decoder.NmeaDecodeRMC(L, a, ra, b, rb, c, rc);
+        // Variation first: the track is made magnetic with it.
+        if (!rc.isEmpty()) {
+            state.VariationValid = true;
+            state.Variation = c;
+            used = true;
+        }
+        if (s.m_iNmeaHeading == 1 && ra == u"T" && state.VariationValid) {
+            state.SetHeading(static_cast<float>(static_cast<double>(a) - state.Variation));
+            used = true;
+        }
+        if (s.m_iNmeaBoatSpeed == 1 && rb == u"Kts") {
+            state.SetBoatSpeed(b);
+            used = true;
+        }
+        break;
+    case NmeaType("RMB"):
+        if (!s.m_bNmeaSentenceRMB)
+            break;
+        m_decoder.NmeaDecodeRMB(L, a, ra, b, rb);
+        // Without a known variation the bearing cannot be made magnetic.
+        if (ra == u"T" && rb == u"nm" && state.VariationValid) {
+            state.SetWaypoint(b, static_cast<float>(static_cast<double>(a) - state.Variation));
+            used = true;
+        }
+        break;
+    default:
+        break;
+    }
+    return used;
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Test doubles for the receive path: a host that records every report in
+// order as text, and a display that shows nothing.
+
+#include "InstrumentState.h"
+#include "NmeaReceiver.h"
+#include "NumberText.h"
+
+#include <QStringList>
+#include <functional>
+
+class NmeaHostRecorder : public NmeaReceiverHost {
+public:
+    QString status;
+    QStringList events;
+    // Runs inside NmeaData, for tests of what a host may do there.
+    std::function<void(const QString&)> onData;
+
+    QString InputStatus() const override { return status; }
+    void SetInputStatus(const QString& text) override
+    {
+        status = text;
+        events << QStringLiteral("status ") + text;
+    }
+    void NmeaData(const QString& sline, bool bChecked) override
+    {
+        events << (bChecked ? QStringLiteral("used ") : QStringLiteral("data ")) + sline;
+        if (onData)
+            onData(sline);
+    }
+    void NmeaError(const QString& sline) override { events << QStringLiteral("error ") + sline; }
+    void TrackStep() override { events << QStringLiteral("step"); }
+    void PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
+                       float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue, float fWindSpeedTrue,
+                       bool bWaypointValid, float fWaypointBearing, float fWaypointRange) override
+    {
+        QStringList parts{QStringLiteral("polar"), NumberText::Format(double(eTrackMode), u"0"),
+                          bHeadingValid ? QStringLiteral("H") : QStringLiteral("-")};
+        for (float v : {fHeading, fBoatSpeed, fWindAngleApparent, fWindSpeedApparent, fWindAngleTrue, fWindSpeedTrue})
+            parts << NumberText::Format(v, u"0.0");
+        parts << (bWaypointValid ? QStringLiteral("W") : QStringLiteral("-"))
+              << NumberText::Format(fWaypointBearing, u"0.0") << NumberText::Format(fWaypointRange, u"0.0");
+        events << parts.join(QLatin1Char(' '));
+    }
+    QStringList take()
+    {
+        QStringList out = events;
+        events.clear();
+        return out;
+    }
+};
+
+// Records only the wind indicator, the one display report the receive path
+// causes itself.
+class QuietDisplay : public InstrumentDisplay {
+public:
+    QStringList captions;
+    void ShowValue(InstrumentValue, const QString&) override {}
+    void HistoryValue(const QString&, float, const QString&) override {}
+    void ShowWindIndicator(const QString& text) override { captions << text; }
+};
