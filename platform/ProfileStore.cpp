@@ -128,17 +128,17 @@ bool ValidNames(QStringView section, QStringView key, QStringView value)
     return !HasLineBreak(value);
 }
 
-QString Cut(QStringView text)
+QString Cut(QStringView text, int bufferSize)
 {
-    return text.left(ReadBufferSize - 1).toString();
+    return text.left(qMax(0, bufferSize - 1)).toString();
 }
 
 } // namespace
 
 int Read(const QString& file, QStringView section, QStringView key, QStringView defaultText,
-         QString& value)
+         QString& value, int bufferSize)
 {
-    value = Cut(defaultText);
+    value = Cut(defaultText, bufferSize);
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly))
         return static_cast<int>(value.size());
@@ -154,7 +154,7 @@ int Read(const QString& file, QStringView section, QStringView key, QStringView 
                 break;
             inSection = SameName(p.name, wantSection);
         } else if (inSection && p.kind == Kind::Entry && SameName(p.name, wantKey)) {
-            value = Cut(p.value);
+            value = Cut(p.value, bufferSize);
             return static_cast<int>(value.size());
         }
     }

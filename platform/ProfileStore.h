@@ -20,9 +20,10 @@ constexpr int ReadBufferSize = 80;
 // Delivers the value of section/key into value and returns the number of
 // characters delivered (0..79). A missing file, section or key delivers
 // defaultText instead (cut the same way). A caller uses value only when the
-// result is above 0.
+// result is above 0. Keys of our own that may hold longer texts (device
+// paths) pass a larger buffer size.
 int Read(const QString& file, QStringView section, QStringView key, QStringView defaultText,
-         QString& value);
+         QString& value, int bufferSize = ReadBufferSize);
 
 // Creates or replaces one key, leaving every other line of the file as it
 // was. A new key goes after the last entry of its section; a new section

@@ -1,0 +1,35 @@
+#pragma once
+// Which serial port the program gets, and which device a port number names.
+
+#include "SerialPort.h"
+
+#include <QString>
+#include <functional>
+
+// Device of a port number: the key of that number in the profile section
+// "Ports" when present ("5=/dev/ttyUSB0", any device path), otherwise the
+// system's own name: /dev/ttyS<N-1> on Linux, COM<N> on Windows.
+QString SerialDeviceName(const QString& profileFile, int port);
+
+// Error description for a port number below 1.
+QString InvalidPortText(int port);
+
+class SerialPortFactory {
+public:
+    using Creator = std::function<SerialPort*(QObject* parent)>;
+
+    // profileFile is asked at every Open of a real port, so the profile path
+    // may be settled after the ports are made.
+    explicit SerialPortFactory(std::function<QString()> profileFile = {});
+
+    // A real port over the serial device, or what the installed creator
+    // makes. The parent owns the port.
+    SerialPort* Create(QObject* parent) const;
+
+    // Tests install a creator of fake ports before the window that owns the
+    // ports is built; an empty creator restores real ports.
+    static void SetCreator(Creator creator);
+
+private:
+    std::function<QString()> m_profileFile;
+};
