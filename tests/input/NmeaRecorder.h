@@ -51,11 +51,17 @@ public:
 };
 
 // Records only the wind indicator, the one display report the receive path
-// causes itself.
+// causes itself, into the given list (a host's, to check the order).
 class QuietDisplay : public InstrumentDisplay {
 public:
-    QStringList captions;
+    explicit QuietDisplay(QStringList& events)
+        : m_events(events)
+    {
+    }
     void ShowValue(InstrumentValue, const QString&) override {}
     void HistoryValue(const QString&, float, const QString&) override {}
-    void ShowWindIndicator(const QString& text) override { captions << text; }
+    void ShowWindIndicator(const QString& text) override { m_events << QStringLiteral("caption ") + text; }
+
+private:
+    QStringList& m_events;
 };

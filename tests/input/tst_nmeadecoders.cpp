@@ -302,7 +302,7 @@ void TestNmeaDecoders::rmbShift_data()
     QTest::addColumn<float>("range");
     QTest::addColumn<float>("bearing");
     QTest::addColumn<bool>("error");
-    QTest::newRow("status first") << "$GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V*0B"
+    QTest::newRow("status first") << "$GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V*20"
                                   << 1.3f << 52.5f << false;
     QTest::newRow("status one late") << "$GPRMB,,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V"
                                      << 1.3f << 52.5f << false;
