@@ -1,3 +1,4 @@
+#include "FakeSerialPort.h"
 #include "NmeaRecorder.h"
 #include "ProfileSettings.h"
 
@@ -25,8 +26,18 @@ private slots:
     void hdgWithoutVariation();
     void windSentenceRunsControlStep();
     void controlStepWithWindDecodingOff();
+    void portEvents_data();
+    void portEvents();
+    void receiveEventClearsStatusAndTicks();
+    void nestedReceiveEventLeavesCharacters();
 
 private:
+    void Connect(FakeSerialPort& port)
+    {
+        QObject::connect(&port, &SerialPort::OnComm, &port,
+                         [this, &port](int code) { m_receiver->MSCommNmea_OnComm(code, port); });
+    }
+
     void Feed(QStringView text) { m_receiver->Receive(text); }
     void Rebuild();
 
@@ -345,6 +356,79 @@ void TestNmeaReceiver::controlStepWithWindDecodingOff()
             + NumberText::Format(m_state->WindSpeedTrue, u"0.0") + " - 0.0 0.0",
     }));
     QCOMPARE(m_state->WindAngleApparent, 45.0f);
+}
+
+void TestNmeaReceiver::portEvents_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("break") << 1001 << "Break Signal Received";
+    QTest::newRow("framing") << 1004 << "Framing Error";
+    QTest::newRow("overrun") << 1006 << "Port Overrun";
+    QTest::newRow("rx overflow") << 1008 << "Rx Overflow";
+    QTest::newRow("parity") << 1009 << "Parity Error";
+    QTest::newRow("device lost") << 1100 << "Port Closed - Device lost";
+    QTest::newRow("unknown") << 3 << "Event 3";
+    QTest::newRow("negative") << -12 << "Event -12";
+}
+
+void TestNmeaReceiver::portEvents()
+{
+    QFETCH(int, code);
+    QFETCH(QString, status);
+    FakeSerialPort port;
+    Connect(port);
+    m_receiver->m_lNoInputTicks = 3;
+    port.raise(code);
+    QCOMPARE(m_host.take(), QStringList({"status " + status}));
+    // Only a receive event counts as input.
+    QCOMPARE(m_receiver->m_lNoInputTicks, 3u);
+}
+
+void TestNmeaReceiver::receiveEventClearsStatusAndTicks()
+{
+    FakeSerialPort port;
+    QString error;
+    QVERIFY(port.Open(error));
+    Connect(port);
+    m_host.status = QStringLiteral("No Input Data");
+    m_receiver->m_lNoInputTicks = 7;
+    port.feed(QStringLiteral("$IIHVM,3"));
+    QCOMPARE(m_receiver->m_lNoInputTicks, 0u);
+    QCOMPARE(m_host.take(), QStringList({"status "}));
+    port.feed(QStringLiteral(".1,W\r"));
+    QCOMPARE(m_host.take(), QStringList({"used $IIHVM,3.1,W"}));
+    QVERIFY(port.pending().isEmpty());
+    QVERIFY(!m_receiver->ReceiveBusy());
+}
+
+void TestNmeaReceiver::nestedReceiveEventLeavesCharacters()
+{
+    FakeSerialPort port;
+    QString error;
+    QVERIFY(port.Open(error));
+    Connect(port);
+    bool busyInside = false;
+    bool first = true;
+    // A host call that runs the event loop, during which more arrives.
+    m_host.onData = [&](const QString&) {
+        if (!first)
+            return;
+        first = false;
+        busyInside = m_receiver->ReceiveBusy();
+        m_receiver->m_lNoInputTicks = 2;
+        port.feed(QStringLiteral("$IIHVM,5,E\r"));
+        QCOMPARE(m_receiver->m_lNoInputTicks, 0u);
+    };
+    port.feed(QStringLiteral("$IIHVM,3.1,W\r$IIHVM,4"));
+    QVERIFY(busyInside);
+    QVERIFY(!m_receiver->ReceiveBusy());
+    QCOMPARE(m_host.take(), QStringList({"used $IIHVM,3.1,W"}));
+    QCOMPARE(port.pending(), QStringLiteral("$IIHVM,5,E\r"));
+    // The next event reads them, after the partial line of the first.
+    port.feed(QString());
+    QCOMPARE(m_host.take(),
+             QStringList({"error Decode Error - $IIHVM,4$IIHVM,5,E", "data $IIHVM,4$IIHVM,5,E"}));
 }
 
 QTEST_GUILESS_MAIN(TestNmeaReceiver)
