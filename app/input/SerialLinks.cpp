@@ -1,0 +1,192 @@
+#include "SerialLinks.h"
+
+#include "InstrumentState.h"
+#include "NmeaReceiver.h"
+#include "NumberText.h"
+#include "ProfileSettings.h"
+#include "SerialPort.h"
+
+IntervalTimer::IntervalTimer(int intervalMs, std::function<void()> onTick, QObject* parent)
+    : QObject(parent)
+{
+    m_timer.setInterval(intervalMs);
+    connect(&m_timer, &QTimer::timeout, this, std::move(onTick));
+}
+
+void IntervalTimer::SetEnabled(bool enabled)
+{
+    if (enabled == m_timer.isActive())
+        return;
+    if (enabled)
+        m_timer.start();
+    else
+        m_timer.stop();
+}
+
+bool IntervalTimer::Enabled() const
+{
+    return m_timer.isActive();
+}
+
+SerialLinks::SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea, SerialPort& MSCommPilot,
+                         NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea,
+                         SerialLinksHost& host)
+    : m_settings(settings)
+    , m_nmea(MSCommNmea)
+    , m_pilot(MSCommPilot)
+    , m_receiver(receiver)
+    , m_state(state)
+    , m_timer(tmrNmea)
+    , m_host(host)
+{
+    connect(&m_nmea, &SerialPort::OnComm, this, &SerialLinks::MSCommNmea_OnComm);
+    connect(&m_pilot, &SerialPort::OnComm, this, &SerialLinks::MSCommPilot_OnComm);
+}
+
+void SerialLinks::SetNmeaStatus(const QString& text)
+{
+    m_sNmeaStatus = text;
+    m_host.NmeaStatus(text);
+}
+
+void SerialLinks::SetPilotStatus(const QString& text)
+{
+    m_sPilotStatus = text;
+    m_host.PilotStatus(text);
+}
+
+bool SerialLinks::OpenOn(SerialPort& port, int number, QString& error)
+{
+    // Starting a link again (the Options dialog re-enters the modes) must
+    // not drop a working port; a changed port number does reopen it.
+    if (port.PortOpen()) {
+        if (port.CommPort() == number)
+            return true;
+        port.Close();
+    }
+    port.SetCommPort(number);
+    return port.Open(error);
+}
+
+bool SerialLinks::NmeaStart()
+{
+    m_receiver.m_lNoInputTicks = 0;
+    m_bNoInputShown = false;
+    m_timer.SetEnabled(true);
+    m_host.ClearNmeaData();
+    m_state.Invalidate();
+    if (m_settings.m_bSimulate) {
+        m_host.SetInputStatus(QStringLiteral("Simulate"));
+        SetNmeaStatus(QStringLiteral("Simulate"));
+        return true;
+    }
+    m_host.SetInputStatus(QString());
+    SetNmeaStatus(QStringLiteral("Running"));
+    QString error;
+    if (!OpenOn(m_nmea, m_settings.m_iNmeaPort, error)) {
+        m_host.SetInputStatus(error);
+        SetNmeaStatus(QStringLiteral("Stopped - ") + error);
+        return false;
+    }
+    m_receiver.ClearLine();
+    return true;
+}
+
+void SerialLinks::NmeaStop()
+{
+    m_timer.SetEnabled(false);
+    if (m_nmea.PortOpen())
+        m_nmea.Close();
+    SetNmeaStatus(QStringLiteral("Stopped"));
+}
+
+bool SerialLinks::PilotStart()
+{
+    m_host.ClearPilotData();
+    if (m_settings.m_bSimulate) {
+        m_host.SetOutputStatus(QStringLiteral("Simulate"));
+        SetPilotStatus(QStringLiteral("Simulate"));
+        return true;
+    }
+    m_host.SetOutputStatus(QString());
+    SetPilotStatus(QStringLiteral("Running"));
+    if (m_settings.m_iNmeaPort == m_settings.m_iPilotPort)
+        return true; // the sentences go out on the instrument port
+    QString error;
+    if (!OpenOn(m_pilot, m_settings.m_iPilotPort, error)) {
+        m_host.SetOutputStatus(error);
+        SetPilotStatus(QStringLiteral("Stopped - ") + error);
+        return false;
+    }
+    return true;
+}
+
+void SerialLinks::PilotStop()
+{
+    if (m_pilot.PortOpen())
+        m_pilot.Close();
+    SetPilotStatus(QStringLiteral("Stopped"));
+}
+
+void SerialLinks::tmrNmea_Timer()
+{
+    if (m_settings.m_bSimulate) {
+        m_host.SimulateStep();
+        return;
+    }
+    if (!m_nmea.PortOpen())
+        return;
+    m_receiver.m_lNoInputTicks += 1;
+    if (m_receiver.m_lNoInputTicks >= NoInputTicks) {
+        m_host.SetInputStatus(QStringLiteral("No Input Data"));
+        SetNmeaStatus(QStringLiteral("No Input Data"));
+        m_bNoInputShown = true;
+    } else if (m_bNoInputShown) {
+        m_host.SetInputStatus(QString());
+        m_bNoInputShown = false;
+    }
+}
+
+void SerialLinks::MSCommNmea_OnComm(int commEvent)
+{
+    m_receiver.MSCommNmea_OnComm(commEvent, m_nmea);
+    // The receive path shows the loss in panel 2; the link is stopped now.
+    if (commEvent == SerialPort::comEventDeviceLost)
+        SetNmeaStatus(QStringLiteral("Stopped - ") + m_nmea.LastError());
+}
+
+void SerialLinks::MSCommPilot_OnComm(int commEvent)
+{
+    QString text;
+    switch (commEvent) {
+    case SerialPort::comEventBreak:
+        text = QStringLiteral("Break Signal Received");
+        break;
+    case SerialPort::comEventFrame:
+        text = QStringLiteral("Framing Error");
+        break;
+    case SerialPort::comEventOverrun:
+        text = QStringLiteral("Port Overrun");
+        break;
+    case SerialPort::comEventRxOver:
+        text = QStringLiteral("Rx Overflow");
+        break;
+    case SerialPort::comEventRxParity:
+        text = QStringLiteral("Parity Error");
+        break;
+    case SerialPort::comEvReceive:
+        // Nothing is expected here; a talking autopilot would otherwise
+        // fill the port's buffer for as long as the program runs.
+        m_pilot.Input();
+        text = QStringLiteral("Receive Error");
+        break;
+    case SerialPort::comEventDeviceLost:
+        text = QStringLiteral("Port Closed - ") + m_pilot.LastError();
+        SetPilotStatus(QStringLiteral("Stopped - ") + m_pilot.LastError());
+        break;
+    default:
+        text = QStringLiteral("Event ") + NumberText::Format(double(commEvent), u"0");
+        break;
+    }
+    m_host.SetOutputStatus(text);
+}

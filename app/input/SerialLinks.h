@@ -1,0 +1,117 @@
+#pragma once
+// The two serial links of the main window: the instrument link (input on
+// MSCommNmea) and the autopilot link (output on MSCommPilot, or on
+// MSCommNmea when both settings name the same port number). Starting and
+// stopping them, their status texts, the one-second silence watch and the
+// events of the autopilot port.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class InstrumentState;
+class NmeaReceiver;
+class SerialPort;
+struct ProfileSettings;
+
+// A repeating timer that its owner switches on and off. The window hands in
+// a real one; tests hand in one they tick themselves.
+class SwitchTimer {
+public:
+    virtual ~SwitchTimer() = default;
+    virtual void SetEnabled(bool enabled) = 0;
+    virtual bool Enabled() const = 0;
+};
+
+// SwitchTimer over a QTimer, calling onTick at each interval.
+class IntervalTimer : public QObject, public SwitchTimer {
+    Q_OBJECT
+public:
+    IntervalTimer(int intervalMs, std::function<void()> onTick, QObject* parent = nullptr);
+    void SetEnabled(bool enabled) override;
+    bool Enabled() const override;
+
+private:
+    QTimer m_timer;
+};
+
+// SwitchTimer that never fires by itself: tests tick it.
+class ManualTimer : public SwitchTimer {
+public:
+    void SetEnabled(bool enabled) override { m_bEnabled = enabled; }
+    bool Enabled() const override { return m_bEnabled; }
+
+private:
+    bool m_bEnabled = false;
+};
+
+// Where the links report. The main window implements it; tests record it.
+class SerialLinksHost {
+public:
+    virtual ~SerialLinksHost() = default;
+    // Panel 2 (input line) and panel 3 (output line) of the status bar.
+    virtual void SetInputStatus(const QString& text) = 0;
+    virtual void SetOutputStatus(const QString& text) = 0;
+    // The Options dialog's link labels lblNmeaStatus and lblPilotStatus.
+    virtual void NmeaStatus(const QString& text) = 0;
+    virtual void PilotStatus(const QString& text) = 0;
+    // The Options dialog's lists of received (lstNmeaData) and sent
+    // (lstPilotData) sentences are emptied.
+    virtual void ClearNmeaData() = 0;
+    virtual void ClearPilotData() = 0;
+    // One tick of the simulated instruments.
+    virtual void SimulateStep() = 0;
+};
+
+class SerialLinks : public QObject {
+    Q_OBJECT
+public:
+    // Silent ticks before "No Input Data" is shown.
+    static constexpr uint32_t NoInputTicks = 4;
+
+    SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea, SerialPort& MSCommPilot,
+                NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea, SerialLinksHost& host);
+
+    // True when started; false with the port's error text shown.
+    bool NmeaStart();
+    void NmeaStop();
+    bool PilotStart();
+    void PilotStop();
+
+    // One tick of tmrNmea: a simulation step, or the silence watch.
+    void tmrNmea_Timer();
+    // Events of the instrument port go to the receive path; a lost device
+    // also stops the link's label.
+    void MSCommNmea_OnComm(int commEvent);
+    // The autopilot port is not expected to receive: every event is shown.
+    void MSCommPilot_OnComm(int commEvent);
+
+    // The texts of lblNmeaStatus and lblPilotStatus, kept for the Options
+    // dialog.
+    QString NmeaStatusText() const { return m_sNmeaStatus; }
+    QString PilotStatusText() const { return m_sPilotStatus; }
+
+    SerialPort& MSCommNmea() { return m_nmea; }
+    SerialPort& MSCommPilot() { return m_pilot; }
+    SwitchTimer& tmrNmea() { return m_timer; }
+
+private:
+    void SetNmeaStatus(const QString& text);
+    void SetPilotStatus(const QString& text);
+    // Opens the port on the number, keeping it open when it already is on
+    // that number.
+    static bool OpenOn(SerialPort& port, int number, QString& error);
+
+    const ProfileSettings& m_settings;
+    SerialPort& m_nmea;
+    SerialPort& m_pilot;
+    NmeaReceiver& m_receiver;
+    InstrumentState& m_state;
+    SwitchTimer& m_timer;
+    SerialLinksHost& m_host;
+    bool m_bNoInputShown = false;
+    QString m_sNmeaStatus = QStringLiteral("Stopped");
+    QString m_sPilotStatus = QStringLiteral("Stopped");
+};

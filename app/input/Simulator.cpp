@@ -1,0 +1,88 @@
+#include "Simulator.h"
+
+#include "InstrumentState.h"
+#include "MathLib.h"
+#include "ProfileSettings.h"
+
+#include <cmath>
+
+using namespace MathLib;
+
+Simulator::Simulator(ProfileSettings& settings, InstrumentState& state, SimulatorHost& host,
+                     std::function<double()> random)
+    : m_settings(settings)
+    , m_state(state)
+    , m_host(host)
+    , m_random(std::move(random))
+{
+}
+
+float Simulator::SimulateNoiseAngle()
+{
+    return float((m_random() - 0.5) * m_settings.m_fSimulateNoiseAngle);
+}
+
+float Simulator::SimulateNoiseSpeed()
+{
+    return float((m_random() - 0.5) * m_settings.m_fSimulateNoiseSpeed);
+}
+
+void Simulator::SimulateStep()
+{
+    ProfileSettings& s = m_settings;
+    InstrumentState& st = m_state;
+
+    m_state.SetHeading(float(Angle360(double(s.m_fSimulateCompassOffset) + s.m_fAutoPilot)));
+    m_state.SetBoatSpeed(s.m_fSimulateBoatSpeed);
+
+    st.WindAngleTrue = float(Angle180(double(s.m_fSimulateTrueWindAngle) - s.m_fSimulateVariation - st.Heading));
+    st.WindSpeedTrue = s.m_fSimulateTrueWindSpeed;
+    WindApparentFromTrue(st.WindSpeedTrue, st.WindAngleTrue, st.BoatSpeed, st.WindSpeedApparent,
+                         st.WindAngleApparent);
+
+    st.WindAngleApparent = float(Angle180(double(SimulateNoiseAngle()) + st.WindAngleApparent));
+    st.WindSpeedApparent = SimulateNoiseSpeed() + st.WindSpeedApparent;
+    m_state.SetWindApparent(st.WindAngleApparent, st.WindSpeedApparent, false);
+
+    // The noisy value goes into the fields that hold the average, so the
+    // averaged SetWindTrue leaves it as it is: simulated true wind is not
+    // smoothed.
+    st.WindAngleTrue = float(Angle180(double(SimulateNoiseAngle()) + st.WindAngleTrue));
+    st.WindSpeedTrue = SimulateNoiseSpeed() + st.WindSpeedTrue;
+    m_state.SetWindTrue(st.WindAngleTrue, st.WindSpeedTrue, true);
+
+    st.VariationValid = true;
+    st.Variation = s.m_fSimulateVariation;
+    m_state.WindIndicator();
+
+    float bearing = 0;
+    float range = 0;
+    SimulateTime(s.m_fSimulateTime, bearing, range);
+    m_state.SetWaypoint(range, bearing);
+
+    m_host.PolarSetValue(s.m_eTrackMode, st.HeadingValid, st.Heading, st.BoatSpeed, st.WindAngleApparent,
+                         st.WindSpeedApparent, st.WindAngleTrue, st.WindSpeedTrue, st.WaypointValid,
+                         st.WaypointBearing, st.WaypointRange);
+    m_host.TrackStep();
+}
+
+void Simulator::SimulateTime(float Time, float& TimeWaypointBearing, float& TimeWaypointRange)
+{
+    ProfileSettings& s = m_settings;
+    if (Time == 0) {
+        m_fWaypointBearing = s.m_fSimulateWaypointBearing;
+        m_fWaypointRange = s.m_fSimulateWaypointRange;
+    } else if (Time != s.m_fSimulateTime) {
+        const double d = (double(Time) - s.m_fSimulateTime) * s.m_fSimulateBoatSpeed;
+        const double toRadians = Pi / 180;
+        const double x = m_fWaypointRange * std::cos(m_fWaypointBearing * toRadians)
+                         - d * std::cos(s.m_fAutoPilot * toRadians);
+        const double y = m_fWaypointRange * std::sin(m_fWaypointBearing * toRadians)
+                         - d * std::sin(s.m_fAutoPilot * toRadians);
+        m_fWaypointRange = float(std::sqrt(x * x + y * y));
+        m_fWaypointBearing = float(Atan2(x, y) * 180 / Pi);
+    }
+    s.m_fSimulateTime = Time;
+    TimeWaypointBearing = m_fWaypointBearing;
+    TimeWaypointRange = m_fWaypointRange;
+}

@@ -1,0 +1,276 @@
+#include "TrackControl.h"
+
+#include "InstrumentState.h"
+#include "MathLib.h"
+#include "NumberText.h"
+#include "PilotOutput.h"
+#include "SerialLinks.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace MathLib;
+
+TrackControl::TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links, TrackHost& host)
+    : m_settings(settings)
+    , m_state(state)
+    , m_links(links)
+    , m_host(host)
+{
+}
+
+void TrackControl::SetModeButtons(TrackMode pressed)
+{
+    for (TrackMode button : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
+        m_host.SetModeButtonPressed(button, button == pressed);
+}
+
+void TrackControl::SetAutoPilotControls(bool textEnabled)
+{
+    m_host.SetControlEnabled(TrackControlId::txtAutoPilot, 0, textEnabled);
+    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 1, true);
+    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 2, true);
+}
+
+void TrackControl::EnableOptions()
+{
+    for (int i = 1; i <= 2; ++i)
+        m_host.SetControlEnabled(TrackControlId::optControl, i, true);
+    optControl_Click(m_iControl);
+}
+
+// A raised alarm belongs to Track mode: leaving it, or switching the alarm
+// off, must not leave a red label behind.
+void TrackControl::ClearAlarm()
+{
+    if (!m_bAlarmActive)
+        return;
+    m_bAlarmActive = false;
+    m_host.ShowDeltaAlarm(1, false);
+    m_host.ShowDeltaAlarm(2, false);
+    m_host.SetOutputStatus(QString());
+}
+
+void TrackControl::TrackSetOff()
+{
+    ClearAlarm();
+    m_settings.m_eTrackMode = TrackModeOff;
+    SetModeButtons(TrackModeOff);
+    m_host.SetModeButtonEnabled(TrackModeManual, false);
+    m_host.SetModeButtonEnabled(TrackModeTrack, false);
+    m_host.SetControlEnabled(TrackControlId::txtAutoPilot, 0, false);
+    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 1, false);
+    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 2, false);
+    m_links.NmeaStop();
+    m_links.PilotStop();
+    m_host.SetModeStatus(QStringLiteral("Off"));
+    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, false);
+    m_host.SetControlEnabled(TrackControlId::lblDelta, 0, false);
+    for (int i = 1; i <= 2; ++i)
+        m_host.SetControlEnabled(TrackControlId::optControl, i, false);
+    optControl_Click(m_iControl);
+}
+
+void TrackControl::TrackSetSetup()
+{
+    ClearAlarm();
+    m_settings.m_eTrackMode = TrackModeSetup;
+    SetModeButtons(TrackModeSetup);
+    m_host.SetModeButtonEnabled(TrackModeManual, true);
+    m_host.SetModeButtonEnabled(TrackModeTrack, false);
+    SetAutoPilotControls(true);
+    m_host.SetModeStatus(QStringLiteral("Initialize"));
+    m_host.SetInputStatus(QString());
+    m_host.SetOutputStatus(QString());
+    if (m_links.NmeaStart())
+        EnableOptions();
+    else
+        TrackSetOff();
+}
+
+void TrackControl::TrackSetManual()
+{
+    ClearAlarm();
+    m_settings.m_eTrackMode = TrackModeManual;
+    SetModeButtons(TrackModeManual);
+    m_host.SetModeButtonEnabled(TrackModeTrack, true);
+    SetAutoPilotControls(true);
+    m_host.SetModeStatus(QStringLiteral("Manual"));
+    m_host.SetInputStatus(QString());
+    m_host.SetOutputStatus(QString());
+    if (m_links.PilotStart())
+        EnableOptions();
+    else
+        TrackSetSetup();
+}
+
+void TrackControl::TrackSetTrack()
+{
+    if (!TrackFilterInit()) {
+        // The mode stays as it was; the toolbar shows it again.
+        SetModeButtons(m_settings.m_eTrackMode);
+        m_host.SetOutputStatus(BandwidthRefusedText());
+        return;
+    }
+    m_settings.m_eTrackMode = TrackModeTrack;
+    SetModeButtons(TrackModeTrack);
+    SetAutoPilotControls(false);
+    m_host.SetModeStatus(QStringLiteral("Track"));
+    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, true);
+    m_host.SetControlEnabled(TrackControlId::lblDelta, 0, true);
+    optControl_Click(m_iControl);
+}
+
+void TrackControl::tbrTrack_ButtonClick(int index)
+{
+    switch (index) {
+    case TrackModeOff:
+        TrackSetOff();
+        break;
+    case TrackModeSetup:
+        TrackSetSetup();
+        break;
+    case TrackModeManual:
+        TrackSetManual();
+        break;
+    case TrackModeTrack:
+        TrackSetTrack();
+        break;
+    default:
+        break;
+    }
+}
+
+void TrackControl::optControl_Click(int Index)
+{
+    m_iControl = Index == 2 ? 2 : 1;
+    m_host.SelectOption(m_iControl);
+    for (int i = 1; i <= 2; ++i) {
+        m_host.SetControlEnabled(TrackControlId::cmdDesiredApp, i, false);
+        m_host.SetControlEnabled(TrackControlId::cmdDesiredTrue, i, false);
+        m_host.SetControlEnabled(TrackControlId::lblDelta, i, false);
+        m_host.SetControlEnabled(TrackControlId::txtDesired, i, false);
+    }
+    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, false);
+    if (m_settings.m_eTrackMode == TrackModeTrack) {
+        for (int i = 1; i <= 2; ++i) {
+            if (m_iControl == 1)
+                m_host.SetControlEnabled(TrackControlId::cmdDesiredApp, i, true);
+            else
+                m_host.SetControlEnabled(TrackControlId::cmdDesiredTrue, i, true);
+        }
+        m_host.SetControlEnabled(TrackControlId::lblDelta, m_iControl, true);
+        m_host.SetControlEnabled(TrackControlId::lblDesired, 0, true);
+        m_host.SetControlEnabled(TrackControlId::txtDesired, m_iControl, true);
+    }
+    for (int i = 1; i <= 2; ++i) {
+        m_host.SetControlEnabled(TrackControlId::lblAppWindAngle, i, false);
+        m_host.SetControlEnabled(TrackControlId::lblTrueWindAngle, i, false);
+    }
+    const TrackControlId tracked = m_iControl == 1 ? TrackControlId::lblAppWindAngle : TrackControlId::lblTrueWindAngle;
+    m_host.SetControlEnabled(tracked, 1, true);
+    m_host.SetControlEnabled(tracked, 2, true);
+}
+
+// With bandwidth B (seconds) and damping D: a = 4/B, K1 = a/(4D² + 1),
+// K2 = a - K1. The defaults (20, 4) give K1 = 0.2/65 and K2 = 0.2 - K1: a
+// quick proportional answer and a slow integral that takes out a steady
+// error.
+bool TrackControl::TrackFilterInit()
+{
+    const double bandwidth = m_settings.m_fTrackBandwidth;
+    const double damping = m_settings.m_fTrackDamping;
+    if (!(bandwidth > 0) || !std::isfinite(bandwidth) || !std::isfinite(damping))
+        return false;
+    const double a = 4 / bandwidth;
+    m_dK1 = a / (4 * damping * damping + 1);
+    m_dK2 = a - m_dK1;
+    m_dS = 0;
+    return true;
+}
+
+void TrackControl::TrackFilter(float Error, float& Heading)
+{
+    const double u = Error + m_dS;
+    m_dS = m_dS + m_dK1 * Error;
+    Heading = float(Angle360(Heading + m_dK2 * u));
+}
+
+void TrackControl::TrackStep()
+{
+    ProfileSettings& s = m_settings;
+    const TrackMode mode = s.m_eTrackMode;
+    if (mode == TrackModeOff)
+        return;
+    if (mode == TrackModeSetup || mode == TrackModeManual) {
+        s.m_fDesired[1] = m_state.WindAngleApparent;
+        s.m_fDesired[2] = m_state.WindAngleTrue;
+        m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
+        m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
+    }
+    m_fError[1] = float(Angle180(double(m_state.WindAngleApparent) - s.m_fDesired[1]));
+    m_host.ShowDelta(1, NumberText::Format(m_fError[1], u"0.0"));
+    m_fError[2] = float(Angle180(double(m_state.WindAngleTrue) - s.m_fDesired[2]));
+    m_host.ShowDelta(2, NumberText::Format(m_fError[2], u"0.0"));
+
+    if (mode == TrackModeTrack) {
+        const float e = m_iControl == 1 ? m_fError[1] : m_fError[2];
+        TrackFilter(e, s.m_fAutoPilot);
+        m_host.ChartSetValue(QStringLiteral("Pilot Delta"), NumberText::Format(e, u"0.0") + QStringLiteral(" deg"));
+        m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+        if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
+            m_bAlarmActive = true;
+            m_host.RequestForeground();
+            m_host.ShowDeltaAlarm(m_iControl, true);
+            m_host.AlarmBeep();
+            m_host.SetOutputStatus(QStringLiteral("Alarm Limit Exceeded ") + NumberText::Format(e, u"0"));
+        } else {
+            ClearAlarm();
+        }
+    }
+
+    if (mode != TrackModeSetup) {
+        m_host.PilotData(PilotOutput(s.m_fAutoPilot, s, m_links.MSCommNmea(), m_links.MSCommPilot()));
+        m_host.ChartSetValue(QStringLiteral("Pilot Heading"),
+                             NumberText::Format(s.m_fAutoPilot, u"0.00") + QStringLiteral(" deg"));
+    }
+}
+
+void TrackControl::TrackSteerTo(float Delta)
+{
+    ProfileSettings& s = m_settings;
+    if (s.m_eTrackMode == TrackModeTrack) {
+        float apparentSpeed = 0;
+        float apparentAngle = 0;
+        if (m_iControl == 1) {
+            float trueSpeed = 0;
+            float trueAngle = 0;
+            WindTrueFromApparent(m_state.WindSpeedApparent, s.m_fDesired[1], m_state.BoatSpeed, trueSpeed, trueAngle);
+            s.m_fDesired[2] = float(Angle180(double(trueAngle) - Delta));
+            WindApparentFromTrue(trueSpeed, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed, apparentAngle);
+        } else {
+            s.m_fDesired[2] = float(Angle180(double(s.m_fDesired[2]) - Delta));
+            WindApparentFromTrue(m_state.WindSpeedTrue, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed,
+                                 apparentAngle);
+        }
+        s.m_fDesired[1] = apparentAngle;
+        s.m_fAutoPilot = float(Angle360(double(s.m_fAutoPilot) + Delta));
+        m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+        m_dS = 0;
+        m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
+        m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
+        return;
+    }
+    ReadAngleText(m_host.AutoPilotText(), s.m_fAutoPilot);
+    s.m_fAutoPilot = float(Angle360(double(s.m_fAutoPilot) + Delta));
+    m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+}
+
+bool TrackControl::ReadAngleText(const QString& text, float& value)
+{
+    const double v = NumberText::Val(text);
+    if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
+        return false;
+    value = float(v);
+    return true;
+}

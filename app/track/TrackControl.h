@@ -1,0 +1,118 @@
+#pragma once
+// The tracking modes and the wind-angle control loop. In Track mode each
+// wind measurement moves the heading commanded to the autopilot,
+// m_fAutoPilot, through a proportional-plus-integral filter so that the
+// boat holds the desired apparent or true wind angle; an alarm watches the
+// error. Angles in degrees, wind angles -180..180 positive to starboard.
+
+#include "ProfileSettings.h"
+
+#include <QString>
+
+class InstrumentState;
+class SerialLinks;
+
+// Controls of the main window whose enable state the modes set; indexed
+// ones carry their index (0 for the caption of lblDelta).
+enum class TrackControlId {
+    txtAutoPilot,
+    cmdAutoPilot,
+    optControl,
+    lblDesired,
+    txtDesired,
+    cmdDesiredApp,
+    cmdDesiredTrue,
+    lblDelta,
+    lblAppWindAngle,
+    lblTrueWindAngle,
+};
+
+// What the modes and the control step show. The main window implements it;
+// tests record it.
+class TrackHost {
+public:
+    virtual ~TrackHost() = default;
+    // tbrTrack: a mode button pressed or released, enabled or disabled.
+    virtual void SetModeButtonPressed(TrackMode button, bool pressed) = 0;
+    virtual void SetModeButtonEnabled(TrackMode button, bool enabled) = 0;
+    virtual void SetControlEnabled(TrackControlId control, int index, bool enabled) = 0;
+    // Status bar panels 1 (mode), 2 (input line), 3 (output line, alarm).
+    virtual void SetModeStatus(const QString& text) = 0;
+    virtual void SetInputStatus(const QString& text) = 0;
+    virtual void SetOutputStatus(const QString& text) = 0;
+    // optControl(index) becomes the selected option button.
+    virtual void SelectOption(int index) = 0;
+    // Text of txtAutoPilot as the user left it.
+    virtual QString AutoPilotText() const = 0;
+    virtual void ShowAutoPilot(const QString& text) = 0;
+    virtual void ShowDesired(int index, const QString& text) = 0;
+    virtual void ShowDelta(int index, const QString& text) = 0;
+    // lblDelta(index) in alarm colour (light red) or back to the window's
+    // background.
+    virtual void ShowDeltaAlarm(int index, bool alarm) = 0;
+    // Alarm raised: the system beep and a request to come to the front.
+    virtual void AlarmBeep() = 0;
+    virtual void RequestForeground() = 0;
+    // The History chart's SetValue(name, value text).
+    virtual void ChartSetValue(const QString& name, const QString& value) = 0;
+    // The Options dialog's list of sent sentences.
+    virtual void PilotData(const QString& sline) = 0;
+};
+
+class TrackControl {
+public:
+    TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links, TrackHost& host);
+
+    void TrackSetOff();
+    void TrackSetSetup();
+    void TrackSetManual();
+    void TrackSetTrack();
+    // Toolbar buttons 1, 3, 5, 7; separators do nothing.
+    void tbrTrack_ButtonClick(int index);
+    // Delta in degrees, positive to starboard.
+    void TrackSteerTo(float Delta);
+    // One control step, once per wind measurement.
+    void TrackStep();
+    // Gains from bandwidth and damping, integral cleared. False, gains
+    // untouched, when the bandwidth is not a positive number.
+    bool TrackFilterInit();
+    // Heading moves by K2 times the error plus the integral; the integral
+    // grows by K1 times the error.
+    void TrackFilter(float Error, float& Heading);
+    // Selects the tracked angle: 1 apparent, 2 true.
+    void optControl_Click(int Index);
+
+    // A text box's number: read from the start of the text, 0 when there is
+    // none. False, value untouched, for a number no heading can be (it
+    // would overflow, and the autopilot would be sent "inf").
+    static bool ReadAngleText(const QString& text, float& value);
+
+    int SelectedControl() const { return m_iControl; }
+    bool AlarmActive() const { return m_bAlarmActive; }
+    // Angle errors of the last step: 1 apparent, 2 true.
+    float Error(int index) const { return m_fError[index]; }
+    double FilterS() const { return m_dS; }
+    double FilterK1() const { return m_dK1; }
+    double FilterK2() const { return m_dK2; }
+
+    // Shown in panel 3 when Track is refused for a bandwidth that is not
+    // above 0: the gains would divide by it, or turn the loop around.
+    static QString BandwidthRefusedText() { return QStringLiteral("Track Refused - Bandwidth Must Be Above 0"); }
+
+private:
+    void SetModeButtons(TrackMode pressed);
+    void SetAutoPilotControls(bool textEnabled);
+    void EnableOptions();
+    void ClearAlarm();
+
+    ProfileSettings& m_settings;
+    InstrumentState& m_state;
+    SerialLinks& m_links;
+    TrackHost& m_host;
+    int m_iControl = 1;
+    double m_dS = 0;
+    double m_dK1 = 0;
+    double m_dK2 = 0;
+    float m_fError[3] = {0, 0, 0};
+    bool m_bAlarmActive = false;
+};

@@ -1,0 +1,678 @@
+#include "frmMain.h"
+
+#include "NumberText.h"
+#include "SerialPort.h"
+#include "SerialPortFactory.h"
+#include "ToolbarImages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString Title = QStringLiteral("Vanehold");
+const QColor AlarmColour(255, 128, 128);
+
+QString Indexed(const char* name, int index)
+{
+    return QLatin1String(name) + QLatin1Char('_') + NumberText::Format(double(index), u"0");
+}
+
+bool AskYesNoBox(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    return label;
+}
+
+QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text, const QString& tip)
+{
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    button->setToolTip(tip);
+    button->setAutoDefault(false);
+    button->setFocusPolicy(Qt::TabFocus);
+    return button;
+}
+
+} // namespace
+
+frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent)
+    , m_setup(std::move(setup))
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(Title);
+    setWindowIcon(ApplicationImage());
+    if (!m_setup.AskYesNo)
+        m_setup.AskYesNo = AskYesNoBox;
+    if (!m_setup.Beep)
+        m_setup.Beep = [] { QApplication::beep(); };
+    if (!m_setup.Random)
+        m_setup.Random = SimulateRandom();
+
+    m_state = std::make_unique<InstrumentState>(m_settings, *this);
+    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, *this);
+    // The profile names the device of each port number; it is asked at
+    // every opening, after the profile path is settled.
+    const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; });
+    m_nmeaPort = ports.Create(this);
+    m_pilotPort = ports.Create(this);
+    m_nmeaPort->setObjectName(QStringLiteral("MSCommNmea"));
+    m_pilotPort->setObjectName(QStringLiteral("MSCommPilot"));
+    if (m_setup.ManualTimers) {
+        m_tmrNmea = std::make_unique<ManualTimer>();
+        m_tmrUnload = std::make_unique<ManualTimer>();
+    } else {
+        auto nmea = std::make_unique<IntervalTimer>(1000, [this] { tmrNmea_Timer(); }, this);
+        nmea->setObjectName(QStringLiteral("tmrNmea"));
+        auto unload = std::make_unique<IntervalTimer>(1000, [this] { tmrUnload_Timer(); }, this);
+        unload->setObjectName(QStringLiteral("tmrUnload"));
+        m_tmrNmea = std::move(nmea);
+        m_tmrUnload = std::move(unload);
+    }
+    m_links = std::make_unique<SerialLinks>(m_settings, *m_nmeaPort, *m_pilotPort, *m_receiver, *m_state,
+                                            *m_tmrNmea, *this);
+    m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, *this);
+    m_simulator = std::make_unique<Simulator>(m_settings, *m_state, *this, m_setup.Random);
+
+    BuildToolbar();
+    BuildControls();
+    BuildMenus();
+    BuildShortcuts();
+}
+
+frmMain::~frmMain()
+{
+    // The timers call back into the window; they go first.
+    m_tmrNmea.reset();
+    m_tmrUnload.reset();
+}
+
+void frmMain::BuildToolbar()
+{
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("tbrTrack"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(32, 32));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, bar);
+
+    struct Button {
+        TrackMode mode;
+        const char* key;
+        const char* tip;
+        Qt::Key shortcut;
+    };
+    const Button buttons[] = {
+        {TrackModeOff, "Off", "Off", Qt::Key_F5},
+        {TrackModeSetup, "Setup", "Setup, Set software to hardware autopilot heading", Qt::Key_F6},
+        {TrackModeManual, "Manual", "Manual, adjust autopilot heading for desired wind angle", Qt::Key_F7},
+        {TrackModeTrack, "Track", "Track, adjust desired wind angle to fine tuning", Qt::Key_F8},
+    };
+    for (const Button& b : buttons) {
+        if (b.mode != TrackModeOff) {
+            QAction* separator = bar->addSeparator();
+            separator->setObjectName(Indexed("tbrTrack", b.mode - 1));
+        }
+        auto* action = new QAction(ToolbarImage(b.mode), QLatin1String(b.key), this);
+        action->setObjectName(Indexed("tbrTrack", b.mode));
+        action->setCheckable(true);
+        action->setShortcut(QKeySequence(b.shortcut));
+        action->setShortcutContext(Qt::WindowShortcut);
+        action->setToolTip(QLatin1String(b.tip) + QStringLiteral(" (")
+                           + QKeySequence(b.shortcut).toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        const int index = b.mode;
+        connect(action, &QAction::triggered, this, [this, index] { m_track->tbrTrack_ButtonClick(index); });
+        bar->addAction(action);
+        m_modeButtons[b.mode] = action;
+    }
+}
+
+void frmMain::BuildControls()
+{
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralWidget"));
+    setCentralWidget(central);
+    auto* outer = new QVBoxLayout(central);
+
+    const QString portKey = QKeySequence(Qt::CTRL | Qt::Key_Left).toString(QKeySequence::NativeText);
+    const QString starboardKey = QKeySequence(Qt::CTRL | Qt::Key_Right).toString(QKeySequence::NativeText);
+    const QString toPort = QStringLiteral("To Port");
+    const QString toStarboard = QStringLiteral("To Starboard");
+    const QString portTip = toPort + QStringLiteral(" (") + portKey + QLatin1Char(')');
+    const QString starboardTip = toStarboard + QStringLiteral(" (") + starboardKey + QLatin1Char(')');
+
+    QFont boxFont = font();
+    boxFont.setPointSizeF(boxFont.pointSizeF() * 1.5);
+    boxFont.setBold(true);
+
+    auto* grid = new QGridLayout;
+    outer->addLayout(grid);
+    auto* lblAutoPilot = NewLabel(central, QStringLiteral("lblAutoPilot"), QStringLiteral("AutoPilot"));
+    txtAutoPilot = new QLineEdit(central);
+    txtAutoPilot->setObjectName(QStringLiteral("txtAutoPilot"));
+    txtAutoPilot->setToolTip(QStringLiteral("AutoPilot Bearing"));
+    cmdAutoPilot[1] = NewButton(central, Indexed("cmdAutoPilot", 1), toPort, portTip);
+    cmdAutoPilot[2] = NewButton(central, Indexed("cmdAutoPilot", 2), toStarboard, starboardTip);
+    grid->addWidget(lblAutoPilot, 0, 0);
+    grid->addWidget(cmdAutoPilot[1], 0, 1);
+    grid->addWidget(txtAutoPilot, 0, 2);
+    grid->addWidget(cmdAutoPilot[2], 0, 3);
+
+    lblDesired = NewLabel(central, QStringLiteral("lblDesired"), QStringLiteral("Desired"));
+    lblDelta[0] = NewLabel(central, Indexed("lblDelta", 0), QStringLiteral("Delta"));
+    lblDesired->setAlignment(Qt::AlignCenter);
+    lblDelta[0]->setAlignment(Qt::AlignCenter);
+    grid->addWidget(lblDesired, 1, 2);
+    grid->addWidget(lblDelta[0], 1, 4);
+
+    const char* options[] = {nullptr, "Track Apparent Wind Angle", "Track True Wind Angle"};
+    const char* desiredTips[] = {nullptr, "Desired Apparent Wind Angle", "Desired True Wind Angle"};
+    for (int i = 1; i <= 2; ++i) {
+        optControl[i] = new QRadioButton(QLatin1String(options[i]), central);
+        optControl[i]->setObjectName(Indexed("optControl", i));
+        const int index = i;
+        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_track->optControl_Click(index); });
+        txtDesired[i] = new QLineEdit(central);
+        txtDesired[i]->setObjectName(Indexed("txtDesired", i));
+        txtDesired[i]->setToolTip(QLatin1String(desiredTips[i]));
+        lblDelta[i] = NewLabel(central, Indexed("lblDelta", i), QString());
+        lblDelta[i]->setAlignment(Qt::AlignCenter);
+        lblDelta[i]->setMinimumWidth(60);
+        lblDelta[i]->setFont(boxFont);
+        grid->addWidget(optControl[i], 1 + i, 0);
+        grid->addWidget(txtDesired[i], 1 + i, 2);
+        grid->addWidget(lblDelta[i], 1 + i, 4);
+    }
+    cmdDesiredApp[1] = NewButton(central, Indexed("cmdDesiredApp", 1), toPort, portTip);
+    cmdDesiredApp[2] = NewButton(central, Indexed("cmdDesiredApp", 2), toStarboard, starboardTip);
+    cmdDesiredTrue[1] = NewButton(central, Indexed("cmdDesiredTrue", 1), toPort, portTip);
+    cmdDesiredTrue[2] = NewButton(central, Indexed("cmdDesiredTrue", 2), toStarboard, starboardTip);
+    grid->addWidget(cmdDesiredApp[1], 2, 1);
+    grid->addWidget(cmdDesiredApp[2], 2, 3);
+    grid->addWidget(cmdDesiredTrue[1], 3, 1);
+    grid->addWidget(cmdDesiredTrue[2], 3, 3);
+
+    for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]}) {
+        box->setAlignment(Qt::AlignCenter);
+        box->setFont(boxFont);
+        box->setMaximumWidth(110);
+        box->installEventFilter(this);
+    }
+    for (QPushButton** pair : {cmdAutoPilot, cmdDesiredApp, cmdDesiredTrue}) {
+        // Index 2 is "To Starboard"; every other index steers to port.
+        for (int i = 1; i <= 2; ++i) {
+            const float delta = i == 2 ? 1.0f : -1.0f;
+            connect(pair[i], &QPushButton::clicked, this, [this, delta] { m_track->TrackSteerTo(delta); });
+        }
+    }
+
+    auto* line = new QFrame(central);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(line);
+    auto* label2 = NewLabel(central, QStringLiteral("Label2"), QStringLiteral("Data"));
+    QFont bold = font();
+    bold.setBold(true);
+    label2->setFont(bold);
+    lblDesired->setFont(bold);
+    lblDelta[0]->setFont(bold);
+    outer->addWidget(label2);
+
+    struct Value {
+        InstrumentValue which;
+        const char* name;
+        const char* caption;
+        int row;
+        int column;
+    };
+    const Value values[] = {
+        {InstrumentValue::Heading, "lblHeading", "Heading (M)", 0, 0},
+        {InstrumentValue::BoatSpeed, "lblBoatSpeed", "Boat Speed (Kts)", 1, 0},
+        {InstrumentValue::WaypointBearing, "lblWaypointBearing", "Waypoint Bearing (M)", 2, 0},
+        {InstrumentValue::AppWindAngle, "lblAppWindAngle", "App Wind Angle (R)", 0, 2},
+        {InstrumentValue::AppWindSpeed, "lblAppWindSpeed", "App Wind Speed (Kts)", 1, 2},
+        {InstrumentValue::TrueWindAngle, "lblTrueWindAngle", "True Wind Angle (R)", 2, 2},
+        {InstrumentValue::TrueWindSpeed, "lblTrueWindSpeed", "True Wind Speed (Kts)", 3, 2},
+    };
+    auto* data = new QGridLayout;
+    data->setHorizontalSpacing(16);
+    outer->addLayout(data);
+    for (const Value& v : values) {
+        QLabel* caption = NewLabel(central, Indexed(v.name, 1), QLatin1String(v.caption));
+        QLabel* value = NewLabel(central, Indexed(v.name, 2), QString());
+        value->setFont(boxFont);
+        value->setMinimumWidth(70);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        data->addWidget(caption, v.row, v.column);
+        data->addWidget(value, v.row, v.column + 1);
+        m_values[int(v.which)] = value;
+        if (v.which == InstrumentValue::AppWindAngle) {
+            lblAppWindAngle[1] = caption;
+            lblAppWindAngle[2] = value;
+        } else if (v.which == InstrumentValue::TrueWindAngle) {
+            lblTrueWindAngle[1] = caption;
+            lblTrueWindAngle[2] = value;
+        }
+    }
+    outer->addStretch(1);
+
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    const char* descriptions[] = {nullptr, "Pilot Status", "Input Data Status", "Output Data Status"};
+    for (int i = 1; i <= 3; ++i) {
+        m_panels[i] = NewLabel(bar, Indexed("StatusBar", i), QString());
+        m_panels[i]->setToolTip(QLatin1String(descriptions[i]));
+        m_panels[i]->setFrameShape(QFrame::StyledPanel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        m_panels[i]->setMinimumWidth(i == 1 ? 90 : 120);
+        bar->addWidget(m_panels[i], i == 1 ? 0 : 1);
+    }
+}
+
+void frmMain::BuildMenus()
+{
+    QMenuBar* bar = menuBar();
+    auto addMenu = [&](const char* name, const QString& title) {
+        QMenu* menu = bar->addMenu(title);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+    auto addItem = [&](QMenu* menu, const char* name, const QString& caption, bool enabled) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        // Windows of later work: visible, enabled once they exist.
+        action->setEnabled(enabled);
+        return action;
+    };
+
+    QMenu* file = addMenu("mnuFile", QStringLiteral("&File"));
+    connect(addItem(file, "mnuFileDefault", QStringLiteral("Default"), true), &QAction::triggered, this,
+            [this] { ProfileInitialize(false); });
+    connect(addItem(file, "mnuFileExit", QStringLiteral("Exit"), true), &QAction::triggered, this,
+            [this] { close(); });
+
+    QMenu* view = addMenu("mnuView", QStringLiteral("&View"));
+    addItem(view, "mnuViewDiagram", QStringLiteral("Block Diagram..."), false);
+    addItem(view, "mnuViewHistory", QStringLiteral("History Plot..."), false);
+    addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), false);
+
+    QMenu* options = addMenu("mnuConfigure", QStringLiteral("&Options"));
+    addItem(options, "mnuOptionsInput", QStringLiteral("Input..."), false);
+    addItem(options, "mnuOptionsData", QStringLiteral("Data..."), false);
+    addItem(options, "mnuOptionsOutput", QStringLiteral("Output..."), false);
+    addItem(options, "mnuOptionsTrack", QStringLiteral("Tracking..."), false);
+    options->addSeparator()->setObjectName(QStringLiteral("mnuConfigureSeparator"));
+    addItem(options, "mnuOptionsSimulate", QStringLiteral("Simulate..."), false);
+
+    QMenu* help = addMenu("mnuHelp", QStringLiteral("&Help"));
+    addItem(help, "mnuHelpDiagram", QStringLiteral("Block Diagram..."), false);
+    addItem(help, "mnuHelpAbout", QStringLiteral("About..."), false);
+}
+
+void frmMain::BuildShortcuts()
+{
+    // Cold hands at night: the steer buttons from the keyboard.
+    const struct {
+        QKeySequence keys;
+        int index;
+    } steer[] = {{QKeySequence(Qt::CTRL | Qt::Key_Left), 1}, {QKeySequence(Qt::CTRL | Qt::Key_Right), 2}};
+    for (const auto& s : steer) {
+        auto* shortcut = new QShortcut(s.keys, this);
+        shortcut->setObjectName(Indexed("keySteer", s.index));
+        const int index = s.index;
+        connect(shortcut, &QShortcut::activated, this, [this, index] {
+            if (cmdAutoPilot[index]->isEnabled())
+                cmdAutoPilot[index]->click();
+        });
+    }
+}
+
+void frmMain::Form_Load()
+{
+    ProfileInitialize(true);
+}
+
+QWidget* frmMain::Control(TrackControlId control, int index) const
+{
+    switch (control) {
+    case TrackControlId::txtAutoPilot:
+        return txtAutoPilot;
+    case TrackControlId::cmdAutoPilot:
+        return cmdAutoPilot[index];
+    case TrackControlId::optControl:
+        return optControl[index];
+    case TrackControlId::lblDesired:
+        return lblDesired;
+    case TrackControlId::txtDesired:
+        return txtDesired[index];
+    case TrackControlId::cmdDesiredApp:
+        return cmdDesiredApp[index];
+    case TrackControlId::cmdDesiredTrue:
+        return cmdDesiredTrue[index];
+    case TrackControlId::lblDelta:
+        return lblDelta[index];
+    case TrackControlId::lblAppWindAngle:
+        return lblAppWindAngle[index];
+    case TrackControlId::lblTrueWindAngle:
+        return lblTrueWindAngle[index];
+    }
+    return nullptr;
+}
+
+void frmMain::StoreTextBox(QLineEdit* box)
+{
+    float value = 0;
+    if (!TrackControl::ReadAngleText(box->text(), value))
+        return;
+    if (box == txtAutoPilot)
+        m_settings.m_fAutoPilot = value;
+    else if (box == txtDesired[1])
+        m_settings.m_fDesired[1] = value;
+    else if (box == txtDesired[2])
+        m_settings.m_fDesired[2] = value;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    if (box && (box == txtAutoPilot || box == txtDesired[1] || box == txtDesired[2])) {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                StoreTextBox(box);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            StoreTextBox(box);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && !m_sWindIndicator.isEmpty())
+        ShowCaption();
+    QMainWindow::changeEvent(event);
+}
+
+void frmMain::ShowCaption()
+{
+    setWindowTitle(isActiveWindow() ? Title + QStringLiteral(" - ") + m_sWindIndicator : m_sWindIndicator);
+}
+
+void frmMain::ShowBelow(QWidget* window)
+{
+    const QRect frame = frameGeometry();
+    int left = frame.left();
+    int top = frame.top() + frame.height();
+    const QRect screenArea = screen()->geometry();
+    const QSize size = window->frameGeometry().size();
+    if (left + size.width() > screenArea.width())
+        left = screenArea.width() - size.width();
+    if (top + size.height() > screenArea.height())
+        top = screenArea.height() - size.height();
+    window->move(left, top);
+    window->show();
+}
+
+void frmMain::tmrNmea_Timer()
+{
+    m_links->tmrNmea_Timer();
+}
+
+void frmMain::tmrUnload_Timer()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (m_modeButtons[TrackModeTrack]->isChecked()) {
+        const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
+        if (!m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text)) {
+            event->ignore();
+            return;
+        }
+    }
+    m_links->NmeaStop();
+    m_links->PilotStop();
+    if (m_receiver->ReceiveBusy()) {
+        // Still inside a receive event: try again in a second.
+        m_tmrUnload->SetEnabled(true);
+        event->ignore();
+        return;
+    }
+    // Closed for good: a further tick must not save the profile again.
+    m_tmrUnload->SetEnabled(false);
+    ProfileSave();
+    event->accept();
+}
+
+QString frmMain::Panel(int index) const
+{
+    return index >= 1 && index <= 3 ? m_panels[index]->text() : QString();
+}
+
+QString frmMain::InputStatus() const
+{
+    return m_panels[2]->text();
+}
+
+void frmMain::SetInputStatus(const QString& text)
+{
+    m_panels[2]->setText(text);
+}
+
+void frmMain::SetOutputStatus(const QString& text)
+{
+    m_panels[3]->setText(text);
+}
+
+void frmMain::SetModeStatus(const QString& text)
+{
+    m_panels[1]->setText(text);
+}
+
+void frmMain::NmeaData(const QString& sline, bool bChecked)
+{
+    if (m_options)
+        m_options->NmeaData(sline, bChecked);
+}
+
+void frmMain::NmeaError(const QString& sline)
+{
+    if (m_options)
+        m_options->NmeaError(sline);
+}
+
+void frmMain::PilotData(const QString& sline)
+{
+    if (m_options)
+        m_options->PilotData(sline);
+}
+
+void frmMain::NmeaStatus(const QString& text)
+{
+    if (m_options)
+        m_options->SetNmeaStatus(text);
+}
+
+void frmMain::PilotStatus(const QString& text)
+{
+    if (m_options)
+        m_options->SetPilotStatus(text);
+}
+
+void frmMain::ClearNmeaData()
+{
+    if (m_options)
+        m_options->ClearNmeaData();
+}
+
+void frmMain::ClearPilotData()
+{
+    if (m_options)
+        m_options->ClearPilotData();
+}
+
+void frmMain::TrackStep()
+{
+    m_track->TrackStep();
+}
+
+void frmMain::SimulateStep()
+{
+    m_simulator->SimulateStep();
+}
+
+void frmMain::PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
+                            float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue,
+                            float fWindSpeedTrue, bool bWaypointValid, float fWaypointBearing, float fWaypointRange)
+{
+    if (m_polar)
+        m_polar->SetValue(eTrackMode, bHeadingValid, fHeading, fBoatSpeed, fWindAngleApparent, fWindSpeedApparent,
+                          fWindAngleTrue, fWindSpeedTrue, bWaypointValid, fWaypointBearing, fWaypointRange);
+}
+
+void frmMain::ShowValue(InstrumentValue which, const QString& text)
+{
+    m_values[int(which)]->setText(text);
+}
+
+void frmMain::HistoryValue(const QString& name, float value, const QString& units)
+{
+    if (m_history)
+        m_history->SetValue(name, value, units);
+}
+
+void frmMain::ChartSetValue(const QString& name, const QString& value)
+{
+    if (m_history)
+        m_history->ChartSetValue(name, value);
+}
+
+void frmMain::ShowWindIndicator(const QString& text)
+{
+    m_sWindIndicator = text;
+    ShowCaption();
+}
+
+void frmMain::SetModeButtonPressed(TrackMode button, bool pressed)
+{
+    m_modeButtons[button]->setChecked(pressed);
+}
+
+void frmMain::SetModeButtonEnabled(TrackMode button, bool enabled)
+{
+    m_modeButtons[button]->setEnabled(enabled);
+}
+
+void frmMain::SetControlEnabled(TrackControlId control, int index, bool enabled)
+{
+    if (QWidget* widget = Control(control, index))
+        widget->setEnabled(enabled);
+}
+
+void frmMain::SelectOption(int index)
+{
+    optControl[index]->setChecked(true);
+}
+
+QString frmMain::AutoPilotText() const
+{
+    return txtAutoPilot->text();
+}
+
+void frmMain::ShowAutoPilot(const QString& text)
+{
+    txtAutoPilot->setText(text);
+}
+
+void frmMain::ShowDesired(int index, const QString& text)
+{
+    txtDesired[index]->setText(text);
+}
+
+void frmMain::ShowDelta(int index, const QString& text)
+{
+    lblDelta[index]->setText(text);
+}
+
+void frmMain::ShowDeltaAlarm(int index, bool alarm)
+{
+    QLabel* label = lblDelta[index];
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, alarm ? AlarmColour : this->palette().color(QPalette::Window));
+    label->setPalette(palette);
+    label->setAutoFillBackground(alarm);
+}
+
+void frmMain::AlarmBeep()
+{
+    m_setup.Beep();
+}
+
+void frmMain::RequestForeground()
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
+void frmMain::ShowProfileValues()
+{
+    m_bStoredSimulate = m_settings.m_bSimulate;
+    if (m_setup.ForceSimulate)
+        m_settings.m_bSimulate = true;
+    txtAutoPilot->setText(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    txtDesired[1]->setText(NumberText::Format(m_settings.m_fDesired[1], u"0"));
+    txtDesired[2]->setText(NumberText::Format(m_settings.m_fDesired[2], u"0"));
+}
+
+void frmMain::ProfileInitialize(bool bRecall)
+{
+    // TODO settings logic
+    (void)bRecall;
+}
+
+void frmMain::ProfileRecall()
+{
+}
+
+void frmMain::ProfileSave()
+{
+    // The command line's Simulate is for this run only: the profile keeps
+    // the user's own flag unless it was changed meanwhile.
+    const bool simulate = m_settings.m_bSimulate;
+    if (m_setup.ForceSimulate && simulate)
+        m_settings.m_bSimulate = m_bStoredSimulate;
+    m_settings.m_bSimulate = simulate;
+}

@@ -1,0 +1,193 @@
+// The simulated instruments: one tick against the known picture, the
+// noise, dead reckoning in simulated time, and ten minutes of ticks in
+// Manual and in Track through the links' timer.
+
+#include "LogicRig.h"
+#include "MathLib.h"
+
+#include <QTest>
+#include <cmath>
+
+namespace {
+
+// Noise off, autopilot 40, compass offset 10, variation 11, wind from 0 at
+// 12 knots, boat speed 8.
+void Quiet(ProfileSettings& s)
+{
+    s.m_bSimulate = true;
+    s.m_fSimulateNoiseAngle = 0;
+    s.m_fSimulateNoiseSpeed = 0;
+    s.m_fAutoPilot = 40;
+    s.m_fSimulateCompassOffset = 10;
+    s.m_fSimulateVariation = 11;
+    s.m_fSimulateTrueWindAngle = 0;
+    s.m_fSimulateTrueWindSpeed = 12;
+    s.m_fSimulateBoatSpeed = 8;
+}
+
+bool Near(double a, double b, double tolerance = 1e-3)
+{
+    return std::fabs(a - b) < tolerance;
+}
+
+} // namespace
+
+class TestSimulator : public QObject {
+    Q_OBJECT
+
+private slots:
+    void oneQuietTick()
+    {
+        LogicRig rig;
+        Quiet(rig.settings);
+        rig.stepTrack = false;
+        rig.sim.SimulateStep();
+        QCOMPARE(rig.state.Heading, 50.0f);
+        QCOMPARE(rig.state.WindAngleTrue, -61.0f);
+        QCOMPARE(rig.state.WindSpeedTrue, 12.0f);
+        float speed = 0;
+        float angle = 0;
+        MathLib::WindApparentFromTrue(12, -61, 8, speed, angle);
+        QCOMPARE(rig.state.WindAngleApparent, angle);
+        QCOMPARE(rig.state.WindSpeedApparent, speed);
+        QVERIFY(rig.state.VariationValid);
+        QCOMPARE(rig.state.Variation, 11.0f);
+        QVERIFY(rig.state.WindIndicatorValid);
+        QVERIFY(rig.state.WaypointValid);
+        QCOMPARE(rig.state.WaypointBearing, 5.0f);
+        QCOMPARE(rig.state.WaypointRange, 10.0f);
+        QCOMPARE(rig.polar.size(), 1);
+    }
+
+    void noiseIsCentredOnZero()
+    {
+        double r = 0.75;
+        LogicRig rig([&r] { return r; });
+        rig.settings.m_fSimulateNoiseAngle = 4;
+        rig.settings.m_fSimulateNoiseSpeed = 2;
+        QCOMPARE(rig.sim.SimulateNoiseAngle(), 1.0f);
+        QCOMPARE(rig.sim.SimulateNoiseSpeed(), 0.5f);
+        r = 0;
+        QCOMPARE(rig.sim.SimulateNoiseAngle(), -2.0f);
+    }
+
+    void noiseRepeatsFromRunToRun()
+    {
+        SimulateRandom first;
+        SimulateRandom second;
+        for (int i = 0; i < 1000; ++i) {
+            const double r = first();
+            QCOMPARE(second(), r);
+            QVERIFY(r >= 0 && r < 1);
+        }
+        LogicRig a;
+        LogicRig b;
+        a.settings.m_bSimulate = b.settings.m_bSimulate = true;
+        for (int i = 0; i < 50; ++i) {
+            a.sim.SimulateStep();
+            b.sim.SimulateStep();
+        }
+        QCOMPARE(a.state.WindAngleApparent, b.state.WindAngleApparent);
+        QCOMPARE(a.state.WindSpeedTrue, b.state.WindSpeedTrue);
+    }
+
+    void timeDeadReckonsTheWaypoint()
+    {
+        LogicRig rig;
+        ProfileSettings& s = rig.settings;
+        s.m_fSimulateBoatSpeed = 8;
+        s.m_fSimulateWaypointBearing = 30;
+        s.m_fSimulateWaypointRange = 10;
+        s.m_fAutoPilot = 30;
+        float bearing = 0;
+        float range = 0;
+        rig.sim.SimulateTime(0, bearing, range);
+        QCOMPARE(bearing, 30.0f);
+        QCOMPARE(range, 10.0f);
+        rig.sim.SimulateTime(1, bearing, range); // one hour at 8 knots
+        QVERIFY(Near(range, 2));
+        QVERIFY(Near(bearing, 30));
+        QCOMPARE(s.m_fSimulateTime, 1.0f);
+        rig.sim.SimulateTime(1, bearing, range); // same time: nothing moves
+        QVERIFY(Near(range, 2));
+        rig.sim.SimulateTime(2, bearing, range); // past it: behind us
+        QVERIFY(Near(range, 6));
+        QVERIFY(Near(bearing, 30 - 180));
+        rig.sim.SimulateTime(1.5f, bearing, range); // back half an hour
+        QVERIFY(Near(range, 2));
+        QVERIFY(Near(bearing, 30 - 180));
+        rig.sim.SimulateTime(0, bearing, range);
+        QCOMPARE(bearing, 30.0f);
+        QCOMPARE(range, 10.0f);
+        QCOMPARE(s.m_fSimulateTime, 0.0f);
+    }
+
+    void bearingIsNotWrapped()
+    {
+        LogicRig rig;
+        ProfileSettings& s = rig.settings;
+        s.m_fSimulateWaypointBearing = 10;
+        s.m_fSimulateWaypointRange = 5;
+        s.m_fAutoPilot = 10;
+        float bearing = 0;
+        float range = 0;
+        rig.sim.SimulateTime(0, bearing, range);
+        rig.sim.SimulateTime(1, bearing, range);
+        QVERIFY(Near(bearing, -170));
+        QVERIFY(Near(range, 3));
+    }
+
+    void tenMinutesInManual()
+    {
+        LogicRig rig;
+        Quiet(rig.settings);
+        rig.track.TrackSetSetup();
+        rig.track.TrackSetManual();
+        for (int tick = 0; tick < 600; ++tick)
+            rig.links.tmrNmea_Timer();
+        QCOMPARE(rig.state.Heading, 50.0f);
+        QCOMPARE(rig.state.WindAngleTrue, -61.0f);
+        QCOMPARE(rig.settings.m_fDesired[2], -61.0f);
+        QCOMPARE(rig.settings.m_fAutoPilot, 40.0f);
+        QCOMPARE(rig.pilotData.size(), 600);
+        QCOMPARE(rig.desired[2], QStringLiteral("-61"));
+        QCOMPARE(rig.panel[3], QStringLiteral("Simulate"));
+
+        // With noise the heading still carries none.
+        rig.settings.m_fSimulateNoiseAngle = 4;
+        rig.settings.m_fSimulateNoiseSpeed = 2;
+        for (int tick = 0; tick < 600; ++tick) {
+            rig.links.tmrNmea_Timer();
+            QCOMPARE(rig.state.Heading, 50.0f);
+            QVERIFY(std::fabs(rig.state.WindAngleTrue + 61) <= 2.0f);
+            QVERIFY(std::fabs(rig.state.WindSpeedTrue - 12) <= 1.0f);
+        }
+    }
+
+    // A 10 degree wind shift in Track: the loop turns the boat with it
+    // until the wind angle is back where it was.
+    void tenMinutesInTrackFollowAShift()
+    {
+        LogicRig rig;
+        Quiet(rig.settings);
+        rig.track.TrackSetSetup();
+        rig.track.TrackSetManual();
+        rig.links.tmrNmea_Timer();
+        rig.track.TrackSetTrack();
+        for (int tick = 0; tick < 600; ++tick)
+            rig.links.tmrNmea_Timer();
+        QCOMPARE(rig.settings.m_fAutoPilot, 40.0f);
+
+        rig.settings.m_fSimulateTrueWindAngle = -10;
+        for (int tick = 0; tick < 600; ++tick)
+            rig.links.tmrNmea_Timer();
+        QVERIFY(Near(rig.settings.m_fAutoPilot, 30, 0.05));
+        QVERIFY(Near(rig.state.Heading, 40, 0.05));
+        QVERIFY(Near(rig.state.WindAngleTrue, -61, 0.05));
+        QVERIFY(!rig.track.AlarmActive());
+        QCOMPARE(rig.pilotData.size(), 1201);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulator)
+#include "tst_simulator.moc"
