@@ -103,6 +103,13 @@ QVector<Line> SplitLines(const QByteArray& data)
     return lines;
 }
 
+// A byte-order mark left by an editor is kept but not read as text, so the
+// first section stays visible.
+int BomLength(const QByteArray& data)
+{
+    return data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
 QByteArray LineEndOf(const QByteArray& data)
 {
     const int nl = data.indexOf('\n');
@@ -146,7 +153,7 @@ int Read(const QString& file, QStringView section, QStringView key, QStringView 
     const QStringView wantSection = Trimmed(section);
     const QStringView wantKey = Trimmed(key);
     bool inSection = false;
-    for (const Line& line : SplitLines(data)) {
+    for (const Line& line : SplitLines(data.mid(BomLength(data)))) {
         const Parsed p = Parse(line.text);
         if (p.kind == Kind::Section) {
             // Only the first section of a name counts.
@@ -175,7 +182,8 @@ bool Write(const QString& file, QStringView section, QStringView key, QStringVie
         in.close();
     }
     const QByteArray lineEnd = LineEndOf(data);
-    QVector<Line> lines = SplitLines(data);
+    const int bom = BomLength(data);
+    QVector<Line> lines = SplitLines(data.mid(bom));
 
     const QStringView wantSection = Trimmed(section);
     const QStringView wantKey = Trimmed(key);
@@ -220,7 +228,7 @@ bool Write(const QString& file, QStringView section, QStringView key, QStringVie
         lines.insert(insertAt, {keyLine, lineEnd});
     }
 
-    QByteArray out;
+    QByteArray out = data.left(bom);
     out.reserve(data.size() + keyLine.size() + 64);
     for (const Line& line : lines)
         out += line.text + line.end;

@@ -42,6 +42,7 @@ private slots:
     void writeRejectsBrokenNames();
     void writeFailureIsReported();
     void latin1RoundTrip();
+    void byteOrderMarkIsSkipped();
 
 private:
     QTemporaryDir m_dir;
@@ -240,6 +241,18 @@ void TestProfileStore::latin1RoundTrip()
     QCOMPARE(got, QString::fromUtf8("Släde 60ft.pol"));
     QVERIFY(ProfileStore::Write(path, u"Polar Data", u"File 2", QString::fromUtf8("Bølge.pol")));
     QCOMPARE(Contents(path), QByteArray("[Polar Data]\nFile 1=Sl\xe4""de 60ft.pol\nFile 2=B\xf8lge.pol\n"));
+}
+
+void TestProfileStore::byteOrderMarkIsSkipped()
+{
+    const QString path = m_dir.filePath("bom.ini");
+    Put(path, "\xEF\xBB\xBF[Nmea]\r\nPort=3\r\n");
+    QString got;
+    QCOMPARE(ProfileStore::Read(path, u"Nmea", u"Port", u"", got), 1);
+    QCOMPARE(got, QStringLiteral("3"));
+    QVERIFY(ProfileStore::Write(path, u"Nmea", u"Port", u"4"));
+    QVERIFY(ProfileStore::Write(path, u"Nmea", u"Heading", u"1"));
+    QCOMPARE(Contents(path), QByteArray("\xEF\xBB\xBF[Nmea]\r\nPort=4\r\nHeading=1\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestProfileStore)
