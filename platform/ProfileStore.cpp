@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QVector>
 
@@ -176,7 +177,9 @@ bool Write(const QString& file, QStringView section, QStringView key, QStringVie
     QByteArray data;
     QFile in(file);
     if (in.exists()) {
-        if (!in.open(QIODevice::ReadOnly))
+        // A profile made read-only stays as it is, although the rename
+        // would get past it.
+        if (!QFileInfo(file).isWritable() || !in.open(QIODevice::ReadOnly))
             return false;
         data = in.readAll();
         in.close();

@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 const QString kData = QStringLiteral(VANEHOLD_TEST_DATA "/profiles/");
@@ -41,6 +43,7 @@ private slots:
     void writeRejectsBrokenNames_data();
     void writeRejectsBrokenNames();
     void writeFailureIsReported();
+    void readOnlyProfileIsLeftAlone();
     void latin1RoundTrip();
     void byteOrderMarkIsSkipped();
 
@@ -230,6 +233,18 @@ void TestProfileStore::writeFailureIsReported()
     QVERIFY(!ProfileStore::Write(m_dir.filePath("taken.ini"), u"Nmea", u"Port", u"5"));
     QVERIFY(QFileInfo(m_dir.filePath("taken.ini")).isDir());
     QDir(m_dir.filePath("taken.ini")).removeRecursively();
+}
+
+void TestProfileStore::readOnlyProfileIsLeftAlone()
+{
+    if (geteuid() == 0)
+        QSKIP("file modes do not stop root");
+    const QString path = m_dir.filePath("frozen.ini");
+    Put(path, "[Nmea]\nPort=5\n");
+    QFile::setPermissions(path, QFile::ReadOwner);
+    QVERIFY(!ProfileStore::Write(path, u"Nmea", u"Port", u"6"));
+    QCOMPARE(Contents(path), QByteArray("[Nmea]\nPort=5\n"));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
 }
 
 void TestProfileStore::latin1RoundTrip()
