@@ -262,6 +262,51 @@ bool TryParse(QStringView text, float& value)
     return true;
 }
 
+bool TryParseDecimal(QStringView text, double& value)
+{
+    // Powers of ten that a double holds exactly.
+    static constexpr double Pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr uint64_t ExactLimit = uint64_t(1) << 53;
+    const QChar* p = text.data();
+    const QChar* const end = p + text.size();
+    bool negative = false;
+    if (p < end && (p->unicode() == '-' || p->unicode() == '+')) {
+        negative = p->unicode() == '-';
+        ++p;
+    }
+    uint64_t mantissa = 0;
+    int fraction = 0;
+    int digits = 0;
+    bool point = false;
+    bool exact = true;
+    for (; p < end; ++p) {
+        const char16_t c = p->unicode();
+        if (c >= '0' && c <= '9') {
+            ++digits;
+            if (mantissa >= (ExactLimit - 9) / 10) {
+                exact = false;
+                continue;
+            }
+            mantissa = mantissa * 10 + (c - '0');
+            fraction += point ? 1 : 0;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0)
+        return false;
+    if (!exact || fraction > 22)
+        return TryParse(text, value);
+    // Both operands are exact, so the one rounding of the division gives
+    // the double nearest the decimal value, as a full conversion does.
+    const double v = static_cast<double>(mantissa) / Pow10[fraction];
+    value = negative ? -v : v;
+    return true;
+}
+
 double RoundHalfEven(double value)
 {
     return std::nearbyint(value);

@@ -38,6 +38,12 @@ double Val(QStringView text);
 bool TryParse(QStringView text, double& value);
 bool TryParse(QStringView text, float& value);
 
+// Strict plain decimal, as in NMEA fields: an optional sign, digits and at
+// most one decimal point, nothing else (no blanks, no exponent), at least
+// one digit. The same value as TryParse gives for such a text, found
+// without its general machinery when the digits allow. False leaves value.
+bool TryParseDecimal(QStringView text, double& value);
+
 // Round half to even, as whole-number conversions do. The 16- and 32-bit
 // forms fail (return false, leave result) when the value does not fit.
 double RoundHalfEven(double value);

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QTest>
 #include <clocale>
+#include <cstring>
 
 class TestNumberText : public QObject {
     Q_OBJECT
@@ -17,6 +18,9 @@ private slots:
     void val();
     void tryParse_data();
     void tryParse();
+    void tryParseDecimal_data();
+    void tryParseDecimal();
+    void tryParseDecimalAgreesWithTryParse();
     void roundHalfEven();
     void localeDoesNotMatter();
 };
@@ -142,6 +146,55 @@ void TestNumberText::tryParse()
     double v = 0;
     QCOMPARE(NumberText::TryParse(text, v), ok);
     QCOMPARE(v, expected);
+}
+
+void TestNumberText::tryParseDecimal_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("whole") << "045" << true << 45.0;
+    QTest::newRow("fraction") << "10.5" << true << 10.5;
+    QTest::newRow("leading point") << ".5" << true << 0.5;
+    QTest::newRow("trailing point") << "5." << true << 5.0;
+    QTest::newRow("negative") << "-3.25" << true << -3.25;
+    QTest::newRow("plus") << "+7" << true << 7.0;
+    QTest::newRow("not exact in binary") << "0.1" << true << 0.1;
+    QTest::newRow("long mantissa") << "12345678901234567890.5" << true << 12345678901234567890.5;
+    QTest::newRow("many decimals") << "0.00000000000000000000000123" << true << 1.23e-24;
+    QTest::newRow("trailing letter") << "12.3x" << false << 0.0;
+    QTest::newRow("blank in front") << " 12" << false << 0.0;
+    QTest::newRow("blank behind") << "12 " << false << 0.0;
+    QTest::newRow("exponent") << "1e2" << false << 0.0;
+    QTest::newRow("two points") << "1.2.3" << false << 0.0;
+    QTest::newRow("point alone") << "." << false << 0.0;
+    QTest::newRow("sign alone") << "-" << false << 0.0;
+    QTest::newRow("empty") << "" << false << 0.0;
+}
+
+void TestNumberText::tryParseDecimal()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, ok);
+    QFETCH(double, expected);
+    double v = 0;
+    QCOMPARE(NumberText::TryParseDecimal(text, v), ok);
+    QCOMPARE(v, expected);
+}
+
+void TestNumberText::tryParseDecimalAgreesWithTryParse()
+{
+    // Bit for bit, over digits of every length either side of the point.
+    const QStringList texts{"0",        "-0",        "359.9",    "0.3",    "1.7976931348623157",
+                            "9007199254740993",      "900719925474099.3", "2.2250738585072014",
+                            "123456.789012", "0.000001", "99999999999999999999", "4.35"};
+    for (const QString& text : texts) {
+        double fast = 1;
+        double full = 2;
+        QVERIFY(NumberText::TryParseDecimal(text, fast));
+        QVERIFY(NumberText::TryParse(text, full));
+        QVERIFY2(std::memcmp(&fast, &full, sizeof fast) == 0, qPrintable(text));
+    }
 }
 
 void TestNumberText::roundHalfEven()
