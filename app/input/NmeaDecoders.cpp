@@ -97,24 +97,10 @@ int NmeaDecoder::NmeaFields(QStringView line)
 
 bool NmeaDecoder::NmeaNumber(QStringView field, float& value)
 {
-    const QChar* p = field.data();
-    const QChar* const end = p + field.size();
-    if (p < end && (p->unicode() == '-' || p->unicode() == '+'))
-        ++p;
-    int digits = 0;
-    bool point = false;
-    for (; p < end; ++p) {
-        const char16_t c = p->unicode();
-        if (c >= '0' && c <= '9')
-            ++digits;
-        else if (c == '.' && !point)
-            point = true;
-        else
-            return false;
-    }
     double v = 0;
-    if (digits == 0 || !NumberText::TryParse(field, v))
+    if (!NumberText::TryParseDecimal(field, v))
         return false;
+    // Read as double, stored as single.
     value = static_cast<float>(v);
     return true;
 }
