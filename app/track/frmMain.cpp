@@ -96,6 +96,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
                                             *m_tmrNmea, *this);
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, *this);
     m_simulator = std::make_unique<Simulator>(m_settings, *m_state, *this, m_setup.Random);
+    m_profile = std::make_unique<SettingsProfile>(m_settings, *this);
+    m_profile->SetCommandLinePath(m_setup.ProfileFile);
 
     BuildToolbar();
     BuildControls();
@@ -433,7 +435,10 @@ void frmMain::ShowBelow(QWidget* window)
     int left = frame.left();
     int top = frame.top() + frame.height();
     const QRect screenArea = screen()->geometry();
-    const QSize size = window->frameGeometry().size();
+    // A window not shown yet has no frame: take ours as its measure.
+    QSize size = window->frameGeometry().size();
+    if (!window->isVisible())
+        size += frame.size() - geometry().size();
     if (left + size.width() > screenArea.width())
         left = screenArea.width() - size.width();
     if (top + size.height() > screenArea.height())
@@ -647,32 +652,37 @@ void frmMain::RequestForeground()
     activateWindow();
 }
 
-void frmMain::ShowProfileValues()
+void frmMain::ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
+                                const QString& desiredTrue)
 {
+    // Between reading the profile and entering the modes: the place where
+    // the command line's Simulate takes over.
     m_bStoredSimulate = m_settings.m_bSimulate;
     if (m_setup.ForceSimulate)
         m_settings.m_bSimulate = true;
-    txtAutoPilot->setText(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
-    txtDesired[1]->setText(NumberText::Format(m_settings.m_fDesired[1], u"0"));
-    txtDesired[2]->setText(NumberText::Format(m_settings.m_fDesired[2], u"0"));
+    txtAutoPilot->setText(autoPilot);
+    txtDesired[1]->setText(desiredApparent);
+    txtDesired[2]->setText(desiredTrue);
 }
 
 void frmMain::ProfileInitialize(bool bRecall)
 {
-    // TODO settings logic
-    (void)bRecall;
+    m_profile->ProfileInitialize(bRecall);
 }
 
 void frmMain::ProfileRecall()
 {
+    m_profile->ProfileRecall();
 }
 
-void frmMain::ProfileSave()
+bool frmMain::ProfileSave()
 {
     // The command line's Simulate is for this run only: the profile keeps
-    // the user's own flag unless it was changed meanwhile.
+    // the user's own flag unless it was switched off meanwhile.
     const bool simulate = m_settings.m_bSimulate;
     if (m_setup.ForceSimulate && simulate)
         m_settings.m_bSimulate = m_bStoredSimulate;
+    const bool saved = m_profile->ProfileSave();
     m_settings.m_bSimulate = simulate;
+    return saved;
 }

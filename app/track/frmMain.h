@@ -11,8 +11,10 @@
 
 #include "InstrumentState.h"
 #include "NmeaReceiver.h"
+#include "ProfileHost.h"
 #include "ProfileSettings.h"
 #include "SerialLinks.h"
+#include "SettingsProfile.h"
 #include "Simulator.h"
 #include "TrackControl.h"
 #include "WindowViews.h"
@@ -51,7 +53,8 @@ class frmMain : public QMainWindow,
                 public InstrumentDisplay,
                 public SerialLinksHost,
                 public TrackHost,
-                public SimulatorHost {
+                public SimulatorHost,
+                public ProfileHost {
     Q_OBJECT
 public:
     explicit frmMain(MainWindowSetup setup = {}, QWidget* parent = nullptr);
@@ -75,14 +78,14 @@ public:
     bool PilotStart() { return m_links->PilotStart(); }
     void PilotStop() { m_links->PilotStop(); }
     void TrackSetOff() { m_track->TrackSetOff(); }
-    void TrackSetSetup() { m_track->TrackSetSetup(); }
-    void TrackSetManual() { m_track->TrackSetManual(); }
+    void TrackSetSetup() override { m_track->TrackSetSetup(); }
+    void TrackSetManual() override { m_track->TrackSetManual(); }
     void TrackSteerTo(float Delta) { m_track->TrackSteerTo(Delta); }
     void SimulateTime(float Time, float& Bearing, float& Range) { m_simulator->SimulateTime(Time, Bearing, Range); }
 
     void ProfileInitialize(bool bRecall);
     void ProfileRecall();
-    void ProfileSave();
+    bool ProfileSave();
 
     // Places a window below this one, inside the screen, and shows it.
     void ShowBelow(QWidget* window);
@@ -141,13 +144,14 @@ public:
     void ChartSetValue(const QString& name, const QString& value) override;
     void PilotData(const QString& sline) override;
 
-    // Profile host: History and Polar windows are not built yet; their
+    // ProfileHost. The History and Polar windows are not built yet; their
     // "Visible" flags are kept so that saving writes back what was read.
-    void ShowProfileValues();
-    void ShowHistoryWindow() { m_bHistoryVisible = true; }
-    void ShowPolarWindow() { m_bPolarVisible = true; }
-    bool HistoryWindowVisible() const { return m_bHistoryVisible; }
-    bool PolarWindowVisible() const { return m_bPolarVisible; }
+    void ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
+                           const QString& desiredTrue) override;
+    void ShowHistoryWindow() override { m_bHistoryVisible = true; }
+    void ShowPolarWindow() override { m_bPolarVisible = true; }
+    bool HistoryWindowVisible() const override { return m_bHistoryVisible; }
+    bool PolarWindowVisible() const override { return m_bPolarVisible; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -176,6 +180,7 @@ private:
     std::unique_ptr<SerialLinks> m_links;
     std::unique_ptr<TrackControl> m_track;
     std::unique_ptr<Simulator> m_simulator;
+    std::unique_ptr<SettingsProfile> m_profile;
 
     OptionsView* m_options = nullptr;
     HistoryView* m_history = nullptr;
