@@ -1,0 +1,222 @@
+// The whole program over real pseudo-terminals: instruments write NMEA to
+// one pty, the autopilot reads APB from another (or from the same one).
+
+#include "SerialPort.h"
+#include "frmMain.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// One pseudo-terminal: the test holds the master, the program opens the
+// slave device by its path.
+class Pty {
+public:
+    Pty()
+    {
+        int slave = -1;
+        char name[256] = {};
+        if (openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+            return;
+        termios raw{};
+        tcgetattr(slave, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(slave, TCSANOW, &raw);
+        ::close(slave);
+        fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_device = QString::fromLocal8Bit(name);
+    }
+    ~Pty() { Close(); }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool Valid() const { return m_master >= 0 && !m_device.isEmpty(); }
+    QString Device() const { return m_device; }
+    void Write(const QByteArray& bytes) const
+    {
+        qsizetype done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(m_master, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n <= 0)
+                return;
+            done += n;
+        }
+    }
+    // Everything the program has written so far, collected over calls.
+    QByteArray Received()
+    {
+        char buffer[1024];
+        for (;;) {
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            m_received.append(buffer, n);
+        }
+        return m_received;
+    }
+    void Close()
+    {
+        if (m_master >= 0)
+            ::close(m_master);
+        m_master = -1;
+    }
+
+private:
+    int m_master = -1;
+    QString m_device;
+    QByteArray m_received;
+};
+
+// A sentence with its checksum, worked out here.
+QByteArray Sentence(const QByteArray& body)
+{
+    unsigned x = 0;
+    for (char c : body.mid(1))
+        x ^= static_cast<unsigned char>(c);
+    const char* digits = "0123456789ABCDEF";
+    return body + '*' + digits[x >> 4] + digits[x & 15] + "\r\n";
+}
+
+// Course 50 magnetic at 6 knots twice over (VTG, and RMC with 11 east),
+// then apparent wind 45 at 10.5 knots.
+QByteArray Instruments()
+{
+    return Sentence("$IIVTG,061.0,T,050.0,M,6.0,N,11.1,K")
+           + Sentence("$GPRMC,123519,A,4807.038,N,01131.000,E,006.0,061.0,081226,011.0,E,A")
+           + Sentence("$IIMWV,045.0,R,10.5,N,A");
+}
+
+QString Text(frmMain& w, const char* name)
+{
+    auto* label = w.findChild<QLabel*>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<none>");
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmMain> m_window;
+
+    frmMain& Start(const QByteArray& profile)
+    {
+        const QString path = m_dir->filePath(QStringLiteral("Vanehold.ini"));
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(profile);
+        file.close();
+        MainWindowSetup setup;
+        setup.ManualTimers = true;
+        setup.ProfileFile = path;
+        setup.AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
+        setup.Beep = [] {};
+        m_window = std::make_unique<frmMain>(setup);
+        m_window->Form_Load();
+        return *m_window;
+    }
+
+private slots:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup()
+    {
+        m_window.reset();
+        m_dir.reset();
+    }
+
+    void apbGoesOutOnTheAutopilotLine()
+    {
+        Pty instruments;
+        Pty autopilot;
+        QVERIFY(instruments.Valid() && autopilot.Valid());
+        frmMain& w = Start("[Ports]\n5=" + instruments.Device().toLocal8Bit() + "\n6=" + autopilot.Device().toLocal8Bit()
+                           + "\n[Pilot]\nPort= 6\nBearing=45\n");
+        QCOMPARE(w.Settings().m_eTrackMode, TrackModeSetup);
+        QVERIFY2(w.MSCommNmea().PortOpen(), qPrintable(w.Panel(2)));
+        w.TrackSetManual();
+        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        QVERIFY2(w.MSCommPilot().PortOpen(), qPrintable(w.Panel(3)));
+
+        instruments.Write(Instruments());
+        const QByteArray apb = Sentence("$ECAPB,A,A,0.00,R,N,V,V,045.0,M,1,045.0,M,045.0,M");
+        QCOMPARE(apb, QByteArray("$ECAPB,A,A,0.00,R,N,V,V,045.0,M,1,045.0,M,045.0,M*04\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(autopilot.Received(), apb, 10000);
+        QCOMPARE(Text(w, "lblHeading_2"), QStringLiteral("50"));
+        QCOMPARE(Text(w, "lblBoatSpeed_2"), QStringLiteral("6.0"));
+        QCOMPARE(Text(w, "lblAppWindAngle_2"), QStringLiteral("45"));
+        QCOMPARE(Text(w, "lblAppWindSpeed_2"), QStringLiteral("10.5"));
+        QCOMPARE(w.Panel(2), QString());
+
+        // Steering by hand: the next wind sentence carries the new heading.
+        w.TrackSteerTo(1);
+        instruments.Write(Sentence("$IIMWV,044.0,R,10.4,N,A"));
+        QTRY_COMPARE_WITH_TIMEOUT(autopilot.Received(),
+                                  apb + Sentence("$ECAPB,A,A,0.00,R,N,V,V,046.0,M,1,046.0,M,046.0,M"), 10000);
+        QCOMPARE(instruments.Received(), QByteArray()); // nothing goes back to the instruments
+    }
+
+    void samePortSendsBackOnTheInstrumentLine()
+    {
+        Pty line;
+        QVERIFY(line.Valid());
+        frmMain& w = Start("[Ports]\n5=" + line.Device().toLocal8Bit() + "\n");
+        w.TrackSetManual();
+        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        QVERIFY(!w.MSCommPilot().PortOpen());
+        line.Write(Instruments());
+        QTRY_COMPARE_WITH_TIMEOUT(line.Received(), Sentence("$ECAPB,A,A,0.00,R,N,V,V,040.0,M,1,040.0,M,040.0,M"),
+                                  10000);
+    }
+
+    void pullingTheLineShowsAnErrorAndKeepsRunning()
+    {
+        auto instruments = std::make_unique<Pty>();
+        QVERIFY(instruments->Valid());
+        frmMain& w = Start("[Ports]\n5=" + instruments->Device().toLocal8Bit() + "\n");
+        QVERIFY(w.MSCommNmea().PortOpen());
+        instruments->Write(Instruments());
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("45"), 10000);
+        instruments->Close();
+        QTRY_VERIFY_WITH_TIMEOUT(w.Panel(2).startsWith(QStringLiteral("Port Closed - ")), 10000);
+        QVERIFY(!w.MSCommNmea().PortOpen());
+        QCOMPARE(w.Links().NmeaStatusText(), QStringLiteral("Stopped - ") + w.MSCommNmea().LastError());
+        // Still alive: the timer ticks, the modes can be walked again.
+        for (int tick = 0; tick < 5; ++tick)
+            w.tmrNmea_Timer();
+        QVERIFY(w.Panel(2).startsWith(QStringLiteral("Port Closed - ")));
+        w.TrackSetOff();
+        w.TrackSetSetup();
+        QVERIFY(w.isEnabled());
+        QVERIFY(w.Settings().m_eTrackMode == TrackModeOff || w.Settings().m_eTrackMode == TrackModeSetup);
+    }
+
+    void silenceShowsNoInputData()
+    {
+        Pty instruments;
+        QVERIFY(instruments.Valid());
+        frmMain& w = Start("[Ports]\n5=" + instruments.Device().toLocal8Bit() + "\n");
+        QVERIFY(w.MSCommNmea().PortOpen());
+        for (int tick = 1; tick <= 3; ++tick) {
+            w.tmrNmea_Timer();
+            QCOMPARE(w.Panel(2), QString());
+        }
+        w.tmrNmea_Timer();
+        QCOMPARE(w.Panel(2), QStringLiteral("No Input Data"));
+        instruments.Write("$");
+        QTRY_COMPARE_WITH_TIMEOUT(w.Panel(2), QString(), 10000);
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
