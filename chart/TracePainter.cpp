@@ -102,6 +102,26 @@ TracePainter::TracePainter(TraceStore& store)
     , m_surface(1, 1, QImage::Format_RGB32)
 {
     SetColours(0xC0C0C0, 0);
+    SetFont(QFont());
+}
+
+void TracePainter::SetFont(const QFont& font)
+{
+    m_font = font;
+    m_plainFont = font;
+    m_plainFont.setBold(false);
+    m_plainFont.setItalic(false);
+    m_plainFont.setUnderline(false);
+    Measure();
+}
+
+void TracePainter::Measure()
+{
+    m_textCache.clear();
+    m_metrics = std::make_unique<QFontMetrics>(m_font, &m_surface);
+    m_plainMetrics = std::make_unique<QFontMetrics>(m_plainFont, &m_surface);
+    m_iTextHeight = m_metrics->height();
+    m_iZeroWidth = m_metrics->horizontalAdvance(QLatin1Char('0'));
 }
 
 void TracePainter::SetSurfaceSize(int width, int height)
@@ -112,10 +132,12 @@ void TracePainter::SetSurfaceSize(int width, int height)
         return;
     m_surface = QImage(width, height, QImage::Format_RGB32);
     m_surface.fill(m_back);
+    Measure();
 }
 
 void TracePainter::SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Colour fore)
 {
+    m_textCache.clear();
     m_lBack = back;
     m_lFore = fore;
     m_back = ColourToQColor(back);
@@ -124,18 +146,12 @@ void TracePainter::SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Col
 
 int TracePainter::TextHeight() const
 {
-    return QFontMetrics(m_font, &m_surface).height();
+    return m_iTextHeight;
 }
 
 int TracePainter::TextWidth(const QString& text, bool plain) const
 {
-    if (!plain)
-        return QFontMetrics(m_font, &m_surface).horizontalAdvance(text);
-    QFont f = m_font;
-    f.setBold(false);
-    f.setItalic(false);
-    f.setUnderline(false);
-    return QFontMetrics(f, &m_surface).horizontalAdvance(text);
+    return (plain ? m_plainMetrics : m_metrics)->horizontalAdvance(text);
 }
 
 int TracePainter::AxisRow() const
@@ -151,15 +167,9 @@ void TracePainter::FillBox(QPainter& p, int x1, int y1, int x2, int y2, const QC
 
 void TracePainter::Print(QPainter& p, int x, int y, const QString& text, bool plain)
 {
-    QFont f = m_font;
-    if (plain) {
-        f.setBold(false);
-        f.setItalic(false);
-        f.setUnderline(false);
-    }
-    p.setFont(f);
+    p.setFont(plain ? m_plainFont : m_font);
     p.setPen(m_fore);
-    p.drawText(x, y + QFontMetrics(f, &m_surface).ascent(), text);
+    p.drawText(x, y + (plain ? m_plainMetrics : m_metrics)->ascent(), text);
 }
 
 void TracePainter::Clear()
@@ -229,7 +239,6 @@ void TracePainter::Trace_Plot(int t, int n)
 {
     if (!m_store.HasColumns())
         return;
-    Scope p(*this);
     const auto& g = m_geometry;
     const int W = m_store.Columns();
     const int Hp = g.m_iPlotHeight;
@@ -240,6 +249,7 @@ void TracePainter::Trace_Plot(int t, int n)
     float& dataMin = m_store.m_fDataMin[t];
 
     if (n > 0) {
+        Scope p(*this);
         FillBox(*p, L, T, L + W - 1, T + Hp - 1, ColourToQColor(m_store.m_lTraceBackColor[t]));
         if (dataMax == NO_VALUE && dataMin == EMPTY_MIN) {
             Trace_Grid(t);
@@ -282,7 +292,36 @@ void TracePainter::Trace_Plot(int t, int n)
             offset = Hp - 1;
         return Round(T + offset);
     };
+    const QColor pen = ColourToQColor(m_store.m_lTraceColor[t]);
 
+    if (n == 0) {
+        // A reading into the newest column: one stroke, set straight into
+        // the image; this runs for every reading.
+        const int col = m_store.m_iColumn[t] % W;
+        if (m_store.ColumnEmpty(col, t))
+            return;
+        const int yMin = row(m_store.ColMin(col, t));
+        const int yMax = row(m_store.ColMax(col, t));
+        const int x = L + W - 1;
+        const bool dots = m_store.m_iTraceStyle[t] == static_cast<int16_t>(TrendScopeTypes::TraceStyle::Point);
+        if (m_iDepth > 0) {
+            m_painter.setPen(QPen(pen, 0));
+            if (dots) {
+                m_painter.drawPoint(x, yMin);
+                m_painter.drawPoint(x, yMax);
+            } else {
+                m_painter.drawLine(x, yMax, x, yMin);
+            }
+        } else if (dots) {
+            VerticalRun(x, yMin, yMin, pen.rgb());
+            VerticalRun(x, yMax, yMax, pen.rgb());
+        } else {
+            VerticalRun(x, std::min(yMin, yMax), std::max(yMin, yMax), pen.rgb());
+        }
+        return;
+    }
+
+    Scope p(*this);
     const bool points = m_store.m_iTraceStyle[t] == static_cast<int16_t>(TrendScopeTypes::TraceStyle::Point);
     m_lines.clear();
     m_points.clear();
@@ -321,11 +360,68 @@ void TracePainter::Trace_Plot(int t, int n)
         pyMin = yMin;
         pyMax = yMax;
     }
-    p->setPen(QPen(ColourToQColor(m_store.m_lTraceColor[t]), 0));
+    p->setPen(QPen(pen, 0));
     if (!m_lines.isEmpty())
         p->drawLines(m_lines);
     if (!m_points.isEmpty())
         p->drawPoints(m_points);
+}
+
+void TracePainter::VerticalRun(int x, int y1, int y2, QRgb colour)
+{
+    if (x < 0 || x >= m_surface.width())
+        return;
+    y1 = std::max(y1, 0);
+    y2 = std::min(y2, m_surface.height() - 1);
+    for (int y = y1; y <= y2; ++y)
+        reinterpret_cast<QRgb*>(m_surface.scanLine(y))[x] = colour;
+}
+
+void TracePainter::FillDirect(int x1, int y1, int x2, int y2, QRgb colour)
+{
+    x1 = std::max(std::min(x1, x2), 0);
+    x2 = std::min(std::max(x1, x2), m_surface.width() - 1);
+    const int top = std::max(std::min(y1, y2), 0);
+    const int bottom = std::min(std::max(y1, y2), m_surface.height() - 1);
+    for (int y = top; y <= bottom; ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(m_surface.scanLine(y));
+        std::fill(line + x1, line + x2 + 1, colour);
+    }
+}
+
+const QImage& TracePainter::RenderedText(const QString& text)
+{
+    auto it = m_textCache.constFind(text);
+    if (it != m_textCache.constEnd())
+        return it.value();
+    // Texts of readings repeat; a bounded cache keeps the common ones.
+    if (m_textCache.size() >= 512)
+        m_textCache.clear();
+    QImage image(std::max(m_plainMetrics->horizontalAdvance(text), 1), std::max(m_iTextHeight, 1), QImage::Format_RGB32);
+    image.fill(m_back);
+    {
+        QPainter p(&image);
+        p.setFont(m_plainFont);
+        p.setPen(m_fore);
+        p.drawText(0, m_plainMetrics->ascent(), text);
+    }
+    return m_textCache.insert(text, image).value();
+}
+
+void TracePainter::BlitText(int x, int y, const QImage& image)
+{
+    if (m_iDepth > 0) {
+        m_painter.drawImage(x, y, image);
+        return;
+    }
+    const int x1 = std::max(x, 0);
+    const int x2 = std::min(x + image.width(), m_surface.width());
+    if (x1 >= x2)
+        return;
+    for (int j = std::max(y, 0); j < std::min(y + image.height(), m_surface.height()); ++j) {
+        const QRgb* from = reinterpret_cast<const QRgb*>(image.constScanLine(j - y)) + (x1 - x);
+        std::copy(from, from + (x2 - x1), reinterpret_cast<QRgb*>(m_surface.scanLine(j)) + x1);
+    }
 }
 
 void TracePainter::Trace_Grid(int t)
@@ -433,18 +529,23 @@ void TracePainter::DrawDottedLine(double x1, double y1, double x2, double y2)
 
 void TracePainter::Trace_Values(int t)
 {
-    Scope p(*this);
     const auto& g = m_geometry;
     const int x = g.m_iPlotLeft[t] + g.m_iPlotWidth - 3;
     const int y = g.m_iBlockTop[t] + 1;
     const int TH = TextHeight();
-    FillBox(*p, x - 15 * TextWidth(QStringLiteral("0")), y, x, y + TH - 1, m_back);
     QString text = QStringLiteral("Ave ") + NumberText::Format(m_fAverage[t], u"0.0");
     if (m_store.m_bHasValue[t])
         text += QStringLiteral(",   Cur ") + NumberText::Format(m_store.m_fLastValue[t], u"0.0");
     else
         text += QStringLiteral(", Cur n/a");
-    Print(*p, x - TextWidth(text, true), y, text, true);
+    // Drawn for every reading, so the box and the text go straight into the
+    // image unless a full draw holds the painter.
+    if (m_iDepth > 0)
+        FillBox(m_painter, x - 15 * m_iZeroWidth, y, x, y + TH - 1, m_back);
+    else
+        FillDirect(x - 15 * m_iZeroWidth, y, x, y + TH - 1, m_back.rgb());
+    const QImage& image = RenderedText(text);
+    BlitText(x - image.width(), y, image);
 }
 
 void TracePainter::Trace_XAxis_Normal()

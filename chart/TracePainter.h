@@ -10,9 +10,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QHash>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <memory>
 
 struct TRENDSCOPE_EXPORT TraceGeometry {
     int m_iBlockHeight = 0;
@@ -46,7 +49,7 @@ public:
     // The surface and what it is drawn with.
     QImage& Surface() { return m_surface; }
     void SetSurfaceSize(int width, int height);
-    void SetFont(const QFont& font) { m_font = font; }
+    void SetFont(const QFont& font);
     const QFont& Font() const { return m_font; }
     void SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Colour fore);
     TraceGeometry& Geometry() { return m_geometry; }
@@ -90,6 +93,12 @@ private:
 
     void FillBox(QPainter& p, int x1, int y1, int x2, int y2, const QColor& colour);
     void Print(QPainter& p, int x, int y, const QString& text, bool plain);
+    void Measure();
+    // Direct pixel work for the per-reading draws, clipped to the surface.
+    void VerticalRun(int x, int y1, int y2, QRgb colour);
+    void FillDirect(int x1, int y1, int x2, int y2, QRgb colour);
+    const QImage& RenderedText(const QString& text);
+    void BlitText(int x, int y, const QImage& image);
     void Scale(int t, float& top, float& bottom) const;
 
     TraceStore& m_store;
@@ -98,7 +107,13 @@ private:
     QPainter m_painter;
     int m_iDepth = 0;
     QFont m_font;
+    // The font with bold, italic and underline off, for scales and axis.
     QFont m_plainFont;
+    // Measured on the surface; remade with the font or the surface.
+    std::unique_ptr<QFontMetrics> m_metrics;
+    std::unique_ptr<QFontMetrics> m_plainMetrics;
+    int m_iTextHeight = 0;
+    int m_iZeroWidth = 0;
     QColor m_back;
     QColor m_fore;
     TrendScopeTypes::Colour m_lBack = 0xFFFFFF;
@@ -106,4 +121,6 @@ private:
     // Reused for every full draw so that drawing allocates nothing.
     QVector<QLine> m_lines;
     QVector<QPoint> m_points;
+    // Values texts already rendered in the plain font, fore on back colour.
+    QHash<QString, QImage> m_textCache;
 };
