@@ -126,12 +126,20 @@ void TracePainter::Measure()
 
 void TracePainter::SetSurfaceSize(int width, int height)
 {
+    if (m_iDepth > 0)
+        return;
     width = std::max(width, 1);
     height = std::max(height, 1);
     if (m_surface.width() == width && m_surface.height() == height)
         return;
-    m_surface = QImage(width, height, QImage::Format_RGB32);
-    m_surface.fill(m_back);
+    // Keep the old picture until the deferred redraw replaces it.
+    QImage surface(width, height, QImage::Format_RGB32);
+    surface.fill(m_back);
+    {
+        QPainter p(&surface);
+        p.drawImage(0, 0, m_surface);
+    }
+    m_surface = surface;
     Measure();
 }
 
