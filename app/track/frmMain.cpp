@@ -404,7 +404,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (box && (box == txtAutoPilot || box == txtDesired[1] || box == txtDesired[2])) {
-        if (event->type() == QEvent::KeyPress) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            // The steer keys work from inside the boxes too (where they
+            // would move the cursor by a word).
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->modifiers() == Qt::ControlModifier
+                && (key->key() == Qt::Key_Left || key->key() == Qt::Key_Right)) {
+                event->ignore();
+                return true;
+            }
+        } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
                 StoreTextBox(box);

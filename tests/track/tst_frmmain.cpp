@@ -315,6 +315,12 @@ private slots:
         QTest::keyClick(&w, Qt::Key_F6);
         QTest::keyClick(&w, Qt::Key_F7);
         QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        // From inside the heading box too.
+        auto* box = Find<QLineEdit>("txtAutoPilot");
+        box->setFocus();
+        box->setText(QStringLiteral("100"));
+        QTest::keyClick(box, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(w.Settings().m_fAutoPilot, 101.0f);
         QTest::keyClick(&w, Qt::Key_F8);
         QCOMPARE(w.Settings().m_eTrackMode, TrackModeTrack);
         const float heading = w.Settings().m_fAutoPilot;
