@@ -3,6 +3,9 @@
 #include "NmeaReceiver.h"
 #include "NumberText.h"
 
+#include <cmath>
+#include <limits>
+
 namespace {
 
 constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
@@ -98,7 +101,9 @@ int NmeaDecoder::NmeaFields(QStringView line)
 bool NmeaDecoder::NmeaNumber(QStringView field, float& value)
 {
     double v = 0;
-    if (!NumberText::TryParseDecimal(field, v))
+    // Beyond single precision a value would turn infinite and poison every
+    // average that takes it until the link restarts.
+    if (!NumberText::TryParseDecimal(field, v) || std::fabs(v) > std::numeric_limits<float>::max())
         return false;
     // Read as double, stored as single.
     value = static_cast<float>(v);

@@ -72,8 +72,8 @@ public:
     void NmeaDecodeHVM(const QString& line, float& Variation, QStringView& VariationDirection);
 
     // A field as a number: optional sign, digits with at most one decimal
-    // point, nothing else ("12.3x", " 12" and "1e2" are not numbers). False
-    // leaves value as it was.
+    // point, nothing else ("12.3x", " 12" and "1e2" are not numbers), and
+    // within single precision. False leaves value as it was.
     static bool NmeaNumber(QStringView field, float& value);
 
 private:

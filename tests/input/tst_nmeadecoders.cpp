@@ -2,6 +2,7 @@
 #include "NmeaRecorder.h"
 
 #include <QTest>
+#include <limits>
 
 class TestNmeaDecoders : public QObject {
     Q_OBJECT
@@ -145,6 +146,9 @@ void TestNmeaDecoders::number_data()
     QTest::newRow("sign alone") << "-" << false << 0.0f;
     QTest::newRow("empty") << "" << false << 0.0f;
     QTest::newRow("NUL") << QString(QChar(0)) << false << 0.0f;
+    QTest::newRow("beyond single precision") << "1" + QString(39, QLatin1Char('0')) << false << 0.0f;
+    QTest::newRow("largest single") << "340282346638528859811704183484516925440" << true
+                                    << std::numeric_limits<float>::max();
 }
 
 void TestNmeaDecoders::number()
