@@ -471,6 +471,9 @@ void frmMain::closeEvent(QCloseEvent* event)
     if (m_modeButtons[TrackModeTrack]->isChecked()) {
         const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
         if (!m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text)) {
+            // No is an answer for good: a pending retry must not ask again
+            // every second.
+            m_tmrUnload->SetEnabled(false);
             event->ignore();
             return;
         }

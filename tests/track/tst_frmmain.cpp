@@ -539,6 +539,29 @@ private slots:
         QVERIFY(!w.tmrUnload().Enabled());
     }
 
+    void noAtARetryStopsTheRetries()
+    {
+        frmMain& w = Open();
+        ToTrack();
+        OptionsRecorder options;
+        w.SetOptionsView(&options);
+        bool first = true;
+        options.onData = [&] {
+            if (first) {
+                m_answer = true;
+                w.close();
+            }
+            first = false;
+        };
+        Instruments();
+        QVERIFY(w.tmrUnload().Enabled());
+        m_answer = false;
+        w.tmrUnload_Timer();
+        QCOMPARE(m_questions.size(), 2);
+        QVERIFY(!w.tmrUnload().Enabled());
+        QVERIFY(!QFile::exists(Profile()));
+    }
+
     void laterWindowsHearInOrder()
     {
         frmMain& w = Open();
