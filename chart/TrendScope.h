@@ -97,8 +97,8 @@ public:
     void GetValueOptions(int16_t iIndex, QString& sName, int16_t& iType, QString& sUnits) const;
     void Initialize(int32_t MemorySize, int32_t MemoryInterval);
     // One reading: a number, optionally followed by a blank and its units.
-    // Unknown names, "N/A" and texts that do not start with a number are
-    // ignored.
+    // Unknown names, "N/A" and readings whose part before the first blank
+    // is not a number are ignored.
     void SetValue(const QString& Name, const QString& Value);
     void SetTraceTimer(int32_t iSeconds);
     int32_t GetTraceTimer() const;

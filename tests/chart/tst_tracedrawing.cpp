@@ -47,6 +47,7 @@ private slots:
     void pointStyleShowsOnlyExtremes();
     void lineStyleJoinsAndBreaks();
     void valuesText();
+    void equalLimitsDrawOnMiddleRow();
     void averageLine();
     void timeAxisUnits_data();
     void timeAxisUnits();
@@ -229,6 +230,21 @@ void TestTraceDrawing::valuesText()
     f.clock.AdvanceSeconds(2);
     const QString idle = "Ave 12.3, Cur n/a";
     QVERIFY(f.ShowsText(f.Picture(), x - f.TextWidth(idle), y, idle));
+}
+
+void TestTraceDrawing::equalLimitsDrawOnMiddleRow()
+{
+    ChartFixture f;
+    for (int s = 0; s < 3; ++s) {
+        f.chart->SetValue("Speed", "5");
+        f.clock.AdvanceSeconds(1);
+    }
+    const TraceGeometry g = f.Geometry();
+    const QImage image = f.Picture();
+    const int x = g.m_iPlotLeft[0] + g.m_iPlotWidth - 1;
+    const int middle = Even(g.m_iPlotTop[0] + (g.m_iPlotHeight - 1) / 2.0);
+    QCOMPARE(image.pixel(x, middle), kRed);
+    QCOMPARE(CountInColumn(image, x, g.m_iPlotTop[0], g.m_iPlotTop[0] + g.m_iPlotHeight - 1, kRed), 1);
 }
 
 void TestTraceDrawing::averageLine()
