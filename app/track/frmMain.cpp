@@ -107,7 +107,10 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
 
 frmMain::~frmMain()
 {
-    // The timers call back into the window; they go first.
+    // The timers and the boxes' filter call back into the window; they go
+    // first.
+    for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]})
+        box->removeEventFilter(this);
     m_tmrNmea.reset();
     m_tmrUnload.reset();
 }
@@ -420,7 +423,12 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            StoreTextBox(box);
+            // Leaving the box means another control of this window: a
+            // half-typed heading must not reach the autopilot because
+            // another program or a menu took the focus for a moment.
+            const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                StoreTextBox(box);
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -388,8 +388,15 @@ private slots:
         QCOMPARE(w.Settings().m_fAutoPilot, 0.0f);
         // No wrap: a typed -5 is sent as it stands.
         box->setText(QStringLiteral("-5"));
-        QFocusEvent out(QEvent::FocusOut);
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(box, &out);
+        QCOMPARE(w.Settings().m_fAutoPilot, -5.0f);
+        // Another program or a menu taking the focus is not leaving the box.
+        box->setText(QStringLiteral("1"));
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(box, &away);
+        QFocusEvent menu(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(box, &menu);
         QCOMPARE(w.Settings().m_fAutoPilot, -5.0f);
 
         ToTrack();
