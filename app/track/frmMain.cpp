@@ -51,8 +51,10 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setToolTip(tip);
+    // A click takes the focus, so a box being typed into is left, and
+    // stored, before the button acts.
     button->setAutoDefault(false);
-    button->setFocusPolicy(Qt::TabFocus);
+    button->setFocusPolicy(Qt::StrongFocus);
     return button;
 }
 

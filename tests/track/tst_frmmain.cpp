@@ -410,6 +410,22 @@ private slots:
         QCOMPARE(desired->text(), QStringLiteral("41"));
     }
 
+    void aButtonClickStoresTheBoxFirst()
+    {
+        frmMain& w = Open();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        ToTrack();
+        Find<QRadioButton>("optControl_2")->click();
+        auto* desired = Find<QLineEdit>("txtDesired_2");
+        desired->setFocus();
+        QVERIFY(desired->hasFocus());
+        desired->setText(QStringLiteral("100"));
+        QTest::mouseClick(Find<QPushButton>("cmdDesiredTrue_2"), Qt::LeftButton);
+        QCOMPARE(w.Settings().m_fDesired[2], 99.0f);
+        QCOMPARE(desired->text(), QStringLiteral("99"));
+    }
+
     void alarmRaisesAndClears()
     {
         frmMain& w = Open();
