@@ -12,14 +12,6 @@ namespace {
 // The chart's own value of pi for degree conversions.
 constexpr double kPi = 3.1415926;
 
-int32_t Round32(double v)
-{
-    int32_t r = 0;
-    if (!NumberText::ToInt32(v, r))
-        r = v < 0 ? INT32_MIN : INT32_MAX;
-    return r;
-}
-
 int16_t Low16(int32_t v)
 {
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(v) & 0xFFFFu));
@@ -276,7 +268,7 @@ void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
         m_lSweepStart[t] += m_lTimeSpan;
         elapsed = static_cast<int64_t>(tnow) - m_lSweepStart[t];
     }
-    const int x = Round32(static_cast<double>(W - 1) * static_cast<double>(elapsed) / m_lTimeSpan);
+    const int x = NumberText::ToInt32Saturated(static_cast<double>(W - 1) * static_cast<double>(elapsed) / m_lTimeSpan);
     int64_t steps = static_cast<int64_t>(x) - m_iLastX[t];
     if (steps < 0)
         steps += W;
@@ -357,7 +349,7 @@ void TraceStore::TraceRebuild(int W)
     if (!m_bInitialized)
         return;
     const double span = m_lTimeSpan;
-    const int32_t gapLimit = Round32(m_iMemoryInterval * 1.25 * (W - 1) / span);
+    const int32_t gapLimit = NumberText::ToInt32Saturated(m_iMemoryInterval * 1.25 * (W - 1) / span);
     const time_t reference = m_eDisplayMode == DisplayMode::Zoom ? m_lZoomEnd : m_lSweepStart[0];
     int32_t lastCol = 0;
     for (int32_t k = 0; k < m_lFilled; ++k) {
@@ -367,7 +359,7 @@ void TraceStore::TraceRebuild(int W)
         const int64_t age = static_cast<int64_t>(reference) - m_lTime[static_cast<size_t>(slot)];
         if (age < 0 || age > m_lTimeSpan)
             continue;
-        const int32_t col = Round32((W - 1) * static_cast<double>(age) / span);
+        const int32_t col = NumberText::ToInt32Saturated((W - 1) * static_cast<double>(age) / span);
         const int32_t gap = col - lastCol;
         for (int t = 0; t < m_iNumberOfTraces; ++t) {
             float v = Data(m_iTraceValue[t], slot);

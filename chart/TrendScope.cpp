@@ -24,22 +24,6 @@ constexpr TrendScopeTypes::Colour kDefaultForeColor = 0;
 const char* const kDefaultFontName = "MS Sans Serif";
 constexpr float kDefaultFontSize = 8;
 
-int32_t Round32(double v)
-{
-    int32_t r = 0;
-    if (!NumberText::ToInt32(v, r))
-        r = v < 0 ? INT32_MIN : INT32_MAX;
-    return r;
-}
-
-int16_t Round16(double v)
-{
-    int16_t r = 0;
-    if (!NumberText::ToInt16(v, r))
-        r = v < 0 ? INT16_MIN : INT16_MAX;
-    return r;
-}
-
 int16_t ButtonCode(Qt::MouseButtons buttons)
 {
     int16_t code = 0;
@@ -349,8 +333,8 @@ void TrendScopePrivate::Trace_XAxis()
 void TrendScopePrivate::PlaceButtons()
 {
     // 252 x 204 twips each.
-    const int w = Round32(252.0 * q->logicalDpiX() / 1440.0);
-    const int h = Round32(204.0 * q->logicalDpiY() / 1440.0);
+    const int w = NumberText::ToInt32Saturated(252.0 * q->logicalDpiX() / 1440.0);
+    const int h = NumberText::ToInt32Saturated(204.0 * q->logicalDpiY() / 1440.0);
     const int y = painter.AxisRow();
     int x = painter.Geometry().m_iPlotLeft[0];
     // Cancel, then pan left and right, then zoom in and out, in groups.
@@ -411,8 +395,8 @@ void TrendScopePrivate::SelectStart(int16_t Button, int16_t Shift, float X, floa
         store.m_lTimeSpanSaved = store.m_lTimeSpan;
         store.m_eDisplayMode = TrendScopeTypes::DisplayMode::Zoom;
     }
-    m_iSelect[0] = m_iSelect[2] = Round16(X);
-    m_iSelect[1] = m_iSelect[3] = Round16(Y);
+    m_iSelect[0] = m_iSelect[2] = NumberText::ToInt16Saturated(X);
+    m_iSelect[1] = m_iSelect[3] = NumberText::ToInt16Saturated(Y);
 }
 
 void TrendScopePrivate::SelectMove(int16_t Button, int16_t Shift, float X, float Y)
@@ -431,8 +415,8 @@ void TrendScopePrivate::SelectMove(int16_t Button, int16_t Shift, float X, float
     SetCrossHair(true);
     if (Button != 1)
         return;
-    m_iSelect[2] = Round16(X);
-    m_iSelect[3] = Round16(Y);
+    m_iSelect[2] = NumberText::ToInt16Saturated(X);
+    m_iSelect[3] = NumberText::ToInt16Saturated(Y);
     surface->update();
 }
 
@@ -449,8 +433,8 @@ void TrendScopePrivate::SelectEnd(int16_t Button, int16_t Shift, float X, float 
             const double L0 = painter.Geometry().m_iPlotLeft[0];
             const double W = painter.Geometry().m_iPlotWidth;
             const double span = store.m_lTimeSpan;
-            int32_t t0 = Round32(((x0 - L0) / (W - 1) - 1) * span);
-            const int32_t t1 = Round32(((x1 - L0) / (W - 1) - 1) * span);
+            int32_t t0 = NumberText::ToInt32Saturated(((x0 - L0) / (W - 1) - 1) * span);
+            const int32_t t1 = NumberText::ToInt32Saturated(((x1 - L0) / (W - 1) - 1) * span);
             if (t0 == t1)
                 t0 = t1 - 1;
             const ChartTime::time_t end = store.m_lZoomEnd;
@@ -482,7 +466,7 @@ void TrendScopePrivate::TraceToolTip(float X, float Y)
     if (store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Normal)
         when = NumberText::Format(-((f - 1) * painter.m_fAxisStart), u".0");
     else
-        when = ChartTime::ToString(Round32(store.m_lZoomEnd + (f - 1) * store.m_lTimeSpan)).mid(11);
+        when = ChartTime::ToString(NumberText::ToInt32Saturated(store.m_lZoomEnd + (f - 1) * store.m_lTimeSpan)).mid(11);
     float top = store.m_fDataMax[t];
     float bottom = store.m_fDataMin[t];
     if (store.m_iTraceScale[t] == static_cast<int16_t>(TrendScopeTypes::TraceScale::Manual)) {
@@ -516,9 +500,9 @@ void TrendScopePrivate::cmdZoomIn_Click()
         return;
     }
     const double half = store.m_lTimeSpan / 2.0;
-    const int32_t centre = Round32(store.m_lZoomEnd - half);
-    store.m_lTimeSpan = Round32(half);
-    store.m_lZoomEnd = Round32(store.m_lTimeSpan / 2.0 + centre);
+    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd - half);
+    store.m_lTimeSpan = NumberText::ToInt32Saturated(half);
+    store.m_lZoomEnd = NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre);
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
@@ -530,9 +514,9 @@ void TrendScopePrivate::cmdZoomOut_Click()
         Beep();
         return;
     }
-    const int32_t centre = Round32(store.m_lZoomEnd - store.m_lTimeSpan / 2.0);
+    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd - store.m_lTimeSpan / 2.0);
     store.m_lTimeSpan *= 2;
-    store.m_lZoomEnd = Round32(store.m_lTimeSpan / 2.0 + centre);
+    store.m_lZoomEnd = NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre);
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
@@ -540,7 +524,7 @@ void TrendScopePrivate::cmdZoomOut_Click()
 
 void TrendScopePrivate::cmdZoomLeft_Click()
 {
-    const int32_t shift = Round32(store.m_lTimeSpan / 4.0);
+    const int32_t shift = NumberText::ToInt32Saturated(store.m_lTimeSpan / 4.0);
     store.m_lZoomStart -= shift;
     store.m_lZoomEnd -= shift;
     TraceLayout();
@@ -549,7 +533,7 @@ void TrendScopePrivate::cmdZoomLeft_Click()
 
 void TrendScopePrivate::cmdZoomRight_Click()
 {
-    const int32_t shift = Round32(store.m_lTimeSpan / 4.0);
+    const int32_t shift = NumberText::ToInt32Saturated(store.m_lTimeSpan / 4.0);
     store.m_lZoomStart += shift;
     store.m_lZoomEnd += shift;
     TraceLayout();

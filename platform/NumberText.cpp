@@ -330,4 +330,20 @@ bool ToInt32(double value, int32_t& result)
     return true;
 }
 
+int16_t ToInt16Saturated(double value)
+{
+    int16_t r = 0;
+    if (!ToInt16(value, r) && !std::isnan(value))
+        r = value < 0 ? std::numeric_limits<int16_t>::min() : std::numeric_limits<int16_t>::max();
+    return r;
+}
+
+int32_t ToInt32Saturated(double value)
+{
+    int32_t r = 0;
+    if (!ToInt32(value, r) && !std::isnan(value))
+        r = value < 0 ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
+    return r;
+}
+
 } // namespace NumberText

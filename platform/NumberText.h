@@ -49,5 +49,9 @@ bool TryParseDecimal(QStringView text, double& value);
 double RoundHalfEven(double value);
 bool ToInt16(double value, int16_t& result);
 bool ToInt32(double value, int32_t& result);
+// The same, but a value beyond the range gives the nearest end of it and
+// NaN gives 0: for screen and time arithmetic that must not fail.
+int16_t ToInt16Saturated(double value);
+int32_t ToInt32Saturated(double value);
 
 } // namespace NumberText

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <QTest>
 #include <clocale>
+#include <cmath>
 #include <cstring>
 
 class TestNumberText : public QObject {
@@ -211,6 +212,9 @@ void TestNumberText::roundHalfEven()
     int32_t l = 0;
     QVERIFY(NumberText::ToInt32(4464.5, l));
     QCOMPARE(l, 4464);
+    QCOMPARE(NumberText::ToInt16Saturated(1e6), int16_t(32767));
+    QCOMPARE(NumberText::ToInt32Saturated(-1e12), INT32_MIN);
+    QCOMPARE(NumberText::ToInt32Saturated(std::nan("")), 0);
     float f = 1;
     QVERIFY(!NumberText::TryParse(u"1e39", f));
     QCOMPARE(f, 1.0f);
