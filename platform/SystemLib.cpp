@@ -18,8 +18,10 @@ Stored ReadStored(const QString& file, QStringView section, QStringView key, QSt
     return Stored::Text;
 }
 
-template <typename Int, bool (*Convert)(double, Int&)>
-bool GetWhole(const QString& file, QStringView section, QStringView key, Int& value)
+// Numeric targets take "True" as -1 and "False" as 0, as whole-number
+// conversions of Booleans do; other texts must convert completely.
+template <typename Number, typename Convert>
+bool GetNumber(const QString& file, QStringView section, QStringView key, Number& value, Convert convert)
 {
     QString text;
     switch (ReadStored(file, section, key, text)) {
@@ -34,38 +36,37 @@ bool GetWhole(const QString& file, QStringView section, QStringView key, Int& va
     case Stored::Text:
         break;
     }
+    return convert(text, value);
+}
+
+bool WholeNumber(const QString& text, int16_t& value)
+{
     double number = 0;
-    return NumberText::TryParse(text, number) && Convert(number, value);
+    return NumberText::TryParse(text, number) && NumberText::ToInt16(number, value);
+}
+
+bool WholeNumber(const QString& text, int32_t& value)
+{
+    double number = 0;
+    return NumberText::TryParse(text, number) && NumberText::ToInt32(number, value);
 }
 
 } // namespace
 
 bool ProfileGet(const QString& file, QStringView section, QStringView key, int16_t& value)
 {
-    return GetWhole<int16_t, NumberText::ToInt16>(file, section, key, value);
+    return GetNumber(file, section, key, value, [](const QString& t, int16_t& v) { return WholeNumber(t, v); });
 }
 
 bool ProfileGet(const QString& file, QStringView section, QStringView key, int32_t& value)
 {
-    return GetWhole<int32_t, NumberText::ToInt32>(file, section, key, value);
+    return GetNumber(file, section, key, value, [](const QString& t, int32_t& v) { return WholeNumber(t, v); });
 }
 
 bool ProfileGet(const QString& file, QStringView section, QStringView key, float& value)
 {
-    QString text;
-    switch (ReadStored(file, section, key, text)) {
-    case Stored::Missing:
-        return false;
-    case Stored::True:
-        value = -1;
-        return true;
-    case Stored::False:
-        value = 0;
-        return true;
-    case Stored::Text:
-        break;
-    }
-    return NumberText::TryParse(text, value);
+    return GetNumber(file, section, key, value,
+                     [](const QString& t, float& v) { return NumberText::TryParse(t, v); });
 }
 
 bool ProfileGet(const QString& file, QStringView section, QStringView key, bool& value)
