@@ -5,7 +5,7 @@
 // buttons, seven instrument values, a three-panel status bar and a menu.
 // Closing it ends the program.
 //
-// Controls carry their design names as objectName; indexed controls add
+// Every control carries its name as objectName; indexed controls add
 // "_" and the index ("cmdAutoPilot_1", "lblDelta_0", "tbrTrack_5",
 // "StatusBar_2").
 

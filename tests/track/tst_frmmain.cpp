@@ -1,4 +1,4 @@
-// The main window, headless: controls found by their design names, the mode
+// The main window, headless: controls found by their names, the mode
 // ladder, steering, the text boxes, the alarm, closing and the profile.
 
 #include "FakeSerialPort.h"
