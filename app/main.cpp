@@ -1,6 +1,7 @@
 // Vanehold: steers a yacht's own autopilot so that the boat holds a chosen
 // apparent or true wind angle.
 
+#include "TerminationSignals.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -60,6 +61,9 @@ int main(int argc, char* argv[])
     frmMain window(setup);
     window.Form_Load();
     window.show();
+
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::Requested, &window, &frmMain::CloseForShutdown);
 
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);

@@ -476,9 +476,15 @@ void frmMain::tmrUnload_Timer()
     close();
 }
 
+void frmMain::CloseForShutdown()
+{
+    m_bShutdown = true;
+    close();
+}
+
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (m_modeButtons[TrackModeTrack]->isChecked()) {
+    if (!m_bShutdown && m_modeButtons[TrackModeTrack]->isChecked()) {
         const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
         if (!m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text)) {
             // No is an answer for good: a pending retry must not ask again

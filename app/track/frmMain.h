@@ -87,6 +87,10 @@ public:
     void ProfileRecall();
     bool ProfileSave();
 
+    // Closing asked for by the system (shutdown, terminal gone): the same
+    // orderly close, without the question nobody is there to answer.
+    void CloseForShutdown();
+
     // Places a window below this one, inside the screen, and shows it.
     void ShowBelow(QWidget* window);
 
@@ -169,6 +173,7 @@ private:
     void ShowCaption();
 
     MainWindowSetup m_setup;
+    bool m_bShutdown = false;
     ProfileSettings m_settings;
     std::unique_ptr<InstrumentState> m_state;
     std::unique_ptr<NmeaReceiver> m_receiver;

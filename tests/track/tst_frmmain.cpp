@@ -477,6 +477,18 @@ private slots:
         QVERIFY(QFile::exists(Profile()));
     }
 
+    void shutdownInTrackClosesWithoutAsking()
+    {
+        frmMain& w = Open();
+        w.show();
+        ToTrack();
+        w.CloseForShutdown();
+        QVERIFY(m_questions.isEmpty());
+        QVERIFY(!w.isVisible());
+        QVERIFY(!Nmea().PortOpen());
+        QVERIFY(QFile::exists(Profile()));
+    }
+
     void closingOutsideTrackDoesNotAsk()
     {
         frmMain& w = Open();
