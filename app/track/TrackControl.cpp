@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "PilotOutput.h"
 #include "SerialLinks.h"
+#include "SerialPort.h"
 
 #include <cmath>
 #include <limits>
@@ -98,10 +99,15 @@ void TrackControl::TrackSetManual()
     m_host.SetModeStatus(QStringLiteral("Manual"));
     m_host.SetInputStatus(QString());
     m_host.SetOutputStatus(QString());
-    if (m_links.PilotStart())
+    if (m_links.PilotStart()) {
         EnableOptions();
-    else
-        TrackSetSetup();
+        return;
+    }
+    // Setup blanks the panels: the reason Manual was refused stays in
+    // panel 3, or the sailor sees the mode fall back without a word.
+    const QString error = m_links.MSCommPilot().LastError();
+    TrackSetSetup();
+    m_host.SetOutputStatus(error);
 }
 
 void TrackControl::TrackSetTrack()

@@ -160,6 +160,8 @@ private slots:
         QVERIFY(rig.pressed[TrackModeSetup]);
         QVERIFY(!rig.pressed[TrackModeManual]);
         QVERIFY(!rig.modeEnabled[TrackModeTrack]);
+        QCOMPARE(rig.panel[3], QStringLiteral("busy"));
+        QCOMPARE(rig.pilotStatus, QStringLiteral("Stopped - busy"));
     }
 
     void steeringOutsideTrackReadsTheBox_data()
