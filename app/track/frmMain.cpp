@@ -354,8 +354,12 @@ void frmMain::BuildShortcuts()
         shortcut->setObjectName(Indexed("keySteer", s.index));
         const int index = s.index;
         connect(shortcut, &QShortcut::activated, this, [this, index] {
-            if (cmdAutoPilot[index]->isEnabled())
-                cmdAutoPilot[index]->click();
+            if (!cmdAutoPilot[index]->isEnabled())
+                return;
+            // As with a click, an angle being typed is stored first.
+            if (auto* box = qobject_cast<QLineEdit*>(focusWidget()))
+                StoreTextBox(box);
+            cmdAutoPilot[index]->click();
         });
     }
 }

@@ -424,6 +424,11 @@ private slots:
         QTest::mouseClick(Find<QPushButton>("cmdDesiredTrue_2"), Qt::LeftButton);
         QCOMPARE(w.Settings().m_fDesired[2], 99.0f);
         QCOMPARE(desired->text(), QStringLiteral("99"));
+        // The steer key likewise.
+        desired->setFocus();
+        desired->setText(QStringLiteral("50"));
+        QTest::keyClick(desired, Qt::Key_Right, Qt::ControlModifier);
+        QCOMPARE(w.Settings().m_fDesired[2], 49.0f);
     }
 
     void alarmRaisesAndClears()
