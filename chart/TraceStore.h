@@ -66,7 +66,8 @@ public:
     // current span (ending now, or at the zoom end when zoomed).
     void TraceRebuild(int W);
 
-    // Degrees of the vector (x, y), -180 < a <= 180; x = y = 0 gives 90.
+    // Degrees of the vector (x, y), -180 <= a < 180: (-1, 0) gives -180, and
+    // x = y = 0 gives 90.
     static float AngleFromVector(float x, float y);
 
     // Column buffer access, c = 0 .. W - 1.
