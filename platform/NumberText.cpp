@@ -1,5 +1,6 @@
 #include "NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -144,6 +145,44 @@ int ScanNumber(QStringView text, int start)
     return i - start;
 }
 
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// For a number text that a double cannot hold: whether it is too small
+// rather than too large, from the power of ten of its first significant
+// digit. "1E-400" and a fraction of 400 zeros and a 1 are both too small.
+bool BelowDoubleRange(const std::string& ascii)
+{
+    std::size_t i = ascii[0] == '-' || ascii[0] == '+' ? 1 : 0;
+    long order = 0;
+    long integerDigits = 0;
+    for (; i < ascii.size() && IsDigit(ascii[i]); ++i)
+        if (integerDigits > 0 || ascii[i] != '0')
+            ++integerDigits;
+    if (integerDigits > 0) {
+        order = integerDigits - 1;
+    } else if (i < ascii.size() && ascii[i] == '.') {
+        ++i;
+        long zeros = 0;
+        for (; i < ascii.size() && ascii[i] == '0'; ++i)
+            ++zeros;
+        order = -(zeros + 1);
+    }
+    while (i < ascii.size() && ascii[i] != 'e' && ascii[i] != 'E')
+        ++i;
+    long exponent = 0;
+    if (++i < ascii.size()) {
+        const bool negative = ascii[i] == '-';
+        if (ascii[i] == '-' || ascii[i] == '+')
+            ++i;
+        // Far beyond any double either way; the cap keeps the sum in range.
+        for (; i < ascii.size() && IsDigit(ascii[i]); ++i)
+            exponent = std::min(exponent * 10 + (ascii[i] - '0'), 1000000L);
+        if (negative)
+            exponent = -exponent;
+    }
+    return order + exponent < 0;
+}
+
 double Convert(QStringView text, int start, int length)
 {
     std::string ascii;
@@ -156,13 +195,11 @@ double Convert(QStringView text, int start, int length)
     double v = 0;
     const auto res = std::from_chars(first, ascii.data() + ascii.size(), v);
     if (res.ec == std::errc::result_out_of_range) {
-        // Beyond double: the sign decides; underflow reads as 0.
-        const bool tiny = ascii.find_first_of("eE") != std::string::npos
-            && ascii.find("e-") != std::string::npos;
-        if (tiny)
-            return 0.0;
-        return ascii[0] == '-' ? -std::numeric_limits<double>::infinity()
-                               : std::numeric_limits<double>::infinity();
+        // Beyond double: too small reads as 0, too large as infinity.
+        const bool negative = ascii[0] == '-';
+        if (BelowDoubleRange(ascii))
+            return negative ? -0.0 : 0.0;
+        return negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
     }
     return v;
 }

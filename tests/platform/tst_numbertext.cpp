@@ -114,6 +114,9 @@ void TestNumberText::val_data()
     QTest::newRow("lone e") << "3e" << 3.0;
     QTest::newRow("comma is not a point") << "3,5" << 3.0;
     QTest::newRow("sign alone") << "-" << 0.0;
+    // Below the smallest double: 0, whichever way the text says it.
+    QTest::newRow("tiny, upper-case exponent") << "1E-400" << 0.0;
+    QTest::newRow("tiny, long fraction") << "0." + QString(400, QLatin1Char('0')) + "1" << 0.0;
 }
 
 void TestNumberText::val()
@@ -136,6 +139,7 @@ void TestNumberText::tryParse_data()
     QTest::newRow("blank") << "  " << false << 0.0;
     QTest::newRow("words") << "True" << false << 0.0;
     QTest::newRow("overflow") << "1e999" << false << 0.0;
+    QTest::newRow("underflow reads as 0") << "1E-400" << true << 0.0;
     QTest::newRow("inf") << "inf" << false << 0.0;
 }
 
