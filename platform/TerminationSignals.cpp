@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -16,8 +17,11 @@ constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void Handler(int signalNumber)
 {
+    // The interrupted code may be about to read errno.
+    const int savedErrno = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const auto written = ::write(g_pipe[0], &byte, 1);
+    errno = savedErrno;
 }
 
 } // namespace
