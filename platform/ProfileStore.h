@@ -30,9 +30,9 @@ int Read(const QString& file, QStringView section, QStringView key, QStringView 
 // goes at the end of the file. A file that uses CR LF line ends keeps them,
 // otherwise lines end in LF. The file is replaced atomically (temporary file,
 // then rename), so a failed write leaves the old file whole. False when the
-// file cannot be read or written (a read-only profile included), or when the names or the value would not
-// stay one line of their own (line breaks, '=' or a leading '[' or ';' in a
-// key, ']' in a section name, an empty key).
+// file cannot be read or written (a read-only profile included), or when
+// the names or the value would not stay one line of their own (line breaks,
+// '=' or a leading '[' or ';' in a key, ']' in a section name, an empty key).
 bool Write(const QString& file, QStringView section, QStringView key, QStringView value);
 
 // Boolean value form: "True" or "False".
