@@ -39,6 +39,11 @@ bool AskYesNoBox(QWidget* parent, const QString& title, const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+void WarnBox(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text);
+}
+
 QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
@@ -71,6 +76,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         m_setup.AskYesNo = AskYesNoBox;
     if (!m_setup.Beep)
         m_setup.Beep = [] { QApplication::beep(); };
+    if (!m_setup.Warn)
+        m_setup.Warn = WarnBox;
     if (!m_setup.Random)
         m_setup.Random = SimulateRandom();
 
@@ -508,7 +515,17 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     // Closed for good: a further tick must not save the profile again.
     m_tmrUnload->SetEnabled(false);
-    ProfileSave();
+    if (!ProfileSave()) {
+        // The program still closes, but the user learns that the changes
+        // of this run are not in the profile. At shutdown nobody is there
+        // to press OK.
+        const QString text = QStringLiteral("The settings could not be saved to ") + m_settings.m_sProfileFile
+            + QStringLiteral(".");
+        if (m_bShutdown)
+            qWarning("%s", qPrintable(text));
+        else
+            m_setup.Warn(this, QStringLiteral("Vanehold - Closing"), text);
+    }
     event->accept();
 }
 

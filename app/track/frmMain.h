@@ -40,6 +40,8 @@ struct MainWindowSetup {
     // Yes/No question (title, text); true for Yes.
     std::function<bool(QWidget* parent, const QString& title, const QString& text)> AskYesNo;
     std::function<void()> Beep;
+    // A warning the user must see (title, text).
+    std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // Noise source of the simulator, 0 up to below 1.
     std::function<double()> Random;
     // Profile path from the command line; empty for the usual place.

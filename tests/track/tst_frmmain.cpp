@@ -8,6 +8,7 @@
 #include "frmMain.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFocusEvent>
 #include <QLabel>
@@ -66,6 +67,7 @@ class TestMainWindow : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<frmMain> m_window;
     QStringList m_questions;
+    QStringList m_warnings;
     bool m_answer = false;
     int m_beeps = 0;
 
@@ -82,6 +84,9 @@ class TestMainWindow : public QObject {
             return m_answer;
         };
         setup.Beep = [this] { ++m_beeps; };
+        setup.Warn = [this](QWidget*, const QString& title, const QString& text) {
+            m_warnings << title + QLatin1Char('|') + text;
+        };
         m_window = std::make_unique<frmMain>(setup);
         m_window->Form_Load();
         return *m_window;
@@ -132,6 +137,7 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_questions.clear();
+        m_warnings.clear();
         m_answer = false;
         m_beeps = 0;
     }
@@ -507,6 +513,17 @@ private slots:
         frmMain& w = Open();
         QVERIFY(w.close());
         QCOMPARE(ReadFile(Profile()), ReadFile(QStringLiteral(VANEHOLD_TEST_DATA "/profiles/defaults.ini")));
+        QVERIFY(m_warnings.isEmpty());
+    }
+
+    void closingTellsWhenTheProfileCannotBeWritten()
+    {
+        frmMain& w = Open();
+        // A folder where the profile should be: no write can succeed.
+        QVERIFY(QDir().mkpath(Profile()));
+        QVERIFY(w.close());
+        QCOMPARE(m_warnings, QStringList{QStringLiteral("Vanehold - Closing|The settings could not be saved to ")
+                                         + Profile() + QStringLiteral(".")});
     }
 
     void defaultMenuPutsTheDefaultsBack()
