@@ -501,14 +501,10 @@ void TracePainter::Trace_Grid(int t)
         const int offset = top == bottom ? Round(Hp / 2.0)
                                          : Round((static_cast<double>(average) - top) * Hp / (static_cast<double>(bottom) - top));
         if (offset >= 1 && offset < Hp) {
-            // Each channel pair is halved in place and the sum rounded once,
-            // so an odd channel sum carries half a step into the channel
-            // below it: black on white gives 0x800000, not a grey.
-            const auto half = [this](int32_t mask) {
-                return ((m_lFore & mask) + (m_lBack & mask)) / 2.0;
-            };
-            const TrendScopeTypes::Colour mid = Round(half(0xFF0000) + half(0xFF00) + half(0xFF));
-            p->setPen(QPen(ColourToQColor(mid), 0));
+            // Half way between the text colour and the surface.
+            const QColor mid(Round((m_fore.red() + m_back.red()) / 2.0), Round((m_fore.green() + m_back.green()) / 2.0),
+                             Round((m_fore.blue() + m_back.blue()) / 2.0));
+            p->setPen(QPen(mid, 0));
             p->drawLine(L, T + offset, L + W, T + offset);
         }
     }

@@ -9,9 +9,8 @@ const QRgb kWhite = qRgb(255, 255, 255);
 const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kTraceBack = qRgb(0xE0, 0xE0, 0xE0);
 const QRgb kRed = qRgb(255, 0, 0);
-// Black text on the white surface: 0x800000 as 0xBBGGRR, the halves of
-// the odd channel sums carrying into the next channel down.
-const QRgb kAverage = qRgb(0, 0, 0x80);
+// Half way between black text and the white surface.
+const QRgb kAverage = qRgb(128, 128, 128);
 
 int CountInColumn(const QImage& image, int x, int top, int bottom, QRgb colour)
 {
