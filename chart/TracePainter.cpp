@@ -501,7 +501,9 @@ void TracePainter::Trace_Grid(int t)
         const int offset = top == bottom ? Round(Hp / 2.0)
                                          : Round((static_cast<double>(average) - top) * Hp / (static_cast<double>(bottom) - top));
         if (offset >= 1 && offset < Hp) {
-            // Half way between the text colour and the surface.
+            // Half way between the text colour and the surface, channel by
+            // channel: halving the packed colour as one number would carry
+            // odd halves into the next channel (black on white gave navy).
             const QColor mid(Round((m_fore.red() + m_back.red()) / 2.0), Round((m_fore.green() + m_back.green()) / 2.0),
                              Round((m_fore.blue() + m_back.blue()) / 2.0));
             p->setPen(QPen(mid, 0));
