@@ -188,7 +188,10 @@ void TraceStore::TraceSample()
     if (!m_bInitialized)
         return;
     const time_t now = m_clock.Now();
-    if (static_cast<int64_t>(now) - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval) {
+    const int64_t elapsed = static_cast<int64_t>(now) - m_lTime[static_cast<size_t>(m_lHead)];
+    // A clock set back (daylight saving ends) closes the interval at once;
+    // waiting for the old time would merge an hour of readings into one.
+    if (elapsed >= m_iMemoryInterval || elapsed < 0) {
         m_lHead = (m_lHead + 1) % m_lMemorySize;
         const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
         for (int i = 0; i < m_iStoreValues; ++i) {

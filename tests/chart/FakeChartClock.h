@@ -54,6 +54,9 @@ public:
         m_ms = target;
     }
     void AdvanceSeconds(double seconds) { Advance(static_cast<int64_t>(seconds * 1000.0)); }
+    // The wall clock is set (daylight saving, a manual correction); the
+    // timers go on as they were.
+    void SetBack(int64_t seconds) { m_start -= static_cast<ChartTime::time_t>(seconds); }
 
     int64_t Milliseconds() const { return m_ms; }
     int ActiveTimers() const

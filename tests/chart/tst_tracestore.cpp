@@ -199,6 +199,16 @@ void TestTraceStore::sampleWrittenAtFirstTickAfterInterval()
     f.Tick(13);
     QCOMPARE(f.store.m_lFilled, 2);
     QCOMPARE(f.store.SlotTime(2) - f.store.SlotTime(1), 13);
+
+    // The clock set back an hour: sampling goes on from the new time
+    // instead of merging the next hour into one sample.
+    f.clock.SetBack(3600);
+    f.store.SetValue("Speed", "6 Kts");
+    f.Tick();
+    QCOMPARE(f.store.m_lFilled, 3);
+    QCOMPARE(f.Newest(0), 6.0f);
+    f.Tick(10);
+    QCOMPARE(f.store.m_lFilled, 4);
 }
 
 void TestTraceStore::ringWrapsWhenFull()
