@@ -44,6 +44,11 @@ public:
     // Description of the last failure (open, write or a lost device).
     virtual QString LastError() const = 0;
 
+    // Status text of an event other than received characters: the line
+    // errors by name, a lost device with its description, any other code
+    // as "Event " and its number.
+    QString CommEventText(int commEvent) const;
+
 signals:
     // One event per condition; the code is one of CommEventCode or any
     // other number.

@@ -1,7 +1,6 @@
 #include "NmeaReceiver.h"
 
 #include "InstrumentState.h"
-#include "NumberText.h"
 #include "ProfileSettings.h"
 #include "SerialPort.h"
 
@@ -15,41 +14,20 @@ NmeaReceiver::NmeaReceiver(const ProfileSettings& settings, InstrumentState& sta
 
 void NmeaReceiver::MSCommNmea_OnComm(int commEvent, SerialPort& port)
 {
-    switch (commEvent) {
-    case SerialPort::comEvReceive:
-        m_lNoInputTicks = 0;
-        // A nested event (a host call that ran the event loop) leaves the
-        // characters in the port for the next one.
-        if (m_bReceiveBusy)
-            return;
-        m_bReceiveBusy = true;
-        if (!m_host.InputStatus().isEmpty())
-            m_host.SetInputStatus(QString());
-        Receive(port.Input());
-        m_bReceiveBusy = false;
-        return;
-    case SerialPort::comEventBreak:
-        m_host.SetInputStatus(QStringLiteral("Break Signal Received"));
-        return;
-    case SerialPort::comEventFrame:
-        m_host.SetInputStatus(QStringLiteral("Framing Error"));
-        return;
-    case SerialPort::comEventOverrun:
-        m_host.SetInputStatus(QStringLiteral("Port Overrun"));
-        return;
-    case SerialPort::comEventRxOver:
-        m_host.SetInputStatus(QStringLiteral("Rx Overflow"));
-        return;
-    case SerialPort::comEventRxParity:
-        m_host.SetInputStatus(QStringLiteral("Parity Error"));
-        return;
-    case SerialPort::comEventDeviceLost:
-        m_host.SetInputStatus(QStringLiteral("Port Closed - ") + port.LastError());
-        return;
-    default:
-        m_host.SetInputStatus(QStringLiteral("Event ") + NumberText::Format(static_cast<double>(commEvent), u"0"));
+    if (commEvent != SerialPort::comEvReceive) {
+        m_host.SetInputStatus(port.CommEventText(commEvent));
         return;
     }
+    m_lNoInputTicks = 0;
+    // A nested event (a host call that ran the event loop) leaves the
+    // characters in the port for the next one.
+    if (m_bReceiveBusy)
+        return;
+    m_bReceiveBusy = true;
+    if (!m_host.InputStatus().isEmpty())
+        m_host.SetInputStatus(QString());
+    Receive(port.Input());
+    m_bReceiveBusy = false;
 }
 
 void NmeaReceiver::Receive(QStringView text)

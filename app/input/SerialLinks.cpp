@@ -2,7 +2,6 @@
 
 #include "InstrumentState.h"
 #include "NmeaReceiver.h"
-#include "NumberText.h"
 #include "ProfileSettings.h"
 #include "SerialPort.h"
 
@@ -157,36 +156,14 @@ void SerialLinks::MSCommNmea_OnComm(int commEvent)
 
 void SerialLinks::MSCommPilot_OnComm(int commEvent)
 {
-    QString text;
-    switch (commEvent) {
-    case SerialPort::comEventBreak:
-        text = QStringLiteral("Break Signal Received");
-        break;
-    case SerialPort::comEventFrame:
-        text = QStringLiteral("Framing Error");
-        break;
-    case SerialPort::comEventOverrun:
-        text = QStringLiteral("Port Overrun");
-        break;
-    case SerialPort::comEventRxOver:
-        text = QStringLiteral("Rx Overflow");
-        break;
-    case SerialPort::comEventRxParity:
-        text = QStringLiteral("Parity Error");
-        break;
-    case SerialPort::comEvReceive:
+    if (commEvent == SerialPort::comEvReceive) {
         // Nothing is expected here; a talking autopilot would otherwise
         // fill the port's buffer for as long as the program runs.
         m_pilot.Input();
-        text = QStringLiteral("Receive Error");
-        break;
-    case SerialPort::comEventDeviceLost:
-        text = QStringLiteral("Port Closed - ") + m_pilot.LastError();
-        SetPilotStatus(QStringLiteral("Stopped - ") + m_pilot.LastError());
-        break;
-    default:
-        text = QStringLiteral("Event ") + NumberText::Format(double(commEvent), u"0");
-        break;
+        m_host.SetOutputStatus(QStringLiteral("Receive Error"));
+        return;
     }
-    m_host.SetOutputStatus(text);
+    if (commEvent == SerialPort::comEventDeviceLost)
+        SetPilotStatus(QStringLiteral("Stopped - ") + m_pilot.LastError());
+    m_host.SetOutputStatus(m_pilot.CommEventText(commEvent));
 }
