@@ -40,6 +40,15 @@ QString WriteTypicalProfile(const QTemporaryDir& dir)
     return file;
 }
 
+// Settings bound to a typical profile in a temporary folder.
+struct ProfileRig {
+    QTemporaryDir dir;
+    ProfileSettings settings;
+    NullHost host;
+    SettingsProfile profile{settings, host};
+    ProfileRig() { settings.m_sProfileFile = WriteTypicalProfile(dir); }
+};
+
 void BM_ProfileReadLastKey(benchmark::State& state)
 {
     QTemporaryDir dir;
@@ -52,44 +61,32 @@ BENCHMARK(BM_ProfileReadLastKey);
 
 void BM_ProfileRecall(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    ProfileSettings settings;
-    settings.m_sProfileFile = WriteTypicalProfile(dir);
-    NullHost host;
-    SettingsProfile profile(settings, host);
+    ProfileRig rig;
     for (auto _ : state)
-        profile.ProfileRecall();
+        rig.profile.ProfileRecall();
 }
 BENCHMARK(BM_ProfileRecall)->Unit(benchmark::kMicrosecond);
 
 void BM_ProfileSaveChanged(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    ProfileSettings settings;
-    settings.m_sProfileFile = WriteTypicalProfile(dir);
-    NullHost host;
-    SettingsProfile profile(settings, host);
+    ProfileRig rig;
     float heading = 0;
     for (auto _ : state) {
         // Three values change, so three keys are rewritten atomically.
         heading += 1;
-        settings.m_fAutoPilot = heading;
-        settings.m_iNmeaPort = static_cast<int16_t>(1 + static_cast<int>(heading) % 9);
-        settings.m_bSimulate = !settings.m_bSimulate;
-        benchmark::DoNotOptimize(profile.ProfileSave());
+        rig.settings.m_fAutoPilot = heading;
+        rig.settings.m_iNmeaPort = static_cast<int16_t>(1 + static_cast<int>(heading) % 9);
+        rig.settings.m_bSimulate = !rig.settings.m_bSimulate;
+        benchmark::DoNotOptimize(rig.profile.ProfileSave());
     }
 }
 BENCHMARK(BM_ProfileSaveChanged)->Unit(benchmark::kMillisecond);
 
 void BM_ProfileSaveUnchanged(benchmark::State& state)
 {
-    QTemporaryDir dir;
-    ProfileSettings settings;
-    settings.m_sProfileFile = WriteTypicalProfile(dir);
-    NullHost host;
-    SettingsProfile profile(settings, host);
+    ProfileRig rig;
     for (auto _ : state)
-        benchmark::DoNotOptimize(profile.ProfileSave());
+        benchmark::DoNotOptimize(rig.profile.ProfileSave());
 }
 BENCHMARK(BM_ProfileSaveUnchanged)->Unit(benchmark::kMicrosecond);
 
