@@ -53,17 +53,17 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    // Before anything else: a shutdown from now on closes in order.
+    TerminationSignals termination;
     parser.process(app);
 
     MainWindowSetup setup;
-    setup.ProfileFile = parser.value(profile);
-    setup.ForceSimulate = parser.isSet(simulate);
+    setup.Core.ProfileFile = parser.value(profile);
+    setup.Core.ForceSimulate = parser.isSet(simulate);
     frmMain window(setup);
+    QObject::connect(&termination, &TerminationSignals::Requested, &window, &frmMain::CloseForShutdown);
     window.Form_Load();
     window.show();
-
-    TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::Requested, &window, &frmMain::CloseForShutdown);
 
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);

@@ -9,12 +9,6 @@ namespace {
 // Paths under /dev/serial/by-id can be longer than a profile value buffer.
 constexpr int kPathBufferSize = 4096;
 
-SerialPortFactory::Creator& InstalledCreator()
-{
-    static SerialPortFactory::Creator creator;
-    return creator;
-}
-
 QString PortNumberText(int port)
 {
     return NumberText::Format(static_cast<double>(port), u"0");
@@ -40,22 +34,18 @@ QString InvalidPortText(int port)
     return QStringLiteral("Port ") + PortNumberText(port) + QStringLiteral(": invalid port number");
 }
 
-SerialPortFactory::SerialPortFactory(std::function<QString()> profileFile)
+SerialPortFactory::SerialPortFactory(std::function<QString()> profileFile, Creator creator)
     : m_profileFile(std::move(profileFile))
+    , m_creator(std::move(creator))
 {
 }
 
 SerialPort* SerialPortFactory::Create(QObject* parent) const
 {
-    if (const Creator& creator = InstalledCreator())
-        return creator(parent);
+    if (m_creator)
+        return m_creator(parent);
     std::function<QString()> profileFile = m_profileFile;
     return new DeviceSerialPort(
         [profileFile](int port) { return SerialDeviceName(profileFile ? profileFile() : QString(), port); },
         parent);
-}
-
-void SerialPortFactory::SetCreator(Creator creator)
-{
-    InstalledCreator() = std::move(creator);
 }

@@ -19,17 +19,15 @@ public:
     using Creator = std::function<SerialPort*(QObject* parent)>;
 
     // profileFile is asked at every Open of a real port, so the profile path
-    // may be settled after the ports are made.
-    explicit SerialPortFactory(std::function<QString()> profileFile = {});
+    // may be settled after the ports are made. A creator, when given, makes
+    // the ports instead (tests hand in fake ones).
+    explicit SerialPortFactory(std::function<QString()> profileFile = {}, Creator creator = {});
 
-    // A real port over the serial device, or what the installed creator
-    // makes. The parent owns the port.
+    // A real port over the serial device, or what the creator makes. The
+    // parent owns the port.
     SerialPort* Create(QObject* parent) const;
-
-    // Tests install a creator of fake ports before the window that owns the
-    // ports is built; an empty creator restores real ports.
-    static void SetCreator(Creator creator);
 
 private:
     std::function<QString()> m_profileFile;
+    Creator m_creator;
 };

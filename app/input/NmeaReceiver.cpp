@@ -87,17 +87,34 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     const bool used = NmeaDecode(type, L);
     m_host.NmeaData(L, used);
 
-    // Each wind sentence is the clock of the control loop, decoded or not.
-    if (type != NmeaType("MWV") || !m_state.WindTrueValid || !m_state.WindApparentValid)
+    // Each wind update is the clock of the control loop, decoded or not.
+    if (type != NmeaType("MWV") || !WindUpdate(L))
         return;
+    if (!m_state.WindTrueValid || !m_state.WindApparentValid) {
+        m_host.TrackWait();
+        return;
+    }
     m_host.TrackStep();
     if (m_state.BoatSpeedValid)
-        m_host.PolarSetValue(m_settings.m_eTrackMode, m_state.HeadingValid, m_state.Heading, m_state.BoatSpeed,
-                             m_state.WindAngleApparent, m_state.WindSpeedApparent, m_state.WindAngleTrue,
-                             m_state.WindSpeedTrue, m_state.WaypointValid, m_state.WaypointBearing,
-                             m_state.WaypointRange);
+        m_host.PolarSetValue(m_state.Values(m_settings.m_eTrackMode));
     if (m_state.VariationValid)
         m_state.WindIndicator();
+}
+
+// Wind instruments commonly send an apparent (R) and a true (T) MWV for one
+// measurement. A step on each would run the loop twice per update and double
+// the gains the user set, so a T right after an R belongs to the R's step.
+// An instrument that sends one kind only steps on every line. A line the
+// instrument itself marks not valid (status V) is no update at all.
+bool NmeaReceiver::WindUpdate(const QString& L)
+{
+    m_decoder.NmeaFields(L);
+    if (m_decoder.Field(5) == u"V")
+        return false;
+    const QStringView reference = m_decoder.Field(2);
+    const bool pairedTrue = reference == u"T" && m_bLastWindApparent;
+    m_bLastWindApparent = reference == u"R";
+    return !pairedTrue;
 }
 
 bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)

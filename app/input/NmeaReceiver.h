@@ -4,6 +4,7 @@
 // split into fields and decoded by type into the instrument state.
 
 #include "NmeaDecoders.h"
+#include "InstrumentValues.h"
 #include "NmeaLineBuffer.h"
 
 #include <QString>
@@ -28,13 +29,12 @@ public:
     virtual void NmeaData(const QString& sline, bool bChecked) = 0;
     // Every rejected or undecodable line, with the message in front.
     virtual void NmeaError(const QString& sline) = 0;
-    // One control step, after each MWV line once both winds are valid.
+    // One control step, after each wind update once both winds are valid.
     virtual void TrackStep() = 0;
-    // The Polar window's SetValue, in this order of arguments.
-    virtual void PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
-                               float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue,
-                               float fWindSpeedTrue, bool bWaypointValid, float fWaypointBearing,
-                               float fWaypointRange) = 0;
+    // A wind update while a wind is still unknown: no step can run.
+    virtual void TrackWait() = 0;
+    // The Polar window's SetValue.
+    virtual void PolarSetValue(const InstrumentValues& values) = 0;
 };
 
 class NmeaReceiver {
@@ -61,8 +61,11 @@ public:
 
     // True while a chunk of input is being worked through.
     bool ReceiveBusy() const { return m_bReceiveBusy; }
-    // Set to 0 by every receive event; counted up by the link's timer.
-    uint32_t m_lNoInputTicks = 0;
+    // Silent ticks of the link's timer: set to 0 by every receive event and
+    // at link start, counted up by the timer.
+    uint32_t NoInputTicks() const { return m_lNoInputTicks; }
+    uint32_t NoInputTick() { return ++m_lNoInputTicks; }
+    void ResetNoInputTicks() { m_lNoInputTicks = 0; }
 
     // Two upper-case hexadecimal digits: XOR of the characters after "$".
     static QString NmeaChecksum(QStringView sentence);
@@ -80,6 +83,8 @@ private:
     // taken.
     bool NmeaDecode(uint32_t type, const QString& L);
     void LineError(const QString& error, const QString& L);
+    // Whether an MWV line is a wind update, the clock of the control loop.
+    bool WindUpdate(const QString& L);
 
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
@@ -87,6 +92,9 @@ private:
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;
+    // The last wind update was an apparent wind (MWV R).
+    bool m_bLastWindApparent = false;
+    uint32_t m_lNoInputTicks = 0;
     NmeaLineBuffer m_line;
     NmeaDecoder m_decoder;
 };

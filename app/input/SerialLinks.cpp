@@ -69,7 +69,7 @@ bool SerialLinks::OpenOn(SerialPort& port, int number, QString& error)
 
 bool SerialLinks::NmeaStart()
 {
-    m_receiver.m_lNoInputTicks = 0;
+    m_receiver.ResetNoInputTicks();
     m_bNoInputShown = false;
     m_timer.SetEnabled(true);
     m_host.ClearNmeaData();
@@ -135,8 +135,7 @@ void SerialLinks::tmrNmea_Timer()
     }
     if (!m_nmea.PortOpen())
         return;
-    m_receiver.m_lNoInputTicks += 1;
-    if (m_receiver.m_lNoInputTicks >= NoInputTicks) {
+    if (m_receiver.NoInputTick() >= NoInputTicks) {
         m_host.SetInputStatus(QStringLiteral("No Input Data"));
         SetNmeaStatus(QStringLiteral("No Input Data"));
         m_bNoInputShown = true;

@@ -60,9 +60,7 @@ void Simulator::SimulateStep()
     SimulateTime(s.m_fSimulateTime, bearing, range);
     m_state.SetWaypoint(range, bearing);
 
-    m_host.PolarSetValue(s.m_eTrackMode, st.HeadingValid, st.Heading, st.BoatSpeed, st.WindAngleApparent,
-                         st.WindSpeedApparent, st.WindAngleTrue, st.WindSpeedTrue, st.WaypointValid,
-                         st.WaypointBearing, st.WaypointRange);
+    m_host.PolarSetValue(st.Values(s.m_eTrackMode));
     m_host.TrackStep();
 }
 

@@ -5,6 +5,8 @@
 // and a waypoint, and feeds it through the same setters and control step as
 // real data.
 
+#include "InstrumentValues.h"
+
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -16,11 +18,8 @@ struct ProfileSettings;
 class SimulatorHost {
 public:
     virtual ~SimulatorHost() = default;
-    // The Polar window's SetValue, arguments as the receive path passes them.
-    virtual void PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
-                               float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue,
-                               float fWindSpeedTrue, bool bWaypointValid, float fWaypointBearing,
-                               float fWaypointRange) = 0;
+    // The Polar window's SetValue.
+    virtual void PolarSetValue(const InstrumentValues& values) = 0;
     // One control step.
     virtual void TrackStep() = 0;
 };

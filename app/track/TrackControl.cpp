@@ -7,6 +7,7 @@
 #include "SerialLinks.h"
 #include "SerialPort.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -115,7 +116,7 @@ void TrackControl::TrackSetTrack()
     if (!TrackFilterInit()) {
         // The mode stays as it was; the toolbar shows it again.
         SetModeButtons(m_settings.m_eTrackMode);
-        m_host.SetOutputStatus(BandwidthRefusedText());
+        m_host.SetOutputStatus(TrackRefusedText(m_settings.m_fTrackBandwidth, m_settings.m_fTrackDamping));
         return;
     }
     m_settings.m_eTrackMode = TrackModeTrack;
@@ -186,7 +187,7 @@ bool TrackControl::TrackFilterInit()
 {
     const double bandwidth = m_settings.m_fTrackBandwidth;
     const double damping = m_settings.m_fTrackDamping;
-    if (!(bandwidth > 0) || !std::isfinite(bandwidth) || !std::isfinite(damping))
+    if (!TrackLoopStable(bandwidth, damping))
         return false;
     const double a = 4 / bandwidth;
     m_dK1 = a / (4 * damping * damping + 1);
@@ -195,11 +196,62 @@ bool TrackControl::TrackFilterInit()
     return true;
 }
 
+// With the boat turning as commanded, error e and integral S of one step
+// follow e' = (1 - kp) e + kp S, S' = S - ki e (kp = K2, ki = K1), whose
+// characteristic polynomial is z^2 + (kp - 2) z + (1 - kp + kp ki). Jury's
+// conditions put both roots inside the unit circle. Short bandwidths make
+// the loop overshoot further at every step; a damping of 0 leaves K2 at 0
+// and the loop never moves.
+bool TrackControl::TrackLoopStable(double Bandwidth, double Damping)
+{
+    if (!(Bandwidth > 0) || !std::isfinite(Bandwidth) || !std::isfinite(Damping))
+        return false;
+    const double a = 4 / Bandwidth;
+    const double ki = a / (4 * Damping * Damping + 1);
+    const double kp = a - ki;
+    const double c1 = kp - 2;
+    const double c0 = 1 - kp + kp * ki;
+    return std::fabs(c0) < 1 && 1 + c1 + c0 > 0 && 1 - c1 + c0 > 0;
+}
+
+double TrackControl::TrackBandwidthMinimum(double Damping)
+{
+    constexpr double longest = 1e6;
+    if (!TrackLoopStable(longest, Damping))
+        return 0;
+    // Longer bandwidths only lower the gains, so the settling ones lie
+    // above one bound.
+    double unstable = 0;
+    double stable = longest;
+    for (int i = 0; i < 80; ++i) {
+        const double middle = (unstable + stable) / 2;
+        (TrackLoopStable(middle, Damping) ? stable : unstable) = middle;
+    }
+    double tenths = std::ceil(stable * 10) / 10;
+    while (!TrackLoopStable(tenths, Damping))
+        tenths += 0.1;
+    return tenths;
+}
+
+QString TrackControl::TrackRefusedText(double Bandwidth, double Damping)
+{
+    if (!(Bandwidth > 0) || !std::isfinite(Bandwidth))
+        return BandwidthRefusedText();
+    if (TrackLoopStable(Bandwidth, Damping))
+        return QString();
+    const double minimum = TrackBandwidthMinimum(Damping);
+    if (minimum == 0)
+        return QStringLiteral("Track Refused - Damping Must Be Above 0");
+    return QStringLiteral("Track Refused - Bandwidth Must Be At Least ") + NumberText::Format(minimum, u"0.0");
+}
+
 void TrackControl::TrackFilter(float Error, float& Heading)
 {
-    const double u = Error + m_dS;
-    m_dS = m_dS + m_dK1 * Error;
-    Heading = float(Angle360(Heading + m_dK2 * u));
+    if (!std::isfinite(Error))
+        return;
+    const double u = std::clamp(Error + m_dS, -StepLimit, StepLimit);
+    m_dS = std::clamp(m_dS + m_dK1 * Error, -IntegralLimit, IntegralLimit);
+    Heading = float(HeadingWrap(Heading + m_dK2 * u));
 }
 
 void TrackControl::TrackStep()
@@ -221,7 +273,11 @@ void TrackControl::TrackStep()
 
     if (mode == TrackModeTrack) {
         const float e = m_iControl == 1 ? m_fError[1] : m_fError[2];
-        TrackFilter(e, s.m_fAutoPilot);
+        // An angle worked out from a source that went quiet is not acted
+        // on: the heading is held until the source is back.
+        const QString quiet = m_host.QuietSource(m_iControl);
+        if (quiet.isEmpty())
+            TrackFilter(e, s.m_fAutoPilot);
         m_host.ChartSetValue(QStringLiteral("Pilot Delta"), NumberText::Format(e, u"0.0") + QStringLiteral(" deg"));
         m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
         if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
@@ -233,18 +289,50 @@ void TrackControl::TrackStep()
         } else {
             ClearAlarm();
         }
+        if (!quiet.isEmpty()) {
+            m_bHeld = true;
+            m_host.SetOutputStatus(QStringLiteral("No ") + quiet + QStringLiteral(" Data - Heading Held"));
+        } else if (m_bHeld) {
+            m_bHeld = false;
+            if (!m_bAlarmActive)
+                m_host.SetOutputStatus(QString());
+        }
     }
 
-    if (mode != TrackModeSetup) {
-        m_host.PilotData(PilotOutput(s.m_fAutoPilot, s, m_links.MSCommNmea(), m_links.MSCommPilot()));
-        m_host.ChartSetValue(QStringLiteral("Pilot Heading"),
-                             NumberText::Format(s.m_fAutoPilot, u"0.00") + QStringLiteral(" deg"));
+    if (mode != TrackModeSetup)
+        SendAutoPilot();
+}
+
+void TrackControl::SendAutoPilot()
+{
+    float& heading = m_settings.m_fAutoPilot;
+    if (!std::isfinite(heading)) {
+        m_host.SetOutputStatus(QStringLiteral("No Output - AutoPilot Heading Not a Number"));
+        return;
     }
+    heading = float(HeadingWrap(heading));
+    m_host.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    m_host.ChartSetValue(QStringLiteral("Pilot Heading"), NumberText::Format(heading, u"0.00") + QStringLiteral(" deg"));
+}
+
+void TrackControl::TrackWait()
+{
+    const TrackMode mode = m_settings.m_eTrackMode;
+    if (mode != TrackModeManual && mode != TrackModeTrack)
+        return;
+    QString missing = QStringLiteral("True Wind");
+    if (!m_state.WindApparentValid)
+        missing = QStringLiteral("Apparent Wind");
+    else if (m_settings.m_iNmeaTrueWind == 1 && !m_state.BoatSpeedValid)
+        missing = QStringLiteral("Boat Speed");
+    m_host.SetOutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
 }
 
 void TrackControl::TrackSteerTo(float Delta)
 {
     ProfileSettings& s = m_settings;
+    if (!std::isfinite(Delta))
+        return;
     if (s.m_eTrackMode == TrackModeTrack) {
         float apparentSpeed = 0;
         float apparentAngle = 0;
@@ -252,24 +340,45 @@ void TrackControl::TrackSteerTo(float Delta)
             float trueSpeed = 0;
             float trueAngle = 0;
             WindTrueFromApparent(m_state.WindSpeedApparent, s.m_fDesired[1], m_state.BoatSpeed, trueSpeed, trueAngle);
-            s.m_fDesired[2] = float(Angle180(double(trueAngle) - Delta));
+            s.m_fDesired[2] = float(AngleWrap180(double(trueAngle) - Delta));
             WindApparentFromTrue(trueSpeed, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed, apparentAngle);
         } else {
-            s.m_fDesired[2] = float(Angle180(double(s.m_fDesired[2]) - Delta));
+            s.m_fDesired[2] = float(AngleWrap180(double(s.m_fDesired[2]) - Delta));
             WindApparentFromTrue(m_state.WindSpeedTrue, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed,
                                  apparentAngle);
         }
         s.m_fDesired[1] = apparentAngle;
-        s.m_fAutoPilot = float(Angle360(double(s.m_fAutoPilot) + Delta));
+        s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
         m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
         m_dS = 0;
         m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
         m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
         return;
     }
-    ReadAngleText(m_host.AutoPilotText(), s.m_fAutoPilot);
-    s.m_fAutoPilot = float(Angle360(double(s.m_fAutoPilot) + Delta));
+    // The box's text is already stored: the window stores it before any
+    // steer command.
+    s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
     m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+}
+
+void TrackControl::StoreAutoPilotText(const QString& text)
+{
+    float value = 0;
+    if (!ReadAngleText(text, value))
+        return;
+    m_settings.m_fAutoPilot = float(HeadingWrap(value));
+    if (m_settings.m_fAutoPilot != value)
+        m_host.ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+}
+
+void TrackControl::StoreDesiredText(int index, const QString& text)
+{
+    float value = 0;
+    if ((index != 1 && index != 2) || !ReadAngleText(text, value))
+        return;
+    m_settings.m_fDesired[index] = float(AngleWrap180(value));
+    if (m_settings.m_fDesired[index] != value)
+        m_host.ShowDesired(index, NumberText::Format(m_settings.m_fDesired[index], u"0"));
 }
 
 bool TrackControl::ReadAngleText(const QString& text, float& value)

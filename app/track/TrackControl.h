@@ -42,8 +42,9 @@ public:
     virtual void SetOutputStatus(const QString& text) = 0;
     // optControl(index) becomes the selected option button.
     virtual void SelectOption(int index) = 0;
-    // Text of txtAutoPilot as the user left it.
-    virtual QString AutoPilotText() const = 0;
+    // The source the tracked angle (1 apparent, 2 true) is worked out from
+    // when it has gone quiet ("Boat Speed"); "" while all are fresh.
+    virtual QString QuietSource(int index) const = 0;
     virtual void ShowAutoPilot(const QString& text) = 0;
     virtual void ShowDesired(int index, const QString& text) = 0;
     virtual void ShowDelta(int index, const QString& text) = 0;
@@ -73,12 +74,34 @@ public:
     void TrackSteerTo(float Delta);
     // One control step, once per wind measurement.
     void TrackStep();
+    // A wind measurement that cannot make a step because a value has never
+    // arrived: in Manual and Track panel 3 says which.
+    void TrackWait();
     // Gains from bandwidth and damping, integral cleared. False, gains
-    // untouched, when the bandwidth is not a positive number.
+    // untouched, when the loop would not settle with them (see
+    // TrackLoopStable).
     bool TrackFilterInit();
     // Heading moves by K2 times the error plus the integral; the integral
-    // grows by K1 times the error.
+    // grows by K1 times the error. Both are bounded (see FilterLimit).
     void TrackFilter(float Error, float& Heading);
+
+    // The integral, in degrees of error, never holds more than this: a
+    // steady offset the loop must take out (leeway, a misaligned vane) is a
+    // few degrees, so a larger sum only means the boat is not following
+    // (autopilot in standby) and would turn the heading on its own later.
+    static constexpr double IntegralLimit = 45;
+    // The error plus the integral that one step acts on is held within
+    // +-180: no step turns the boat further than the proportional answer to
+    // the largest possible error (about 35 degrees at the default gains).
+    static constexpr double StepLimit = 180;
+
+    // Whether the loop, with the boat following the heading at once,
+    // settles from any start for bandwidth B and damping D (both roots of
+    // its characteristic polynomial inside the unit circle).
+    static bool TrackLoopStable(double Bandwidth, double Damping);
+    // The shortest bandwidth, in whole tenths of a second, with which the
+    // loop settles at this damping; 0 when no bandwidth makes it settle.
+    static double TrackBandwidthMinimum(double Damping);
     // Selects the tracked angle: 1 apparent, 2 true.
     void optControl_Click(int Index);
 
@@ -86,6 +109,11 @@ public:
     // none. False, value untouched, for a number no heading can be (it
     // would overflow, and the autopilot would be sent "inf").
     static bool ReadAngleText(const QString& text, float& value);
+    // txtAutoPilot and txtDesired(index) as the user leaves them: a heading
+    // is taken within one turn (-5 is 355), a desired angle within
+    // -180..180, and the box shows what was taken when it had to change.
+    void StoreAutoPilotText(const QString& text);
+    void StoreDesiredText(int index, const QString& text);
 
     int SelectedControl() const { return m_iControl; }
     bool AlarmActive() const { return m_bAlarmActive; }
@@ -98,12 +126,17 @@ public:
     // Shown in panel 3 when Track is refused for a bandwidth that is not
     // above 0: the gains would divide by it, or turn the loop around.
     static QString BandwidthRefusedText() { return QStringLiteral("Track Refused - Bandwidth Must Be Above 0"); }
+    // Why Track is refused for these settings; "" when it is not.
+    static QString TrackRefusedText(double Bandwidth, double Damping);
 
 private:
     void SetModeButtons(TrackMode pressed);
     void SetAutoPilotControls(bool textEnabled);
     void EnableOptions();
     void ClearAlarm();
+    // Sends the heading, whole turns taken off; a heading that is not a
+    // number is never sent.
+    void SendAutoPilot();
 
     ProfileSettings& m_settings;
     InstrumentState& m_state;
@@ -115,4 +148,5 @@ private:
     double m_dK2 = 0;
     float m_fError[3] = {0, 0, 0};
     bool m_bAlarmActive = false;
+    bool m_bHeld = false;
 };

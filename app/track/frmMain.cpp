@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QKeyEvent>
@@ -68,6 +69,7 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text
 frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent)
     , m_setup(std::move(setup))
+    , m_core(m_setup.Core)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Title);
@@ -78,50 +80,61 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         m_setup.Beep = [] { QApplication::beep(); };
     if (!m_setup.Warn)
         m_setup.Warn = WarnBox;
-    if (!m_setup.Random)
-        m_setup.Random = SimulateRandom();
-
-    m_state = std::make_unique<InstrumentState>(m_settings, *this);
-    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, *this);
-    // The profile names the device of each port number; it is asked at
-    // every opening, after the profile path is settled.
-    const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; });
-    m_nmeaPort = ports.Create(this);
-    m_pilotPort = ports.Create(this);
-    m_nmeaPort->setObjectName(QStringLiteral("MSCommNmea"));
-    m_pilotPort->setObjectName(QStringLiteral("MSCommPilot"));
     if (m_setup.ManualTimers) {
-        m_tmrNmea = std::make_unique<ManualTimer>();
         m_tmrUnload = std::make_unique<ManualTimer>();
     } else {
-        auto nmea = std::make_unique<IntervalTimer>(1000, [this] { tmrNmea_Timer(); }, this);
-        nmea->setObjectName(QStringLiteral("tmrNmea"));
         auto unload = std::make_unique<IntervalTimer>(1000, [this] { tmrUnload_Timer(); }, this);
         unload->setObjectName(QStringLiteral("tmrUnload"));
-        m_tmrNmea = std::move(nmea);
         m_tmrUnload = std::move(unload);
     }
-    m_links = std::make_unique<SerialLinks>(m_settings, *m_nmeaPort, *m_pilotPort, *m_receiver, *m_state,
-                                            *m_tmrNmea, *this);
-    m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, *this);
-    m_simulator = std::make_unique<Simulator>(m_settings, *m_state, *this, m_setup.Random);
-    m_profile = std::make_unique<SettingsProfile>(m_settings, *this);
-    m_profile->SetCommandLinePath(m_setup.ProfileFile);
 
     BuildToolbar();
     BuildControls();
     BuildMenus();
     BuildShortcuts();
+    Bind();
 }
 
 frmMain::~frmMain()
 {
-    // The timers and the boxes' filter call back into the window; they go
+    // The timer and the boxes' filter call back into the window; they go
     // first.
     for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]})
         box->removeEventFilter(this);
-    m_tmrNmea.reset();
     m_tmrUnload.reset();
+}
+
+void frmMain::Bind()
+{
+    SteeringCore* core = &m_core;
+    connect(core, &SteeringCore::PanelText, this, [this](int panel, const QString& text) {
+        if (panel >= 1 && panel <= 3)
+            m_panels[panel]->setText(text);
+    });
+    connect(core, &SteeringCore::ModeButtonPressed, this,
+            [this](int mode, bool pressed) { m_modeButtons[mode]->setChecked(pressed); });
+    connect(core, &SteeringCore::ModeButtonEnabled, this,
+            [this](int mode, bool enabled) { m_modeButtons[mode]->setEnabled(enabled); });
+    connect(core, &SteeringCore::ControlEnabled, this, [this](TrackControlId control, int index, bool enabled) {
+        if (QWidget* widget = Control(control, index))
+            widget->setEnabled(enabled);
+    });
+    connect(core, &SteeringCore::OptionSelected, this, [this](int index) { optControl[index]->setChecked(true); });
+    connect(core, &SteeringCore::AutoPilotShown, txtAutoPilot, &QLineEdit::setText);
+    connect(core, &SteeringCore::DesiredShown, this,
+            [this](int index, const QString& text) { txtDesired[index]->setText(text); });
+    connect(core, &SteeringCore::DeltaShown, this,
+            [this](int index, const QString& text) { lblDelta[index]->setText(text); });
+    connect(core, &SteeringCore::DeltaAlarm, this, &frmMain::ShowDeltaAlarm);
+    connect(core, &SteeringCore::BeepRequested, this, [this] { m_setup.Beep(); });
+    connect(core, &SteeringCore::ForegroundRequested, this, &frmMain::RequestForeground);
+    connect(core, &SteeringCore::ValueShown, this,
+            [this](InstrumentValue which, const QString& text) { m_values[int(which)]->setText(text); });
+    connect(core, &SteeringCore::ValueStale, this, &frmMain::ShowValueStale);
+    connect(core, &SteeringCore::WindIndicatorShown, this, [this](const QString& text) {
+        m_sWindIndicator = text;
+        ShowCaption();
+    });
 }
 
 void frmMain::BuildToolbar()
@@ -160,7 +173,7 @@ void frmMain::BuildToolbar()
         action->setToolTip(QLatin1String(b.tip) + QStringLiteral(" (")
                            + QKeySequence(b.shortcut).toString(QKeySequence::NativeText) + QLatin1Char(')'));
         const int index = b.mode;
-        connect(action, &QAction::triggered, this, [this, index] { m_track->tbrTrack_ButtonClick(index); });
+        connect(action, &QAction::triggered, this, [this, index] { m_core.tbrTrack_ButtonClick(index); });
         bar->addAction(action);
         m_modeButtons[b.mode] = action;
     }
@@ -210,7 +223,7 @@ void frmMain::BuildControls()
         optControl[i] = new QRadioButton(QLatin1String(options[i]), central);
         optControl[i]->setObjectName(Indexed("optControl", i));
         const int index = i;
-        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_track->optControl_Click(index); });
+        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_core.optControl_Click(index); });
         txtDesired[i] = new QLineEdit(central);
         txtDesired[i]->setObjectName(Indexed("txtDesired", i));
         txtDesired[i]->setToolTip(QLatin1String(desiredTips[i]));
@@ -241,7 +254,7 @@ void frmMain::BuildControls()
         // Index 2 is "To Starboard"; every other index steers to port.
         for (int i = 1; i <= 2; ++i) {
             const float delta = i == 2 ? 1.0f : -1.0f;
-            connect(pair[i], &QPushButton::clicked, this, [this, delta] { m_track->TrackSteerTo(delta); });
+            connect(pair[i], &QPushButton::clicked, this, [this, delta] { m_core.TrackSteerTo(delta); });
         }
     }
 
@@ -327,7 +340,7 @@ void frmMain::BuildMenus()
 
     QMenu* file = addMenu("mnuFile", QStringLiteral("&File"));
     connect(addItem(file, "mnuFileDefault", QStringLiteral("Default"), true), &QAction::triggered, this,
-            [this] { ProfileInitialize(false); });
+            [this] { m_core.ProfileInitialize(false); });
     connect(addItem(file, "mnuFileExit", QStringLiteral("Exit"), true), &QAction::triggered, this,
             [this] { close(); });
 
@@ -373,7 +386,7 @@ void frmMain::BuildShortcuts()
 
 void frmMain::Form_Load()
 {
-    ProfileInitialize(true);
+    m_core.ProfileInitialize(true);
 }
 
 QWidget* frmMain::Control(TrackControlId control, int index) const
@@ -405,15 +418,12 @@ QWidget* frmMain::Control(TrackControlId control, int index) const
 
 void frmMain::StoreTextBox(QLineEdit* box)
 {
-    float value = 0;
-    if (!TrackControl::ReadAngleText(box->text(), value))
-        return;
     if (box == txtAutoPilot)
-        m_settings.m_fAutoPilot = value;
+        m_core.StoreAutoPilotText(box->text());
     else if (box == txtDesired[1])
-        m_settings.m_fDesired[1] = value;
+        m_core.StoreDesiredText(1, box->text());
     else if (box == txtDesired[2])
-        m_settings.m_fDesired[2] = value;
+        m_core.StoreDesiredText(2, box->text());
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -477,11 +487,6 @@ void frmMain::ShowBelow(QWidget* window)
     window->show();
 }
 
-void frmMain::tmrNmea_Timer()
-{
-    m_links->tmrNmea_Timer();
-}
-
 void frmMain::tmrUnload_Timer()
 {
     close();
@@ -490,24 +495,40 @@ void frmMain::tmrUnload_Timer()
 void frmMain::CloseForShutdown()
 {
     m_bShutdown = true;
-    close();
+    // A question or dialog open now runs its own event loop: it is
+    // answered No, and the close goes on once that loop has returned.
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->done(QDialog::Rejected);
+        else
+            modal->hide();
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+    if (!m_bClosing)
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (!m_bShutdown && m_modeButtons[TrackModeTrack]->isChecked()) {
+    m_bClosing = true;
+    const bool tracking = m_modeButtons[TrackModeTrack]->isChecked();
+    if (!m_bShutdown && tracking) {
         const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
-        if (!m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text)) {
+        const bool yes = m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text);
+        // A shutdown while the question was open closes all the same.
+        if (!yes && !m_bShutdown) {
             // No is an answer for good: a pending retry must not ask again
             // every second.
             m_tmrUnload->SetEnabled(false);
+            m_bClosing = false;
             event->ignore();
             return;
         }
     }
-    m_links->NmeaStop();
-    m_links->PilotStop();
-    if (m_receiver->ReceiveBusy()) {
+    const SteeringCore::CloseResult result = m_core.Close();
+    m_bClosing = false;
+    if (result == SteeringCore::CloseResult::Busy) {
         // Still inside a receive event: try again in a second.
         m_tmrUnload->SetEnabled(true);
         event->ignore();
@@ -515,12 +536,12 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     // Closed for good: a further tick must not save the profile again.
     m_tmrUnload->SetEnabled(false);
-    if (!ProfileSave()) {
+    if (result == SteeringCore::CloseResult::SaveFailed) {
         // The program still closes, but the user learns that the changes
         // of this run are not in the profile. At shutdown nobody is there
         // to press OK.
-        const QString text = QStringLiteral("The settings could not be saved to ") + m_settings.m_sProfileFile
-            + QStringLiteral(".");
+        const QString text = QStringLiteral("The settings could not be saved to ")
+            + m_core.Settings().m_sProfileFile + QStringLiteral(".");
         if (m_bShutdown)
             qWarning("%s", qPrintable(text));
         else
@@ -534,151 +555,6 @@ QString frmMain::Panel(int index) const
     return index >= 1 && index <= 3 ? m_panels[index]->text() : QString();
 }
 
-QString frmMain::InputStatus() const
-{
-    return m_panels[2]->text();
-}
-
-void frmMain::SetInputStatus(const QString& text)
-{
-    m_panels[2]->setText(text);
-}
-
-void frmMain::SetOutputStatus(const QString& text)
-{
-    m_panels[3]->setText(text);
-}
-
-void frmMain::SetModeStatus(const QString& text)
-{
-    m_panels[1]->setText(text);
-}
-
-void frmMain::NmeaData(const QString& sline, bool bChecked)
-{
-    if (m_options)
-        m_options->NmeaData(sline, bChecked);
-}
-
-void frmMain::NmeaError(const QString& sline)
-{
-    if (m_options)
-        m_options->NmeaError(sline);
-}
-
-void frmMain::PilotData(const QString& sline)
-{
-    if (m_options)
-        m_options->PilotData(sline);
-}
-
-void frmMain::NmeaStatus(const QString& text)
-{
-    if (m_options)
-        m_options->SetNmeaStatus(text);
-}
-
-void frmMain::PilotStatus(const QString& text)
-{
-    if (m_options)
-        m_options->SetPilotStatus(text);
-}
-
-void frmMain::ClearNmeaData()
-{
-    if (m_options)
-        m_options->ClearNmeaData();
-}
-
-void frmMain::ClearPilotData()
-{
-    if (m_options)
-        m_options->ClearPilotData();
-}
-
-void frmMain::TrackStep()
-{
-    m_track->TrackStep();
-}
-
-void frmMain::SimulateStep()
-{
-    m_simulator->SimulateStep();
-}
-
-void frmMain::PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
-                            float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue,
-                            float fWindSpeedTrue, bool bWaypointValid, float fWaypointBearing, float fWaypointRange)
-{
-    if (m_polar)
-        m_polar->SetValue(eTrackMode, bHeadingValid, fHeading, fBoatSpeed, fWindAngleApparent, fWindSpeedApparent,
-                          fWindAngleTrue, fWindSpeedTrue, bWaypointValid, fWaypointBearing, fWaypointRange);
-}
-
-void frmMain::ShowValue(InstrumentValue which, const QString& text)
-{
-    m_values[int(which)]->setText(text);
-}
-
-void frmMain::HistoryValue(const QString& name, float value, const QString& units)
-{
-    if (m_history)
-        m_history->SetValue(name, value, units);
-}
-
-void frmMain::ChartSetValue(const QString& name, const QString& value)
-{
-    if (m_history)
-        m_history->ChartSetValue(name, value);
-}
-
-void frmMain::ShowWindIndicator(const QString& text)
-{
-    m_sWindIndicator = text;
-    ShowCaption();
-}
-
-void frmMain::SetModeButtonPressed(TrackMode button, bool pressed)
-{
-    m_modeButtons[button]->setChecked(pressed);
-}
-
-void frmMain::SetModeButtonEnabled(TrackMode button, bool enabled)
-{
-    m_modeButtons[button]->setEnabled(enabled);
-}
-
-void frmMain::SetControlEnabled(TrackControlId control, int index, bool enabled)
-{
-    if (QWidget* widget = Control(control, index))
-        widget->setEnabled(enabled);
-}
-
-void frmMain::SelectOption(int index)
-{
-    optControl[index]->setChecked(true);
-}
-
-QString frmMain::AutoPilotText() const
-{
-    return txtAutoPilot->text();
-}
-
-void frmMain::ShowAutoPilot(const QString& text)
-{
-    txtAutoPilot->setText(text);
-}
-
-void frmMain::ShowDesired(int index, const QString& text)
-{
-    txtDesired[index]->setText(text);
-}
-
-void frmMain::ShowDelta(int index, const QString& text)
-{
-    lblDelta[index]->setText(text);
-}
-
 void frmMain::ShowDeltaAlarm(int index, bool alarm)
 {
     QLabel* label = lblDelta[index];
@@ -686,11 +562,6 @@ void frmMain::ShowDeltaAlarm(int index, bool alarm)
     palette.setColor(QPalette::Window, alarm ? AlarmColour : this->palette().color(QPalette::Window));
     label->setPalette(palette);
     label->setAutoFillBackground(alarm);
-}
-
-void frmMain::AlarmBeep()
-{
-    m_setup.Beep();
 }
 
 void frmMain::RequestForeground()
@@ -701,37 +572,12 @@ void frmMain::RequestForeground()
     activateWindow();
 }
 
-void frmMain::ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
-                                const QString& desiredTrue)
+void frmMain::ShowValueStale(InstrumentValue which, bool stale)
 {
-    // Between reading the profile and entering the modes: the place where
-    // the command line's Simulate takes over.
-    m_bStoredSimulate = m_settings.m_bSimulate;
-    if (m_setup.ForceSimulate)
-        m_settings.m_bSimulate = true;
-    txtAutoPilot->setText(autoPilot);
-    txtDesired[1]->setText(desiredApparent);
-    txtDesired[2]->setText(desiredTrue);
-}
-
-void frmMain::ProfileInitialize(bool bRecall)
-{
-    m_profile->ProfileInitialize(bRecall);
-}
-
-void frmMain::ProfileRecall()
-{
-    m_profile->ProfileRecall();
-}
-
-bool frmMain::ProfileSave()
-{
-    // The command line's Simulate is for this run only: the profile keeps
-    // the user's own flag unless it was switched off meanwhile.
-    const bool simulate = m_settings.m_bSimulate;
-    if (m_setup.ForceSimulate && simulate)
-        m_settings.m_bSimulate = m_bStoredSimulate;
-    const bool saved = m_profile->ProfileSave();
-    m_settings.m_bSimulate = simulate;
-    return saved;
+    // A value that went quiet is not a number to trust: greyed, no digits.
+    // (The enable state marks the tracked angle.)
+    QLabel* label = m_values[int(which)];
+    label->setForegroundRole(stale ? QPalette::PlaceholderText : QPalette::WindowText);
+    if (stale)
+        label->setText(QStringLiteral("--"));
 }

@@ -137,6 +137,12 @@ void InstrumentState::Invalidate()
         m_display.ShowValue(which, QString());
 }
 
+InstrumentValues InstrumentState::Values(TrackMode mode) const
+{
+    return {mode,          HeadingValid,  Heading,       BoatSpeed,       WindAngleApparent, WindSpeedApparent,
+            WindAngleTrue, WindSpeedTrue, WaypointValid, WaypointBearing, WaypointRange};
+}
+
 QString InstrumentState::CompassPoint(double Direction)
 {
     struct Point {

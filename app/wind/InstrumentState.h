@@ -4,6 +4,8 @@
 // wind indicator. Values are meaningful only while their flag is true.
 // Angles in degrees, speeds in knots, ranges in nautical miles.
 
+#include "InstrumentValues.h"
+
 #include <QString>
 
 struct ProfileSettings;
@@ -77,6 +79,9 @@ public:
     // Instrument link start: every flag but VariationValid goes false and
     // the seven value labels are blanked.
     void Invalidate();
+
+    // The picture handed to the Polar window.
+    InstrumentValues Values(TrackMode mode) const;
 
     static QString CompassPoint(double Direction);
 

@@ -51,6 +51,22 @@ double Angle360(double Angle)
     return Angle;
 }
 
+double HeadingWrap(double Angle)
+{
+    const double a = std::fmod(Angle, 360.0);
+    return a < 0 ? a + 360 : a;
+}
+
+double AngleWrap180(double Angle)
+{
+    const double a = std::fmod(Angle, 360.0);
+    if (a > 180)
+        return a - 360;
+    if (a <= -180)
+        return a + 360;
+    return a;
+}
+
 void AverageAngle(float NewAngle, float Samples, float& Average)
 {
     if (Samples == 0) {

@@ -16,6 +16,13 @@ double Atan2(double X, double Y);
 double Angle180(double Angle);
 // One correction towards 0 <= a < 360.
 double Angle360(double Angle);
+// Any number of turns off 0 <= a < 360; within one turn the same as
+// Angle360. Headings a user types or a filter works out pass through it, so
+// the autopilot is never sent a bearing outside one turn.
+double HeadingWrap(double Angle);
+// Any number of turns off -180 < a <= 180; within one turn the same as
+// Angle180.
+double AngleWrap180(double Angle);
 // First-order filters with factor 1/Samples; Samples 0 copies the new value.
 void AverageAngle(float NewAngle, float Samples, float& Average);
 void AverageAngle360(float NewAngle, float Samples, float& Average);

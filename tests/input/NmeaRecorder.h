@@ -30,16 +30,16 @@ public:
     }
     void NmeaError(const QString& sline) override { events << QStringLiteral("error ") + sline; }
     void TrackStep() override { events << QStringLiteral("step"); }
-    void PolarSetValue(int16_t eTrackMode, bool bHeadingValid, float fHeading, float fBoatSpeed,
-                       float fWindAngleApparent, float fWindSpeedApparent, float fWindAngleTrue, float fWindSpeedTrue,
-                       bool bWaypointValid, float fWaypointBearing, float fWaypointRange) override
+    void TrackWait() override { events << QStringLiteral("wait"); }
+    void PolarSetValue(const InstrumentValues& v) override
     {
-        QStringList parts{QStringLiteral("polar"), NumberText::Format(double(eTrackMode), u"0"),
-                          bHeadingValid ? QStringLiteral("H") : QStringLiteral("-")};
-        for (float v : {fHeading, fBoatSpeed, fWindAngleApparent, fWindSpeedApparent, fWindAngleTrue, fWindSpeedTrue})
-            parts << NumberText::Format(v, u"0.0");
-        parts << (bWaypointValid ? QStringLiteral("W") : QStringLiteral("-"))
-              << NumberText::Format(fWaypointBearing, u"0.0") << NumberText::Format(fWaypointRange, u"0.0");
+        QStringList parts{QStringLiteral("polar"), NumberText::Format(double(v.eTrackMode), u"0"),
+                          v.bHeadingValid ? QStringLiteral("H") : QStringLiteral("-")};
+        for (float f : {v.fHeading, v.fBoatSpeed, v.fWindAngleApparent, v.fWindSpeedApparent, v.fWindAngleTrue,
+                        v.fWindSpeedTrue})
+            parts << NumberText::Format(f, u"0.0");
+        parts << (v.bWaypointValid ? QStringLiteral("W") : QStringLiteral("-"))
+              << NumberText::Format(v.fWaypointBearing, u"0.0") << NumberText::Format(v.fWaypointRange, u"0.0");
         events << parts.join(QLatin1Char(' '));
     }
     QStringList take()

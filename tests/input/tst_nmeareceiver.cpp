@@ -378,11 +378,12 @@ void TestNmeaReceiver::portEvents()
     QFETCH(QString, status);
     FakeSerialPort port;
     Connect(port);
-    m_receiver->m_lNoInputTicks = 3;
+    for (int i = 0; i < 3; ++i)
+        m_receiver->NoInputTick();
     port.raise(code);
     QCOMPARE(m_host.take(), QStringList({"status " + status}));
     // Only a receive event counts as input.
-    QCOMPARE(m_receiver->m_lNoInputTicks, 3u);
+    QCOMPARE(m_receiver->NoInputTicks(), 3u);
 }
 
 void TestNmeaReceiver::receiveEventClearsStatusAndTicks()
@@ -392,9 +393,10 @@ void TestNmeaReceiver::receiveEventClearsStatusAndTicks()
     QVERIFY(port.Open(error));
     Connect(port);
     m_host.status = QStringLiteral("No Input Data");
-    m_receiver->m_lNoInputTicks = 7;
+    for (int i = 0; i < 7; ++i)
+        m_receiver->NoInputTick();
     port.feed(QStringLiteral("$IIHVM,3"));
-    QCOMPARE(m_receiver->m_lNoInputTicks, 0u);
+    QCOMPARE(m_receiver->NoInputTicks(), 0u);
     QCOMPARE(m_host.take(), QStringList({"status "}));
     port.feed(QStringLiteral(".1,W\r"));
     QCOMPARE(m_host.take(), QStringList({"used $IIHVM,3.1,W"}));
@@ -416,9 +418,10 @@ void TestNmeaReceiver::nestedReceiveEventLeavesCharacters()
             return;
         first = false;
         busyInside = m_receiver->ReceiveBusy();
-        m_receiver->m_lNoInputTicks = 2;
+        for (int i = 0; i < 2; ++i)
+            m_receiver->NoInputTick();
         port.feed(QStringLiteral("$IIHVM,5,E\r"));
-        QCOMPARE(m_receiver->m_lNoInputTicks, 0u);
+        QCOMPARE(m_receiver->NoInputTicks(), 0u);
     };
     port.feed(QStringLiteral("$IIHVM,3.1,W\r$IIHVM,4"));
     QVERIFY(busyInside);

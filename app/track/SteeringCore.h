@@ -1,0 +1,232 @@
+#pragma once
+// The program's owner of everything shared, without a widget: the settings
+// record, the instrument state, the receive path, both serial links and
+// their ports, the link timer, the control loop, the simulator and the
+// profile. Every window takes a reference to it, calls its procedures and
+// shows what it reports through its signals; no window reaches another.
+
+#include "InstrumentState.h"
+#include "InstrumentValues.h"
+#include "NmeaReceiver.h"
+#include "ProfileHost.h"
+#include "ProfileSettings.h"
+#include "SerialLinks.h"
+#include "SerialPortFactory.h"
+#include "SettingsProfile.h"
+#include "Simulator.h"
+#include "TrackControl.h"
+
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class SerialPort;
+
+// What the core takes from its surroundings. Tests hand in fake ports, a
+// clock, noise and timers they tick themselves; the program uses the
+// defaults.
+struct CoreSetup {
+    // tmrNmea ticks only when tmrNmea_Timer is called.
+    bool ManualTimers = false;
+    // Noise source of the simulator, 0 up to below 1.
+    std::function<double()> Random;
+    // Profile path from the command line; empty for the usual place.
+    QString ProfileFile;
+    // Simulate whatever the profile says (command line), for this run only.
+    bool ForceSimulate = false;
+    // Makes the two ports; empty for real serial devices.
+    SerialPortFactory::Creator Ports;
+    // Milliseconds on a steady clock, for the age of instrument values.
+    std::function<int64_t()> Clock;
+};
+
+// The windows whose visibility the profile keeps.
+enum class CoreWindow { History, Polar };
+
+class SteeringCore : public QObject,
+                     private NmeaReceiverHost,
+                     private InstrumentDisplay,
+                     private SerialLinksHost,
+                     private TrackHost,
+                     private SimulatorHost,
+                     private ProfileHost {
+    Q_OBJECT
+public:
+    // A value not refreshed for this long is shown as stale, and Track does
+    // not act on an angle worked out from it. Instruments send once or
+    // twice a second; five seconds is several missed sentences in a row.
+    static constexpr int64_t StaleMilliseconds = 5000;
+
+    explicit SteeringCore(CoreSetup setup = {}, QObject* parent = nullptr);
+    ~SteeringCore() override;
+
+    // The settings record: read and written by the windows.
+    ProfileSettings& Settings() { return m_settings; }
+    const ProfileSettings& Settings() const { return m_settings; }
+    const InstrumentState& State() const { return *m_state; }
+    // Filter, errors and alarm of the control loop.
+    const TrackControl& Track() const { return *m_track; }
+
+    // Defaults, the profile (when bRecall), then Setup (Manual when
+    // simulating).
+    void ProfileInitialize(bool bRecall);
+    void ProfileRecall();
+    // Writes every stored setting; false when the file was not written.
+    bool ProfileSave();
+
+    bool NmeaStart() { return m_links->NmeaStart(); }
+    void NmeaStop() { m_links->NmeaStop(); }
+    bool PilotStart() { return m_links->PilotStart(); }
+    void PilotStop() { m_links->PilotStop(); }
+    QString NmeaStatusText() const { return m_links->NmeaStatusText(); }
+    QString PilotStatusText() const { return m_links->PilotStatusText(); }
+
+    void TrackSetOff() { m_track->TrackSetOff(); }
+    void TrackSetSetup() override { m_track->TrackSetSetup(); }
+    void TrackSetManual() override { m_track->TrackSetManual(); }
+    void TrackSetTrack() { m_track->TrackSetTrack(); }
+    void tbrTrack_ButtonClick(int index) { m_track->tbrTrack_ButtonClick(index); }
+    void optControl_Click(int Index) { m_track->optControl_Click(Index); }
+    // Degrees, positive to starboard.
+    void TrackSteerTo(float Delta) { m_track->TrackSteerTo(Delta); }
+    void TrackStep() override { m_track->TrackStep(); }
+    // The heading and desired boxes as the user leaves them.
+    void StoreAutoPilotText(const QString& text) { m_track->StoreAutoPilotText(text); }
+    void StoreDesiredText(int index, const QString& text) { m_track->StoreDesiredText(index, text); }
+    void SimulateTime(float Time, float& Bearing, float& Range) { m_simulator->SimulateTime(Time, Bearing, Range); }
+
+    // One tick of the one-second link timer: a simulation step or the
+    // silence watch, then the age of every value.
+    void tmrNmea_Timer();
+    SwitchTimer& tmrNmea() { return *m_tmrNmea; }
+    bool ReceiveBusy() const { return m_receiver->ReceiveBusy(); }
+
+    // The links stop; unless the receive path is still at work, the
+    // profile is saved.
+    enum class CloseResult { Busy, Saved, SaveFailed };
+    CloseResult Close();
+
+    // The windows tell their visibility, which the profile keeps.
+    void SetWindowVisible(CoreWindow window, bool visible);
+    bool WindowVisible(CoreWindow window) const;
+    // A reading for the History chart from another window ("Polar Speed").
+    void ChartSetValue(const QString& name, const QString& value) override;
+
+signals:
+    // Status bar panels: 1 mode, 2 input line, 3 output line and alarm.
+    void PanelText(int panel, const QString& text);
+    void ModeButtonPressed(int mode, bool pressed);
+    void ModeButtonEnabled(int mode, bool enabled);
+    void ControlEnabled(TrackControlId control, int index, bool enabled);
+    void OptionSelected(int index);
+    void AutoPilotShown(const QString& text);
+    void DesiredShown(int index, const QString& text);
+    void DeltaShown(int index, const QString& text);
+    void DeltaAlarm(int index, bool alarm);
+    void BeepRequested();
+    void ForegroundRequested();
+    // The seven value labels; "" blanks one.
+    void ValueShown(InstrumentValue which, const QString& text);
+    // A value went quiet (true) or is back (false).
+    void ValueStale(InstrumentValue which, bool stale);
+    void WindIndicatorShown(const QString& text);
+    // For the History window: a reading with its units, and a chart value
+    // as text ("1.5 deg").
+    void HistoryReading(const QString& name, float value, const QString& units);
+    void ChartReading(const QString& name, const QString& value);
+    // For the Polar window, after each control step with boat speed known.
+    void PolarValues(const InstrumentValues& values);
+    // For the Options dialog: lines received (and whether a value was
+    // taken), rejected lines, sentences sent, link states, lists emptied.
+    void NmeaLine(const QString& sline, bool used);
+    void NmeaLineError(const QString& sline);
+    void PilotSent(const QString& sline);
+    void NmeaLinkStatus(const QString& text);
+    void PilotLinkStatus(const QString& text);
+    void NmeaLinesCleared();
+    void PilotLinesCleared();
+    // The profile asks for a window to be shown at start.
+    void WindowRequested(CoreWindow window);
+
+private:
+    // The age of a value, and which source a tracked angle waits for.
+    bool Quiet(InstrumentValue which, int64_t now) const;
+
+    // NmeaReceiverHost
+    QString InputStatus() const override { return m_sPanel[2]; }
+    void SetInputStatus(const QString& text) override;
+    void NmeaData(const QString& sline, bool bChecked) override { emit NmeaLine(sline, bChecked); }
+    void NmeaError(const QString& sline) override { emit NmeaLineError(sline); }
+    void TrackWait() override { m_track->TrackWait(); }
+    void PolarSetValue(const InstrumentValues& values) override { emit PolarValues(values); }
+
+    // InstrumentDisplay
+    void ShowValue(InstrumentValue which, const QString& text) override;
+    void ShowNumber(InstrumentValue which, float value) override;
+    void HistoryValue(const QString& name, float value, const QString& units) override
+    {
+        emit HistoryReading(name, value, units);
+    }
+    void ShowWindIndicator(const QString& text) override { emit WindIndicatorShown(text); }
+
+    // SerialLinksHost
+    void SetOutputStatus(const QString& text) override;
+    void NmeaStatus(const QString& text) override { emit NmeaLinkStatus(text); }
+    void PilotStatus(const QString& text) override { emit PilotLinkStatus(text); }
+    void ClearNmeaData() override { emit NmeaLinesCleared(); }
+    void ClearPilotData() override { emit PilotLinesCleared(); }
+    void SimulateStep() override { m_simulator->SimulateStep(); }
+
+    // TrackHost
+    void SetModeButtonPressed(TrackMode button, bool pressed) override { emit ModeButtonPressed(button, pressed); }
+    void SetModeButtonEnabled(TrackMode button, bool enabled) override { emit ModeButtonEnabled(button, enabled); }
+    void SetControlEnabled(TrackControlId control, int index, bool enabled) override
+    {
+        emit ControlEnabled(control, index, enabled);
+    }
+    void SetModeStatus(const QString& text) override;
+    void SelectOption(int index) override { emit OptionSelected(index); }
+    QString QuietSource(int index) const override;
+    void ShowAutoPilot(const QString& text) override { emit AutoPilotShown(text); }
+    void ShowDesired(int index, const QString& text) override { emit DesiredShown(index, text); }
+    void ShowDelta(int index, const QString& text) override { emit DeltaShown(index, text); }
+    void ShowDeltaAlarm(int index, bool alarm) override { emit DeltaAlarm(index, alarm); }
+    void AlarmBeep() override { emit BeepRequested(); }
+    void RequestForeground() override { emit ForegroundRequested(); }
+    void PilotData(const QString& sline) override { emit PilotSent(sline); }
+
+    // ProfileHost
+    void ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
+                           const QString& desiredTrue) override;
+    void ShowHistoryWindow() override;
+    void ShowPolarWindow() override;
+    bool HistoryWindowVisible() const override { return m_bWindowVisible[0]; }
+    bool PolarWindowVisible() const override { return m_bWindowVisible[1]; }
+
+    void SetPanel(int panel, const QString& text);
+
+    CoreSetup m_setup;
+    ProfileSettings m_settings;
+    std::unique_ptr<InstrumentState> m_state;
+    std::unique_ptr<NmeaReceiver> m_receiver;
+    SerialPort* m_nmeaPort = nullptr;
+    SerialPort* m_pilotPort = nullptr;
+    std::unique_ptr<SwitchTimer> m_tmrNmea;
+    std::unique_ptr<SerialLinks> m_links;
+    std::unique_ptr<TrackControl> m_track;
+    std::unique_ptr<Simulator> m_simulator;
+    std::unique_ptr<SettingsProfile> m_profile;
+
+    QString m_sPanel[4];
+    bool m_bWindowVisible[2] = {false, false};
+    // The profile's own Simulate flag while the command line forces it on.
+    bool m_bStoredSimulate = false;
+    // When each value label was last refreshed (-1: blank), and whether it
+    // is shown as stale.
+    static constexpr int ValueCount = 7;
+    int64_t m_lShownAt[ValueCount];
+    bool m_bStale[ValueCount] = {};
+};
