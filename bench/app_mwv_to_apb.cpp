@@ -4,7 +4,6 @@
 // line takes about 60 ms on the wire; the budget is 50 µs.
 
 #include "FakeSerialPort.h"
-#include "SerialPortFactory.h"
 #include "frmMain.h"
 
 #include <QApplication>
@@ -21,20 +20,21 @@ struct Window {
 
     explicit Window(TrackMode mode)
     {
-        SerialPortFactory::SetCreator([](QObject* parent) { return new FakeSerialPort(parent); });
         MainWindowSetup setup;
         setup.ManualTimers = true;
-        setup.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
+        setup.Core.ManualTimers = true;
+        setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
+        setup.Core.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
         setup.Beep = [] {};
         window = std::make_unique<frmMain>(setup);
         window->Form_Load();
         window->show();
-        port = static_cast<FakeSerialPort*>(&window->MSCommNmea());
+        port = window->Core().findChild<FakeSerialPort*>(QStringLiteral("MSCommNmea"));
         port->feed(QStringLiteral("$IIVTG,061.0,T,050.0,M,6.0,N,11.1,K*6C\r\n"));
-        window->TrackSetManual();
+        window->Core().TrackSetManual();
         port->feed(QStringLiteral("$IIMWV,045.0,R,10.5,N,A*08\r\n"));
         if (mode == TrackModeTrack)
-            window->Track().TrackSetTrack();
+            window->Core().TrackSetTrack();
         port->clearSent();
     }
 };

@@ -78,6 +78,13 @@ bool SteeringCore::ProfileSave()
     return saved;
 }
 
+void SteeringCore::cmdSteer_Click(int Index, const QString& autoPilotText)
+{
+    if (m_settings.m_eTrackMode != TrackModeTrack)
+        m_track->StoreAutoPilotText(autoPilotText);
+    m_track->TrackSteerTo(Index == 2 ? 1.0f : -1.0f);
+}
+
 SteeringCore::CloseResult SteeringCore::Close()
 {
     m_links->NmeaStop();

@@ -92,6 +92,9 @@ public:
     void optControl_Click(int Index) { m_track->optControl_Click(Index); }
     // Degrees, positive to starboard.
     void TrackSteerTo(float Delta) { m_track->TrackSteerTo(Delta); }
+    // A steer button: index 2 is "To Starboard", any other "To Port".
+    // Outside Track the heading box's text is taken first.
+    void cmdSteer_Click(int Index, const QString& autoPilotText);
     void TrackStep() override { m_track->TrackStep(); }
     // The heading and desired boxes as the user leaves them.
     void StoreAutoPilotText(const QString& text) { m_track->StoreAutoPilotText(text); }

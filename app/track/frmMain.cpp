@@ -251,10 +251,9 @@ void frmMain::BuildControls()
         box->installEventFilter(this);
     }
     for (QPushButton** pair : {cmdAutoPilot, cmdDesiredApp, cmdDesiredTrue}) {
-        // Index 2 is "To Starboard"; every other index steers to port.
         for (int i = 1; i <= 2; ++i) {
-            const float delta = i == 2 ? 1.0f : -1.0f;
-            connect(pair[i], &QPushButton::clicked, this, [this, delta] { m_core.TrackSteerTo(delta); });
+            connect(pair[i], &QPushButton::clicked, this,
+                    [this, i] { m_core.cmdSteer_Click(i, txtAutoPilot->text()); });
         }
     }
 
@@ -497,7 +496,9 @@ void frmMain::CloseForShutdown()
     m_bShutdown = true;
     // A question or dialog open now runs its own event loop: it is
     // answered No, and the close goes on once that loop has returned.
+    bool nested = m_bClosing;
     while (QWidget* modal = QApplication::activeModalWidget()) {
+        nested = true;
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->done(QDialog::Rejected);
         else
@@ -505,8 +506,12 @@ void frmMain::CloseForShutdown()
         if (QApplication::activeModalWidget() == modal)
             break;
     }
-    if (!m_bClosing)
+    if (m_bClosing)
+        return; // the close in progress goes on when the question returns
+    if (nested)
         QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    else
+        close();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -57,6 +57,7 @@ public:
 
     // Public so that tests with manual timers can tick it.
     void tmrUnload_Timer();
+    SwitchTimer& tmrUnload() { return *m_tmrUnload; }
 
     // Text of a status bar panel, 1..3.
     QString Panel(int index) const;

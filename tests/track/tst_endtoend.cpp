@@ -96,6 +96,11 @@ QByteArray Instruments()
            + Sentence("$IIMWV,045.0,R,10.5,N,A");
 }
 
+SerialPort& Port(frmMain& w, const char* name)
+{
+    return *w.Core().findChild<SerialPort*>(QLatin1String(name));
+}
+
 QString Text(frmMain& w, const char* name)
 {
     auto* label = w.findChild<QLabel*>(QLatin1String(name));
@@ -119,7 +124,8 @@ class TestEndToEnd : public QObject {
         file.close();
         MainWindowSetup setup;
         setup.ManualTimers = true;
-        setup.ProfileFile = path;
+        setup.Core.ManualTimers = true;
+        setup.Core.ProfileFile = path;
         setup.AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
         setup.Beep = [] {};
         m_window = std::make_unique<frmMain>(setup);
@@ -142,11 +148,11 @@ private slots:
         QVERIFY(instruments.Valid() && autopilot.Valid());
         frmMain& w = Start("[Ports]\n5=" + instruments.Device().toLocal8Bit() + "\n6=" + autopilot.Device().toLocal8Bit()
                            + "\n[Pilot]\nPort= 6\nBearing=45\n");
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeSetup);
-        QVERIFY2(w.MSCommNmea().PortOpen(), qPrintable(w.Panel(2)));
-        w.TrackSetManual();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
-        QVERIFY2(w.MSCommPilot().PortOpen(), qPrintable(w.Panel(3)));
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
+        QVERIFY2(Port(w, "MSCommNmea").PortOpen(), qPrintable(w.Panel(2)));
+        w.Core().TrackSetManual();
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
+        QVERIFY2(Port(w, "MSCommPilot").PortOpen(), qPrintable(w.Panel(3)));
 
         instruments.Write(Instruments());
         const QByteArray apb = Sentence("$ECAPB,A,A,0.00,R,N,V,V,045.0,M,1,045.0,M,045.0,M");
@@ -159,7 +165,7 @@ private slots:
         QCOMPARE(w.Panel(2), QString());
 
         // Steering by hand: the next wind sentence carries the new heading.
-        w.TrackSteerTo(1);
+        w.Core().TrackSteerTo(1);
         instruments.Write(Sentence("$IIMWV,044.0,R,10.4,N,A"));
         QTRY_COMPARE_WITH_TIMEOUT(autopilot.Received(),
                                   apb + Sentence("$ECAPB,A,A,0.00,R,N,V,V,046.0,M,1,046.0,M,046.0,M"), 10000);
@@ -171,9 +177,9 @@ private slots:
         Pty line;
         QVERIFY(line.Valid());
         frmMain& w = Start("[Ports]\n5=" + line.Device().toLocal8Bit() + "\n");
-        w.TrackSetManual();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
-        QVERIFY(!w.MSCommPilot().PortOpen());
+        w.Core().TrackSetManual();
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
+        QVERIFY(!Port(w, "MSCommPilot").PortOpen());
         line.Write(Instruments());
         QTRY_COMPARE_WITH_TIMEOUT(line.Received(), Sentence("$ECAPB,A,A,0.00,R,N,V,V,040.0,M,1,040.0,M,040.0,M"),
                                   10000);
@@ -184,21 +190,21 @@ private slots:
         auto instruments = std::make_unique<Pty>();
         QVERIFY(instruments->Valid());
         frmMain& w = Start("[Ports]\n5=" + instruments->Device().toLocal8Bit() + "\n");
-        QVERIFY(w.MSCommNmea().PortOpen());
+        QVERIFY(Port(w, "MSCommNmea").PortOpen());
         instruments->Write(Instruments());
         QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("45"), 10000);
         instruments->Close();
         QTRY_VERIFY_WITH_TIMEOUT(w.Panel(2).startsWith(QStringLiteral("Port Closed - ")), 10000);
-        QVERIFY(!w.MSCommNmea().PortOpen());
-        QCOMPARE(w.Links().NmeaStatusText(), QStringLiteral("Stopped - ") + w.MSCommNmea().LastError());
+        QVERIFY(!Port(w, "MSCommNmea").PortOpen());
+        QCOMPARE(w.Core().NmeaStatusText(), QStringLiteral("Stopped - ") + Port(w, "MSCommNmea").LastError());
         // Still alive: the timer ticks, the modes can be walked again.
         for (int tick = 0; tick < 5; ++tick)
-            w.tmrNmea_Timer();
+            w.Core().tmrNmea_Timer();
         QVERIFY(w.Panel(2).startsWith(QStringLiteral("Port Closed - ")));
-        w.TrackSetOff();
-        w.TrackSetSetup();
+        w.Core().TrackSetOff();
+        w.Core().TrackSetSetup();
         QVERIFY(w.isEnabled());
-        QVERIFY(w.Settings().m_eTrackMode == TrackModeOff || w.Settings().m_eTrackMode == TrackModeSetup);
+        QVERIFY(w.Core().Settings().m_eTrackMode == TrackModeOff || w.Core().Settings().m_eTrackMode == TrackModeSetup);
     }
 
     void silenceShowsNoInputData()
@@ -206,12 +212,12 @@ private slots:
         Pty instruments;
         QVERIFY(instruments.Valid());
         frmMain& w = Start("[Ports]\n5=" + instruments.Device().toLocal8Bit() + "\n");
-        QVERIFY(w.MSCommNmea().PortOpen());
+        QVERIFY(Port(w, "MSCommNmea").PortOpen());
         for (int tick = 1; tick <= 3; ++tick) {
-            w.tmrNmea_Timer();
+            w.Core().tmrNmea_Timer();
             QCOMPARE(w.Panel(2), QString());
         }
-        w.tmrNmea_Timer();
+        w.Core().tmrNmea_Timer();
         QCOMPARE(w.Panel(2), QStringLiteral("No Input Data"));
         instruments.Write("$");
         QTRY_COMPARE_WITH_TIMEOUT(w.Panel(2), QString(), 10000);

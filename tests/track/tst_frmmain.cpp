@@ -40,23 +40,31 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
-// Options dialog stand-in: records, and can act inside NmeaData.
-class OptionsRecorder : public OptionsView {
+// Options dialog stand-in: records what the core reports for it, and can
+// act inside NmeaLine.
+class OptionsRecorder {
 public:
     QStringList events;
     std::function<void()> onData;
-    void NmeaData(const QString& sline, bool) override
+    void Attach(SteeringCore& core)
     {
-        events << QStringLiteral("data ") + sline;
-        if (onData)
-            onData();
+        SteeringCore* c = &core;
+        QObject::connect(c, &SteeringCore::NmeaLine, [this](const QString& sline, bool) {
+            events << QStringLiteral("data ") + sline;
+            if (onData)
+                onData();
+        });
+        QObject::connect(c, &SteeringCore::NmeaLineError,
+                         [this](const QString& sline) { events << QStringLiteral("error ") + sline; });
+        QObject::connect(c, &SteeringCore::PilotSent,
+                         [this](const QString& sline) { events << QStringLiteral("pilot ") + sline; });
+        QObject::connect(c, &SteeringCore::NmeaLinesCleared, [this] { events << QStringLiteral("clear nmea"); });
+        QObject::connect(c, &SteeringCore::PilotLinesCleared, [this] { events << QStringLiteral("clear pilot"); });
+        QObject::connect(c, &SteeringCore::NmeaLinkStatus,
+                         [this](const QString& text) { events << QStringLiteral("nmea ") + text; });
+        QObject::connect(c, &SteeringCore::PilotLinkStatus,
+                         [this](const QString& text) { events << QStringLiteral("pilot status ") + text; });
     }
-    void NmeaError(const QString& sline) override { events << QStringLiteral("error ") + sline; }
-    void PilotData(const QString& sline) override { events << QStringLiteral("pilot ") + sline; }
-    void ClearNmeaData() override { events << QStringLiteral("clear nmea"); }
-    void ClearPilotData() override { events << QStringLiteral("clear pilot"); }
-    void SetNmeaStatus(const QString& text) override { events << QStringLiteral("nmea ") + text; }
-    void SetPilotStatus(const QString& text) override { events << QStringLiteral("pilot status ") + text; }
 };
 
 } // namespace
@@ -77,8 +85,10 @@ class TestMainWindow : public QObject {
     {
         MainWindowSetup setup;
         setup.ManualTimers = true;
-        setup.ProfileFile = Profile();
-        setup.ForceSimulate = forceSimulate;
+        setup.Core.ManualTimers = true;
+        setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
+        setup.Core.ProfileFile = Profile();
+        setup.Core.ForceSimulate = forceSimulate;
         setup.AskYesNo = [this](QWidget*, const QString& title, const QString& text) {
             m_questions << title + QLatin1Char('|') + text;
             return m_answer;
@@ -109,8 +119,8 @@ class TestMainWindow : public QObject {
     {
         return m_window->findChild<QAction*>(QStringLiteral("tbrTrack_") + QString(QChar('0' + index)));
     }
-    FakeSerialPort& Nmea() { return static_cast<FakeSerialPort&>(m_window->MSCommNmea()); }
-    FakeSerialPort& Pilot() { return static_cast<FakeSerialPort&>(m_window->MSCommPilot()); }
+    FakeSerialPort& Nmea() { return *m_window->Core().findChild<FakeSerialPort*>(QStringLiteral("MSCommNmea")); }
+    FakeSerialPort& Pilot() { return *m_window->Core().findChild<FakeSerialPort*>(QStringLiteral("MSCommPilot")); }
 
     // Course and speed over ground, then apparent wind: both winds known.
     void Instruments(const char* mwvAngle = "045")
@@ -124,15 +134,10 @@ class TestMainWindow : public QObject {
         Button(5)->trigger();
         Instruments();
         Button(7)->trigger();
-        QCOMPARE(m_window->Settings().m_eTrackMode, TrackModeTrack);
+        QCOMPARE(m_window->Core().Settings().m_eTrackMode, TrackModeTrack);
     }
 
 private slots:
-    void initTestCase()
-    {
-        SerialPortFactory::SetCreator([](QObject* parent) { return new FakeSerialPort(parent); });
-    }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -250,7 +255,7 @@ private slots:
     {
         frmMain& w = Open();
         // Start: Setup, instrument port open, no autopilot port.
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeSetup);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
         QVERIFY(Button(3)->isChecked());
         QVERIFY(Button(5)->isEnabled());
         QVERIFY(!Button(7)->isEnabled());
@@ -264,16 +269,16 @@ private slots:
                                  "lblDelta_2", "lblDesired", "lblTrueWindAngle_1"})
             QVERIFY2(!IsEnabled(name), name);
         QVERIFY(IsEnabled("lblAppWindAngle_1") && IsEnabled("lblAppWindAngle_2"));
-        QVERIFY(w.tmrNmea().Enabled());
+        QVERIFY(w.Core().tmrNmea().Enabled());
 
         Button(5)->trigger();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
         QCOMPARE(w.Panel(1), QStringLiteral("Manual"));
         QVERIFY(Button(5)->isChecked() && !Button(3)->isChecked());
         QVERIFY(Button(7)->isEnabled());
 
         Button(7)->trigger();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeTrack);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeTrack);
         QCOMPARE(w.Panel(1), QStringLiteral("Track"));
         QVERIFY(Button(7)->isChecked() && !Button(5)->isChecked());
         QVERIFY(!IsEnabled("txtAutoPilot"));
@@ -285,7 +290,7 @@ private slots:
         QVERIFY(IsEnabled("lblDelta_1") && !IsEnabled("lblDelta_2"));
 
         Find<QRadioButton>("optControl_2")->click();
-        QCOMPARE(w.Track().SelectedControl(), 2);
+        QCOMPARE(w.Core().Track().SelectedControl(), 2);
         QVERIFY(!IsEnabled("cmdDesiredApp_1") && !IsEnabled("cmdDesiredApp_2"));
         QVERIFY(IsEnabled("cmdDesiredTrue_1") && IsEnabled("cmdDesiredTrue_2"));
         QVERIFY(!IsEnabled("txtDesired_1") && IsEnabled("txtDesired_2"));
@@ -294,7 +299,7 @@ private slots:
         QVERIFY(IsEnabled("lblTrueWindAngle_1") && IsEnabled("lblTrueWindAngle_2"));
 
         Button(1)->trigger();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeOff);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeOff);
         QCOMPARE(w.Panel(1), QStringLiteral("Off"));
         QVERIFY(Button(1)->isChecked() && !Button(7)->isChecked());
         QVERIFY(!Button(5)->isEnabled() && !Button(7)->isEnabled());
@@ -303,7 +308,7 @@ private slots:
         QVERIFY(!IsEnabled("optControl_1") && !IsEnabled("optControl_2"));
         QVERIFY(!IsEnabled("lblDesired") && !IsEnabled("lblDelta_0"));
         QVERIFY(!Nmea().PortOpen());
-        QVERIFY(!w.tmrNmea().Enabled());
+        QVERIFY(!w.Core().tmrNmea().Enabled());
         // Clicking the pressed Off button again keeps it pressed.
         Button(1)->trigger();
         QVERIFY(Button(1)->isChecked());
@@ -315,26 +320,26 @@ private slots:
         w.show();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QTest::keyClick(&w, Qt::Key_F5);
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeOff);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeOff);
         QTest::keyClick(&w, Qt::Key_F7); // disabled in Off
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeOff);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeOff);
         QTest::keyClick(&w, Qt::Key_F6);
         QTest::keyClick(&w, Qt::Key_F7);
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
         // From inside the heading box too.
         auto* box = Find<QLineEdit>("txtAutoPilot");
         box->setFocus();
         box->setText(QStringLiteral("100"));
         QTest::keyClick(box, Qt::Key_Right, Qt::ControlModifier);
-        QCOMPARE(w.Settings().m_fAutoPilot, 101.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 101.0f);
         QTest::keyClick(&w, Qt::Key_F8);
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeTrack);
-        const float heading = w.Settings().m_fAutoPilot;
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeTrack);
+        const float heading = w.Core().Settings().m_fAutoPilot;
         QTest::keyClick(&w, Qt::Key_Right, Qt::ControlModifier);
-        QCOMPARE(w.Settings().m_fAutoPilot, heading + 1);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, heading + 1);
         QTest::keyClick(&w, Qt::Key_Left, Qt::ControlModifier);
         QTest::keyClick(&w, Qt::Key_Left, Qt::ControlModifier);
-        QCOMPARE(w.Settings().m_fAutoPilot, heading - 1);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, heading - 1);
     }
 
     void steerButtonsInEachMode()
@@ -345,7 +350,7 @@ private slots:
         box->setText(QStringLiteral("359.5"));
         Find<QPushButton>("cmdAutoPilot_2")->click();
         QCOMPARE(box->text(), QStringLiteral("0.5"));
-        QCOMPARE(w.Settings().m_fAutoPilot, 0.5f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 0.5f);
         Find<QPushButton>("cmdAutoPilot_1")->click();
         Find<QPushButton>("cmdAutoPilot_1")->click();
         QCOMPARE(box->text(), QStringLiteral("358.5"));
@@ -353,24 +358,24 @@ private slots:
         Button(5)->trigger();
         box->setText(QStringLiteral("100"));
         Find<QPushButton>("cmdAutoPilot_2")->click();
-        QCOMPARE(w.Settings().m_fAutoPilot, 101.0f);
-        QCOMPARE(w.Settings().m_fDesired[1], 45.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 101.0f);
+        QCOMPARE(w.Core().Settings().m_fDesired[1], 45.0f);
 
         // Track, true wind tracked: heading and target move together.
         Instruments();
         Button(7)->trigger();
         Find<QRadioButton>("optControl_2")->click();
-        w.Settings().m_fDesired[2] = 92;
-        const float heading = w.Settings().m_fAutoPilot;
+        w.Core().Settings().m_fDesired[2] = 92;
+        const float heading = w.Core().Settings().m_fAutoPilot;
         Find<QPushButton>("cmdDesiredTrue_2")->click();
-        QCOMPARE(w.Settings().m_fDesired[2], 91.0f);
-        QCOMPARE(w.Settings().m_fAutoPilot, heading + 1);
+        QCOMPARE(w.Core().Settings().m_fDesired[2], 91.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, heading + 1);
         QCOMPARE(Find<QLineEdit>("txtDesired_2")->text(), QStringLiteral("91"));
         Find<QPushButton>("cmdDesiredTrue_1")->click();
-        QCOMPARE(w.Settings().m_fDesired[2], 92.0f);
-        QCOMPARE(w.Settings().m_fAutoPilot, heading);
+        QCOMPARE(w.Core().Settings().m_fDesired[2], 92.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, heading);
         Find<QPushButton>("cmdAutoPilot_1")->click();
-        QCOMPARE(w.Settings().m_fDesired[2], 93.0f);
+        QCOMPARE(w.Core().Settings().m_fDesired[2], 93.0f);
 
         // Off: nothing to press.
         Button(1)->trigger();
@@ -386,33 +391,34 @@ private slots:
         box->clear();
         QTest::keyClicks(box, QStringLiteral("12abc"));
         QTest::keyClick(box, Qt::Key_Return);
-        QCOMPARE(w.Settings().m_fAutoPilot, 12.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 12.0f);
         QCOMPARE(returns.count(), 0); // swallowed
         box->clear();
         QTest::keyClicks(box, QStringLiteral("abc"));
         QTest::keyClick(box, Qt::Key_Enter);
-        QCOMPARE(w.Settings().m_fAutoPilot, 0.0f);
-        // No wrap: a typed -5 is sent as it stands.
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 0.0f);
+        // A heading is taken within one turn, and the box shows it.
         box->setText(QStringLiteral("-5"));
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(box, &out);
-        QCOMPARE(w.Settings().m_fAutoPilot, -5.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 355.0f);
+        QCOMPARE(box->text(), QStringLiteral("355.0"));
         // Another program or a menu taking the focus is not leaving the box.
         box->setText(QStringLiteral("1"));
         QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
         QApplication::sendEvent(box, &away);
         QFocusEvent menu(QEvent::FocusOut, Qt::PopupFocusReason);
         QApplication::sendEvent(box, &menu);
-        QCOMPARE(w.Settings().m_fAutoPilot, -5.0f);
+        QCOMPARE(w.Core().Settings().m_fAutoPilot, 355.0f);
 
         ToTrack();
         auto* desired = Find<QLineEdit>("txtDesired_1");
         desired->setText(QStringLiteral("-38.5"));
         QApplication::sendEvent(desired, &out);
-        QCOMPARE(w.Settings().m_fDesired[1], -38.5f);
+        QCOMPARE(w.Core().Settings().m_fDesired[1], -38.5f);
         desired->setText(QStringLiteral("41"));
         QTest::keyClick(desired, Qt::Key_Return);
-        QCOMPARE(w.Settings().m_fDesired[1], 41.0f);
+        QCOMPARE(w.Core().Settings().m_fDesired[1], 41.0f);
         QCOMPARE(desired->text(), QStringLiteral("41"));
     }
 
@@ -428,13 +434,13 @@ private slots:
         QVERIFY(desired->hasFocus());
         desired->setText(QStringLiteral("100"));
         QTest::mouseClick(Find<QPushButton>("cmdDesiredTrue_2"), Qt::LeftButton);
-        QCOMPARE(w.Settings().m_fDesired[2], 99.0f);
+        QCOMPARE(w.Core().Settings().m_fDesired[2], 99.0f);
         QCOMPARE(desired->text(), QStringLiteral("99"));
         // The steer key likewise.
         desired->setFocus();
         desired->setText(QStringLiteral("50"));
         QTest::keyClick(desired, Qt::Key_Right, Qt::ControlModifier);
-        QCOMPARE(w.Settings().m_fDesired[2], 49.0f);
+        QCOMPARE(w.Core().Settings().m_fDesired[2], 49.0f);
     }
 
     void alarmRaisesAndClears()
@@ -444,7 +450,7 @@ private slots:
         auto* apparent = Find<QLabel>("lblDelta_1");
         auto* trueDelta = Find<QLabel>("lblDelta_2");
         const QColor background = w.palette().color(QPalette::Window);
-        w.Settings().m_fDesired[1] = 30; // wind at 45: 15 degrees off
+        w.Core().Settings().m_fDesired[1] = 30; // wind at 45: 15 degrees off
         Instruments();
         QCOMPARE(apparent->palette().color(QPalette::Window), QColor(255, 128, 128));
         QVERIFY(apparent->autoFillBackground());
@@ -455,7 +461,7 @@ private slots:
         Instruments();
         QCOMPARE(m_beeps, 2);
 
-        w.Settings().m_fDesired[1] = 43;
+        w.Core().Settings().m_fDesired[1] = 43;
         Instruments();
         QCOMPARE(apparent->palette().color(QPalette::Window), background);
         QCOMPARE(trueDelta->palette().color(QPalette::Window), background);
@@ -474,9 +480,9 @@ private slots:
         QCOMPARE(m_questions, QStringList{QStringLiteral("Vanehold - Closing|Vanehold is current tracking the "
                                                          "wind.\n\nDo you wish to stop tracking?")});
         QVERIFY(w.isVisible());
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeTrack);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeTrack);
         QVERIFY(Nmea().PortOpen());
-        QVERIFY(w.tmrNmea().Enabled());
+        QVERIFY(w.Core().tmrNmea().Enabled());
         QVERIFY(!QFile::exists(Profile()));
         Instruments(); // still steering
         QVERIFY(Nmea().sent().startsWith(QStringLiteral("$ECAPB,")));
@@ -533,13 +539,13 @@ private slots:
         frmMain& w = Open();
         QCOMPARE(Find<QLineEdit>("txtAutoPilot")->text(), QStringLiteral("123.5"));
         QCOMPARE(Find<QLineEdit>("txtDesired_1")->text(), QStringLiteral("-40"));
-        QCOMPARE(w.Settings().m_fTrackBandwidth, 30.0f);
-        QVERIFY(w.HistoryWindowVisible());
+        QCOMPARE(w.Core().Settings().m_fTrackBandwidth, 30.0f);
+        QVERIFY(w.Core().WindowVisible(CoreWindow::History));
         Find<QAction>("mnuFileDefault")->trigger();
         QCOMPARE(Find<QLineEdit>("txtAutoPilot")->text(), QStringLiteral("40.0"));
         QCOMPARE(Find<QLineEdit>("txtDesired_1")->text(), QStringLiteral("45"));
-        QCOMPARE(w.Settings().m_fTrackBandwidth, 20.0f);
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeSetup);
+        QCOMPARE(w.Core().Settings().m_fTrackBandwidth, 20.0f);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
         QVERIFY(w.close());
         const QByteArray saved = ReadFile(Profile());
         QVERIFY(saved.contains("Bearing=40\n"));
@@ -552,11 +558,11 @@ private slots:
     {
         WriteFile(Profile(), "[Simulate]\nNmea=True\n");
         frmMain& w = Open();
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
         QVERIFY(!Nmea().PortOpen());
         QCOMPARE(w.Panel(3), QStringLiteral("Simulate"));
         for (int tick = 0; tick < 3; ++tick)
-            w.tmrNmea_Timer();
+            w.Core().tmrNmea_Timer();
         QVERIFY(!Find<QLabel>("lblHeading_2")->text().isEmpty());
         QVERIFY(w.windowTitle().contains(QStringLiteral("Wind ")));
     }
@@ -564,12 +570,12 @@ private slots:
     void commandLineSimulateIsNotSaved()
     {
         frmMain& w = Open(true);
-        QCOMPARE(w.Settings().m_eTrackMode, TrackModeManual);
-        QVERIFY(w.Settings().m_bSimulate);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
+        QVERIFY(w.Core().Settings().m_bSimulate);
         QVERIFY(!Nmea().PortOpen());
-        w.tmrNmea_Timer();
+        w.Core().tmrNmea_Timer();
         QCOMPARE(Find<QLineEdit>("txtDesired_2")->text(),
-                 NumberText::Format(w.State().WindAngleTrue, u"0"));
+                 NumberText::Format(w.Core().State().WindAngleTrue, u"0"));
         QVERIFY(w.close());
         QVERIFY(ReadFile(Profile()).contains("[Simulate]\nNmea=False\n"));
     }
@@ -578,7 +584,7 @@ private slots:
     {
         frmMain& w = Open();
         OptionsRecorder options;
-        w.SetOptionsView(&options);
+        options.Attach(w.Core());
         bool closed = true;
         bool first = true;
         options.onData = [&] {
@@ -601,7 +607,7 @@ private slots:
         frmMain& w = Open();
         ToTrack();
         OptionsRecorder options;
-        w.SetOptionsView(&options);
+        options.Attach(w.Core());
         bool first = true;
         options.onData = [&] {
             if (first) {
@@ -623,7 +629,7 @@ private slots:
     {
         frmMain& w = Open();
         OptionsRecorder options;
-        w.SetOptionsView(&options);
+        options.Attach(w.Core());
         Button(5)->trigger();
         Instruments();
         Nmea().feed(QStringLiteral("junk\r\n"));
@@ -632,7 +638,7 @@ private slots:
             QStringLiteral("pilot status Running"),
             QStringLiteral("data $IIVTG,,T,050.0,M,6.0,N,,K"),
             QStringLiteral("data $IIMWV,045,R,10.5,N,A"),
-            QStringLiteral("pilot ") + PilotSentence(w.Settings().m_fAutoPilot),
+            QStringLiteral("pilot ") + PilotSentence(w.Core().Settings().m_fAutoPilot),
             QStringLiteral("data junk <<Sentence Error>>"),
             QStringLiteral("error Sentence Error - junk"),
         };
