@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -21,6 +22,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <memory>
@@ -81,7 +83,7 @@ class TestMainWindow : public QObject {
 
     QString Profile() const { return m_dir->filePath(QStringLiteral("Vanehold.ini")); }
 
-    frmMain& Open(bool forceSimulate = false)
+    frmMain& Open(bool forceSimulate = false, bool realQuestion = false)
     {
         MainWindowSetup setup;
         setup.ManualTimers = true;
@@ -97,6 +99,8 @@ class TestMainWindow : public QObject {
         setup.Warn = [this](QWidget*, const QString& title, const QString& text) {
             m_warnings << title + QLatin1Char('|') + text;
         };
+        if (realQuestion)
+            setup.AskYesNo = nullptr;
         m_window = std::make_unique<frmMain>(setup);
         m_window->Form_Load();
         return *m_window;
@@ -491,6 +495,24 @@ private slots:
         QVERIFY(w.close());
         QCOMPARE(m_questions.size(), 2);
         QVERIFY(!Nmea().PortOpen());
+        QVERIFY(QFile::exists(Profile()));
+    }
+
+    // The system asks to end the program while the "stop tracking?" box is
+    // open: the box goes, and the close goes on and saves.
+    void shutdownWhileAskingStillSaves()
+    {
+        frmMain& w = Open(false, true);
+        w.show();
+        ToTrack();
+        bool boxWasOpen = false;
+        QTimer::singleShot(0, &w, [&] {
+            boxWasOpen = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr;
+            w.CloseForShutdown();
+        });
+        QVERIFY(w.close());
+        QVERIFY(boxWasOpen);
+        QVERIFY(!w.isVisible());
         QVERIFY(QFile::exists(Profile()));
     }
 

@@ -1,0 +1,366 @@
+// What may reach the autopilot: headings within one turn and never "nan", a
+// loop that settles and cannot run away, one step per wind update, a quiet
+// source held rather than trusted, a missing one named.
+
+#include "CoreRig.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+// The heading of an APB sentence, read as an autopilot would: checksum
+// right, the three bearings equal and magnetic. False for anything else.
+bool ApbHeading(const QString& line, double& heading)
+{
+    const int star = line.lastIndexOf(QLatin1Char('*'));
+    if (!line.startsWith(QLatin1String("$ECAPB,")) || star < 0)
+        return false;
+    int sum = 0;
+    for (int i = 1; i < star; ++i)
+        sum ^= line.at(i).unicode();
+    if (line.mid(star + 1) != QStringLiteral("%1").arg(sum, 2, 16, QLatin1Char('0')).toUpper())
+        return false;
+    const QStringList f = line.left(star).split(QLatin1Char(','));
+    if (f.size() != 15 || f[8] != f[11] || f[8] != f[13] || f[9] != u"M" || f[14] != u"M")
+        return false;
+    bool ok = false;
+    heading = f[8].toDouble(&ok);
+    return ok && std::isfinite(heading) && heading >= 0 && heading <= 360;
+}
+
+// The turn from one heading to the next, the short way, degrees.
+double Turn(double from, double to)
+{
+    return std::fabs(std::fmod(to - from + 540.0, 360.0) - 180.0);
+}
+
+// Every sentence sent is a valid APB and no step turns further than bound.
+void CheckSent(const QStringList& sent, double bound)
+{
+    double previous = -1;
+    for (const QString& line : sent) {
+        double heading = 0;
+        QVERIFY2(ApbHeading(line, heading), qPrintable(line));
+        if (previous >= 0)
+            QVERIFY2(Turn(previous, heading) <= bound + 0.1001, qPrintable(line)); // + two "0.0" roundings
+        previous = heading;
+    }
+}
+
+// Manual with boat speed and apparent wind known.
+void ToManual(CoreRig& rig, float windAngle = 45)
+{
+    rig.core.TrackSetSetup();
+    rig.core.TrackSetManual();
+    rig.Wind(windAngle, 15);
+}
+
+QString Mwv(double angle, const char* reference, const char* status = "A")
+{
+    return QStringLiteral("$IIMWV,%1,%2,15.0,N,%3").arg(angle, 0, 'f', 1).arg(QLatin1String(reference),
+                                                                              QLatin1String(status));
+}
+
+// The default gains, worked out here: a = 4/20, K1 = a/65, K2 = a - K1.
+constexpr double A = 0.2;
+constexpr double K1 = A / 65;
+constexpr double K2 = A - K1;
+
+// The tracking loop with the boat following at once, no noise: true when an
+// initial error of 10 degrees dies away.
+bool LoopSettles(double bandwidth, double damping)
+{
+    const double k = 4 / bandwidth;
+    const double ki = k / (4 * damping * damping + 1);
+    const double kp = k - ki;
+    double e = 10;
+    double a = 0;
+    for (int t = 0; t < 20000; ++t) {
+        const double u = -e;
+        const double old = a;
+        a = old + ki * u;
+        e = e + kp * (old + u);
+        if (!std::isfinite(e) || std::fabs(e) > 1e6)
+            return false;
+    }
+    return std::fabs(e) < 1e-3 && std::fabs(a) < 1e-3;
+}
+
+} // namespace
+
+class TestSafety : public QObject {
+    Q_OBJECT
+
+private slots:
+    void typedAnglesAreTakenWithinOneTurn_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("bearing");
+        QTest::newRow("-5") << "-5" << "355.0" << "355.0";
+        QTest::newRow("400") << "400" << "40.0" << "040.0";
+        QTest::newRow("1000") << "1000" << "280.0" << "280.0";
+        QTest::newRow("-50") << "-50" << "310.0" << "310.0";
+        QTest::newRow("359.96 rounds up in the sentence only") << "359.96" << "" << "360.0";
+    }
+    void typedAnglesAreTakenWithinOneTurn()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, box);
+        QFETCH(QString, bearing);
+        CoreRig rig;
+        ToManual(rig);
+        rig.autoPilotText.clear();
+        rig.core.StoreAutoPilotText(typed);
+        QCOMPARE(rig.autoPilotText, box);
+        rig.Feed({Mwv(45, "R")});
+        QVERIFY(rig.pilotData.last().contains(QLatin1Char(',') + bearing + QStringLiteral(",M,1,")));
+
+        // A desired angle is taken within -180..180.
+        rig.core.StoreDesiredText(2, QStringLiteral("200"));
+        QCOMPARE(rig.settings.m_fDesired[2], -160.0f);
+        QCOMPARE(rig.desired[2], QStringLiteral("-160"));
+    }
+
+    void aHeadingThatIsNotANumberIsNeverSent()
+    {
+        CoreRig rig;
+        ToManual(rig);
+        rig.nmea.clearSent();
+        rig.pilotData.clear();
+        rig.settings.m_fAutoPilot = std::numeric_limits<float>::quiet_NaN();
+        rig.Feed({Mwv(45, "R")});
+        QVERIFY(rig.pilotData.isEmpty());
+        QCOMPARE(rig.nmea.sent(), QString());
+        QCOMPARE(rig.panel[3], QStringLiteral("No Output - AutoPilot Heading Not a Number"));
+    }
+
+    void trackIsRefusedWhenTheLoopWouldNotSettle_data()
+    {
+        QTest::addColumn<float>("bandwidth");
+        QTest::addColumn<float>("damping");
+        QTest::addColumn<QString>("refused");
+        const QString atLeast2 = QStringLiteral("Track Refused - Bandwidth Must Be At Least 2.0");
+        QTest::newRow("defaults") << 20.0f << 4.0f << "";
+        QTest::newRow("2 s at damping 4") << 2.0f << 4.0f << "";
+        QTest::newRow("1.9 s at damping 4") << 1.9f << 4.0f << atLeast2;
+        QTest::newRow("1 s") << 1.0f << 4.0f << atLeast2;
+        QTest::newRow("0.01 s") << 0.01f << 4.0f << atLeast2;
+        QTest::newRow("0 s") << 0.0f << 4.0f << "Track Refused - Bandwidth Must Be Above 0";
+        QTest::newRow("no damping") << 20.0f << 0.0f << "Track Refused - Damping Must Be Above 0";
+        QTest::newRow("damping nan") << 20.0f << std::numeric_limits<float>::quiet_NaN()
+                                     << "Track Refused - Damping Must Be Above 0";
+    }
+    void trackIsRefusedWhenTheLoopWouldNotSettle()
+    {
+        QFETCH(float, bandwidth);
+        QFETCH(float, damping);
+        QFETCH(QString, refused);
+        CoreRig rig;
+        ToManual(rig);
+        rig.settings.m_fTrackBandwidth = bandwidth;
+        rig.settings.m_fTrackDamping = damping;
+        rig.core.TrackSetTrack();
+        QCOMPARE(rig.settings.m_eTrackMode, refused.isEmpty() ? TrackModeTrack : TrackModeManual);
+        QCOMPARE(rig.panel[3], refused);
+    }
+
+    // The stability rule against the loop itself, away from the edge where
+    // settling takes longer than any run.
+    void stabilityAgreesWithTheLoop()
+    {
+        for (double damping : {0.3, 0.7, 1.0, 2.0, 4.0, 10.0}) {
+            const double edge = TrackControl::TrackBandwidthMinimum(damping);
+            QVERIFY(edge > 0);
+            for (double factor : {0.5, 0.9, 1.1, 2.0, 10.0}) {
+                const double bandwidth = edge * factor;
+                QVERIFY2(TrackControl::TrackLoopStable(bandwidth, damping) == LoopSettles(bandwidth, damping),
+                         qPrintable(QStringLiteral("B %1 D %2").arg(bandwidth).arg(damping)));
+            }
+        }
+    }
+
+    // Within +-30 degrees at the default gains the first 100 steps are the
+    // unbounded filter's, to the digit.
+    void ordinaryErrorsKeepTheirValues_data()
+    {
+        QTest::addColumn<double>("error");
+        for (double e : {-30.0, -5.0, 0.5, 12.0, 30.0})
+            QTest::newRow(qPrintable(QString::number(e))) << e;
+    }
+    void ordinaryErrorsKeepTheirValues()
+    {
+        QFETCH(double, error);
+        CoreRig rig;
+        ToManual(rig, 40);
+        rig.core.TrackSetTrack();
+        rig.settings.m_fDesired[1] = float(40 - error);
+        rig.settings.m_fAutoPilot = 100;
+        double s = 0;
+        float heading = 100;
+        const float e = float(40.0 - double(rig.settings.m_fDesired[1]));
+        for (int step = 1; step <= 100; ++step) {
+            rig.Feed({Mwv(40, "R")});
+            const double u = e + s;
+            s += K1 * e;
+            double h = heading + K2 * u;
+            if (h < 0)
+                h += 360;
+            else if (h >= 360)
+                h -= 360;
+            heading = float(h);
+            QCOMPARE(rig.settings.m_fAutoPilot, heading);
+        }
+    }
+
+    // An hour of a stuck error (autopilot in standby): the integral stops
+    // at its bound and no step turns further than the largest proportional
+    // one.
+    void aStuckErrorCannotRunAway_data()
+    {
+        QTest::addColumn<double>("error");
+        QTest::newRow("90") << 90.0;
+        QTest::newRow("180") << 180.0;
+        QTest::newRow("-120") << -120.0;
+    }
+    void aStuckErrorCannotRunAway()
+    {
+        QFETCH(double, error);
+        CoreRig rig;
+        ToManual(rig, 0);
+        rig.core.TrackSetTrack();
+        rig.settings.m_bTrackAlarm = false;
+        rig.settings.m_fDesired[1] = float(-error);
+        rig.pilotData.clear();
+        for (int second = 0; second < 3600; ++second) {
+            rig.Feed({QStringLiteral("$IIVTG,,T,,M,6.0,N,,K"), Mwv(0, "R")});
+            rig.Tick();
+        }
+        QCOMPARE(rig.pilotData.size(), 3600);
+        CheckSent(rig.pilotData, K2 * 180);
+        QVERIFY(std::fabs(rig.core.Track().FilterS()) <= 45);
+    }
+
+    // An hour of shifting wind with checksummed garbage among the lines.
+    void randomWindAndGarbage()
+    {
+        CoreRig rig;
+        ToManual(rig, 30);
+        rig.core.TrackSetTrack();
+        rig.settings.m_bTrackAlarm = false;
+        rig.pilotData.clear();
+        std::mt19937 random(7);
+        std::uniform_real_distribution<double> shift(-60, 60);
+        std::uniform_int_distribution<int> byte(32, 126);
+        const QString junk[] = {QStringLiteral("3.4e38"), QStringLiteral("-1e30"), QStringLiteral("nan"),
+                                QStringLiteral("999999"), QStringLiteral("-0"), QStringLiteral("")};
+        for (int second = 0; second < 3600; ++second) {
+            QStringList lines{QStringLiteral("$IIVTG,,T,,M,6.5,N,,K"), Mwv(30 + shift(random), "R")};
+            QString body = QStringLiteral("IIMWV,") + junk[second % 6] + QStringLiteral(",R,");
+            for (int i = 0; i < 6; ++i)
+                body += QChar(byte(random));
+            int sum = 0;
+            for (QChar c : body)
+                sum ^= c.unicode();
+            lines << QLatin1Char('$') + body + QLatin1Char('*')
+                         + QStringLiteral("%1").arg(sum, 2, 16, QLatin1Char('0')).toUpper();
+            rig.Feed(lines);
+            rig.Tick();
+        }
+        QVERIFY(rig.pilotData.size() >= 3600);
+        CheckSent(rig.pilotData, K2 * 180);
+    }
+
+    // Counted after a first apparent wind has made both winds known.
+    void oneStepPerWindUpdate_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("R then T is one update") << QStringList{Mwv(40, "R"), Mwv(60, "T")} << 1;
+        QTest::newRow("pairs") << QStringList{Mwv(40, "R"), Mwv(60, "T"), Mwv(41, "R"), Mwv(61, "T")} << 2;
+        QTest::newRow("T alone after T") << QStringList{Mwv(60, "T"), Mwv(61, "T")} << 1;
+        QTest::newRow("R alone") << QStringList{Mwv(40, "R"), Mwv(41, "R"), Mwv(42, "R")} << 3;
+        QTest::newRow("not valid") << QStringList{Mwv(40, "R", "V"), Mwv(41, "R", "V")} << 0;
+    }
+    void oneStepPerWindUpdate()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(int, steps);
+        CoreRig rig;
+        rig.settings.m_iNmeaTrueWind = 0; // a true wind sensor
+        rig.core.TrackSetSetup();
+        rig.core.TrackSetManual();
+        rig.Feed({Mwv(40, "R"), Mwv(60, "T"), Mwv(40, "R")});
+        rig.pilotData.clear();
+        rig.Feed(lines);
+        QCOMPARE(rig.pilotData.size(), steps);
+    }
+
+    void aQuietBoatSpeedHoldsTheHeading()
+    {
+        CoreRig rig;
+        ToManual(rig, 50);
+        rig.settings.m_bTrackAlarm = false;
+        rig.core.TrackSetTrack();
+        rig.core.optControl_Click(2);
+        rig.settings.m_fDesired[2] = rig.state.WindAngleTrue - 10;
+        rig.Tick();
+        rig.Feed({Mwv(50, "R")});
+        const float moved = rig.settings.m_fAutoPilot;
+        // The speed log stops; the wind goes on.
+        for (int second = 0; second < 6; ++second) {
+            rig.Tick();
+            rig.Feed({Mwv(50, "R")});
+        }
+        QVERIFY(rig.stale[int(InstrumentValue::BoatSpeed)]);
+        const float held = rig.settings.m_fAutoPilot;
+        QVERIFY(held != moved);
+        rig.Feed({Mwv(50, "R")});
+        QCOMPARE(rig.settings.m_fAutoPilot, held);
+        QCOMPARE(rig.panel[3], QStringLiteral("No Boat Speed Data - Heading Held"));
+        // Apparent tracking does not need it.
+        rig.core.optControl_Click(1);
+        rig.settings.m_fDesired[1] = 45;
+        rig.Feed({Mwv(50, "R")});
+        QVERIFY(rig.settings.m_fAutoPilot != held);
+        QCOMPARE(rig.panel[3], QString());
+
+        rig.core.optControl_Click(2);
+        rig.Wind(50, 15);
+        QVERIFY(!rig.stale[int(InstrumentValue::BoatSpeed)]);
+        QCOMPARE(rig.panel[3], QString());
+    }
+
+    void aMissingValueIsNamed_data()
+    {
+        QTest::addColumn<int>("trueWind");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("panel");
+        QTest::newRow("no boat speed") << 1 << QStringList{Mwv(40, "R")} << "No Output - Waiting For Boat Speed";
+        QTest::newRow("no apparent wind") << 0 << QStringList{Mwv(60, "T")}
+                                          << "No Output - Waiting For Apparent Wind";
+        QTest::newRow("no true wind") << 0 << QStringList{Mwv(40, "R")} << "No Output - Waiting For True Wind";
+    }
+    void aMissingValueIsNamed()
+    {
+        QFETCH(int, trueWind);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, panel);
+        CoreRig rig;
+        rig.settings.m_iNmeaTrueWind = int16_t(trueWind);
+        rig.core.TrackSetSetup();
+        rig.Feed(lines);
+        QCOMPARE(rig.panel[3], QString()); // nothing is sent in Setup anyway
+        rig.core.TrackSetManual();
+        rig.Feed(lines);
+        QCOMPARE(rig.panel[3], panel);
+        QVERIFY(rig.pilotData.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSafety)
+#include "tst_safety.moc"
