@@ -1,7 +1,8 @@
-// The instrument and autopilot links over fake ports: start, stop, status
-// texts, the silence watch and the autopilot port's events.
+// The instrument and autopilot links of the steering core over fake ports:
+// start, stop, status texts, the silence watch and the autopilot port's
+// events.
 
-#include "LogicRig.h"
+#include "CoreRig.h"
 
 #include <QTest>
 
@@ -11,48 +12,56 @@ class TestLinks : public QObject {
 private slots:
     void instrumentStartOpensThePortAndClearsTheLists()
     {
-        LogicRig rig;
+        CoreRig rig;
+        QVERIFY(rig.core.NmeaStart());
+        rig.Feed({QStringLiteral("$IIVTG,10.0,T,10.0,M,6.0,N,,K")});
+        QVERIFY(rig.state.HeadingValid);
+        QCOMPARE(rig.values[int(InstrumentValue::Heading)], QStringLiteral("10"));
+        rig.Tick(3); // silent ticks that the start must forget
+        rig.events.clear();
         rig.settings.m_iNmeaPort = 3;
-        rig.state.SetHeading(10);
-        rig.receiver.m_lNoInputTicks = 9;
-        QVERIFY(rig.links.NmeaStart());
+        QVERIFY(rig.core.NmeaStart());
         QVERIFY(rig.nmea.PortOpen());
         QCOMPARE(rig.nmea.CommPort(), 3);
-        QVERIFY(rig.timer.Enabled());
-        QCOMPARE(rig.receiver.m_lNoInputTicks, 0u);
+        QVERIFY(rig.core.tmrNmea().Enabled());
         QVERIFY(!rig.state.HeadingValid);
+        QCOMPARE(rig.values[int(InstrumentValue::Heading)], QString());
         QCOMPARE(rig.panel[2], QString());
         QCOMPARE(rig.nmeaStatus, QStringLiteral("Running"));
-        QCOMPARE(rig.links.NmeaStatusText(), QStringLiteral("Running"));
+        QCOMPARE(rig.core.NmeaStatusText(), QStringLiteral("Running"));
         QCOMPARE(rig.events, QStringList{QStringLiteral("clear nmea")});
+        rig.Tick(3);
+        QCOMPARE(rig.panel[2], QString());
+        rig.Tick();
+        QCOMPARE(rig.panel[2], QStringLiteral("No Input Data"));
     }
 
     void simulatingTouchesNoPort()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_bSimulate = true;
-        QVERIFY(rig.links.NmeaStart());
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.NmeaStart());
+        QVERIFY(rig.core.PilotStart());
         QVERIFY(!rig.nmea.PortOpen());
         QVERIFY(!rig.pilot.PortOpen());
         QCOMPARE(rig.nmea.openCount() + rig.pilot.openCount(), 0);
-        QVERIFY(rig.timer.Enabled());
+        QVERIFY(rig.core.tmrNmea().Enabled());
         QCOMPARE(rig.panel[2], QStringLiteral("Simulate"));
         QCOMPARE(rig.panel[3], QStringLiteral("Simulate"));
         QCOMPARE(rig.nmeaStatus, QStringLiteral("Simulate"));
         QCOMPARE(rig.pilotStatus, QStringLiteral("Simulate"));
-        rig.countOnlySimulate = true;
-        rig.links.tmrNmea_Timer();
-        rig.links.tmrNmea_Timer();
-        QCOMPARE(rig.simulateSteps, 2);
-        QCOMPARE(rig.receiver.m_lNoInputTicks, 0u);
+        // Each tick is one simulation step, none counts as silence.
+        rig.Tick(5);
+        QCOMPARE(rig.polar.size(), 5);
+        QCOMPARE(rig.panel[2], QStringLiteral("Simulate"));
+        QCOMPARE(rig.nmeaStatus, QStringLiteral("Simulate"));
     }
 
     void failedStartsReportTheErrorText()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iNmeaPort = 0;
-        QVERIFY(!rig.links.NmeaStart());
+        QVERIFY(!rig.core.NmeaStart());
         QVERIFY(!rig.nmea.PortOpen());
         QVERIFY(!rig.panel[2].isEmpty());
         QCOMPARE(rig.nmeaStatus, QStringLiteral("Stopped - ") + rig.panel[2]);
@@ -60,19 +69,19 @@ private slots:
         rig.settings.m_iNmeaPort = 1;
         rig.settings.m_iPilotPort = 2;
         rig.pilot.failNextOpen(QStringLiteral("Port 2 (/dev/ttyS1): Permission denied"));
-        QVERIFY(!rig.links.PilotStart());
+        QVERIFY(!rig.core.PilotStart());
         QCOMPARE(rig.panel[3], QStringLiteral("Port 2 (/dev/ttyS1): Permission denied"));
         QCOMPARE(rig.pilotStatus, QStringLiteral("Stopped - Port 2 (/dev/ttyS1): Permission denied"));
     }
 
     void startingAnOpenLinkKeepsItsPort()
     {
-        LogicRig rig;
-        QVERIFY(rig.links.NmeaStart());
+        CoreRig rig;
+        QVERIFY(rig.core.NmeaStart());
         rig.settings.m_iPilotPort = 6;
-        QVERIFY(rig.links.PilotStart());
-        QVERIFY(rig.links.NmeaStart());
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.PilotStart());
+        QVERIFY(rig.core.NmeaStart());
+        QVERIFY(rig.core.PilotStart());
         QCOMPARE(rig.nmea.openCount(), 1);
         QCOMPARE(rig.pilot.openCount(), 1);
         QCOMPARE(rig.nmea.closeCount() + rig.pilot.closeCount(), 0);
@@ -80,85 +89,89 @@ private slots:
         QCOMPARE(rig.panel[3], QString());
         // A changed number does reopen.
         rig.settings.m_iNmeaPort = 7;
-        QVERIFY(rig.links.NmeaStart());
+        QVERIFY(rig.core.NmeaStart());
         QCOMPARE(rig.nmea.CommPort(), 7);
         QVERIFY(rig.nmea.PortOpen());
     }
 
     void stopsCloseAndOnlyRewriteTheLabels()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iPilotPort = 6;
-        QVERIFY(rig.links.NmeaStart());
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.NmeaStart());
+        QVERIFY(rig.core.PilotStart());
         rig.panel[2] = QStringLiteral("x");
         rig.panel[3] = QStringLiteral("y");
-        rig.links.NmeaStop();
-        rig.links.PilotStop();
+        rig.core.NmeaStop();
+        rig.core.PilotStop();
         QVERIFY(!rig.nmea.PortOpen());
         QVERIFY(!rig.pilot.PortOpen());
-        QVERIFY(!rig.timer.Enabled());
+        QVERIFY(!rig.core.tmrNmea().Enabled());
         QCOMPARE(rig.nmeaStatus, QStringLiteral("Stopped"));
         QCOMPARE(rig.pilotStatus, QStringLiteral("Stopped"));
+        QCOMPARE(rig.core.PilotStatusText(), QStringLiteral("Stopped"));
         QCOMPARE(rig.panel[2], QStringLiteral("x"));
         QCOMPARE(rig.panel[3], QStringLiteral("y"));
         // Stopping stopped links is harmless.
-        rig.links.NmeaStop();
-        rig.links.PilotStop();
+        rig.core.NmeaStop();
+        rig.core.PilotStop();
         QCOMPARE(rig.nmea.closeCount(), 1);
         QCOMPARE(rig.pilot.closeCount(), 1);
     }
 
     void samePortSendsOnTheInstrumentPort()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iNmeaPort = 4;
         rig.settings.m_iPilotPort = 4;
-        QVERIFY(rig.links.NmeaStart());
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.NmeaStart());
+        QVERIFY(rig.core.PilotStart());
         QVERIFY(!rig.pilot.PortOpen());
         QCOMPARE(rig.pilot.openCount(), 0);
         QCOMPARE(rig.pilotStatus, QStringLiteral("Running"));
-        rig.links.PilotStop();
+        rig.core.PilotStop();
         QVERIFY(rig.nmea.PortOpen());
     }
 
     void silenceShowsNoInputDataFromTheFourthTick()
     {
-        LogicRig rig;
-        QVERIFY(rig.links.NmeaStart());
+        CoreRig rig;
+        QVERIFY(rig.core.NmeaStart());
         for (int tick = 1; tick <= 3; ++tick) {
-            rig.links.tmrNmea_Timer();
+            rig.Tick();
             QCOMPARE(rig.panel[2], QString());
         }
-        rig.links.tmrNmea_Timer();
+        rig.Tick();
         QCOMPARE(rig.panel[2], QStringLiteral("No Input Data"));
         QCOMPARE(rig.nmeaStatus, QStringLiteral("No Input Data"));
-        rig.links.tmrNmea_Timer();
+        rig.Tick();
         QCOMPARE(rig.panel[2], QStringLiteral("No Input Data"));
 
         // The first character clears the panel; the label keeps its text.
         rig.nmea.feed(QStringLiteral("$"));
         QCOMPARE(rig.panel[2], QString());
-        rig.panel[2] = QStringLiteral("Checksum Error");
-        rig.links.tmrNmea_Timer(); // first quiet tick clears what the flag still owns
+        const QString badLine = QStringLiteral("IIHVM,3.1,W*00\r\n");
+        rig.nmea.feed(badLine);
+        QCOMPARE(rig.panel[2], QStringLiteral("Checksum Error"));
+        rig.Tick(); // first quiet tick clears what the flag still owns
         QCOMPARE(rig.panel[2], QString());
-        rig.panel[2] = QStringLiteral("Checksum Error");
-        rig.links.tmrNmea_Timer();
+        rig.nmea.feed(QLatin1Char('$') + badLine);
+        rig.Tick();
         QCOMPARE(rig.panel[2], QStringLiteral("Checksum Error"));
         QCOMPARE(rig.nmeaStatus, QStringLiteral("No Input Data"));
+        // Input restarts the count.
+        rig.Tick(2);
+        QCOMPARE(rig.panel[2], QStringLiteral("Checksum Error"));
     }
 
     void aClosedPortCountsNoSilence()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iNmeaPort = 0;
-        QVERIFY(!rig.links.NmeaStart());
+        QVERIFY(!rig.core.NmeaStart());
         const QString error = rig.panel[2];
-        for (int tick = 0; tick < 6; ++tick)
-            rig.links.tmrNmea_Timer();
+        rig.Tick(6);
         QCOMPARE(rig.panel[2], error);
-        QCOMPARE(rig.receiver.m_lNoInputTicks, 0u);
     }
 
     void autopilotPortEvents_data()
@@ -178,9 +191,9 @@ private slots:
     {
         QFETCH(int, code);
         QFETCH(QString, text);
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iPilotPort = 6;
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.PilotStart());
         rig.pilot.raise(code);
         QCOMPARE(rig.panel[3], text);
         QCOMPARE(rig.pilotStatus, QStringLiteral("Running"));
@@ -188,9 +201,9 @@ private slots:
 
     void autopilotChatterIsDropped()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iPilotPort = 6;
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.PilotStart());
         rig.pilot.feed(QStringLiteral("$APHDG,1,,,,*00\r\n"));
         QCOMPARE(rig.panel[3], QStringLiteral("Receive Error"));
         QCOMPARE(rig.pilot.pending(), QString());
@@ -198,10 +211,10 @@ private slots:
 
     void lostDevicesStopTheirLinks()
     {
-        LogicRig rig;
+        CoreRig rig;
         rig.settings.m_iPilotPort = 6;
-        QVERIFY(rig.links.NmeaStart());
-        QVERIFY(rig.links.PilotStart());
+        QVERIFY(rig.core.NmeaStart());
+        QVERIFY(rig.core.PilotStart());
         rig.pilot.raise(SerialPort::comEventDeviceLost);
         QVERIFY(!rig.pilot.PortOpen());
         QCOMPARE(rig.panel[3], QStringLiteral("Port Closed - ") + rig.pilot.LastError());
@@ -213,8 +226,7 @@ private slots:
         QVERIFY(!rig.panel[2].isEmpty());
         // The panel keeps the loss; silence is not counted on a closed port.
         const QString lost = rig.panel[2];
-        for (int tick = 0; tick < 5; ++tick)
-            rig.links.tmrNmea_Timer();
+        rig.Tick(5);
         QCOMPARE(rig.panel[2], lost);
     }
 };

@@ -1,9 +1,8 @@
-// The simulated instruments: one tick against the known picture, the
-// noise, dead reckoning in simulated time, and ten minutes of ticks in
-// Manual and in Track through the links' timer.
+// The simulated instruments of the steering core: one tick against the
+// known picture, the noise, dead reckoning in simulated time, and ten
+// minutes of ticks of the link timer in Manual and in Track.
 
-#include "LogicRig.h"
-#include "MathLib.h"
+#include "CoreRig.h"
 
 #include <QTest>
 #include <cmath>
@@ -38,18 +37,18 @@ class TestSimulator : public QObject {
 private slots:
     void oneQuietTick()
     {
-        LogicRig rig;
+        CoreRig rig;
         Quiet(rig.settings);
-        rig.stepTrack = false;
-        rig.sim.SimulateStep();
+        rig.Tick();
         QCOMPARE(rig.state.Heading, 50.0f);
         QCOMPARE(rig.state.WindAngleTrue, -61.0f);
         QCOMPARE(rig.state.WindSpeedTrue, 12.0f);
-        float speed = 0;
-        float angle = 0;
-        MathLib::WindApparentFromTrue(12, -61, 8, speed, angle);
-        QCOMPARE(rig.state.WindAngleApparent, angle);
-        QCOMPARE(rig.state.WindSpeedApparent, speed);
+        // 12 knots from 61 to port plus 8 knots of headwind.
+        const double toRadians = 3.14159265358979 / 180;
+        const double ahead = 12 * std::cos(61 * toRadians) + 8;
+        const double abeam = -12 * std::sin(61 * toRadians);
+        QVERIFY(Near(rig.state.WindAngleApparent, std::atan2(abeam, ahead) / toRadians)); // -37.22
+        QVERIFY(Near(rig.state.WindSpeedApparent, std::hypot(ahead, abeam)));            // 17.35
         QVERIFY(rig.state.VariationValid);
         QCOMPARE(rig.state.Variation, 11.0f);
         QVERIFY(rig.state.WindIndicatorValid);
@@ -59,16 +58,28 @@ private slots:
         QCOMPARE(rig.polar.size(), 1);
     }
 
+    // Noise settings of 4 degrees and 2 knots; every draw gives r.
+    void noiseIsCentredOnZero_data()
+    {
+        QTest::addColumn<double>("r");
+        QTest::addColumn<float>("angle");
+        QTest::addColumn<float>("speed");
+        QTest::newRow("middle") << 0.5 << -61.0f << 12.0f;
+        QTest::newRow("three quarters") << 0.75 << -60.0f << 12.5f;
+        QTest::newRow("lowest") << 0.0 << -63.0f << 11.0f;
+    }
     void noiseIsCentredOnZero()
     {
-        double r = 0.75;
-        LogicRig rig([&r] { return r; });
+        QFETCH(double, r);
+        QFETCH(float, angle);
+        QFETCH(float, speed);
+        CoreRig rig([r] { return r; });
+        Quiet(rig.settings);
         rig.settings.m_fSimulateNoiseAngle = 4;
         rig.settings.m_fSimulateNoiseSpeed = 2;
-        QCOMPARE(rig.sim.SimulateNoiseAngle(), 1.0f);
-        QCOMPARE(rig.sim.SimulateNoiseSpeed(), 0.5f);
-        r = 0;
-        QCOMPARE(rig.sim.SimulateNoiseAngle(), -2.0f);
+        rig.Tick();
+        QCOMPARE(rig.state.WindAngleTrue, angle);
+        QCOMPARE(rig.state.WindSpeedTrue, speed);
     }
 
     void noiseRepeatsFromRunToRun()
@@ -80,20 +91,18 @@ private slots:
             QCOMPARE(second(), r);
             QVERIFY(r >= 0 && r < 1);
         }
-        LogicRig a;
-        LogicRig b;
+        CoreRig a;
+        CoreRig b;
         a.settings.m_bSimulate = b.settings.m_bSimulate = true;
-        for (int i = 0; i < 50; ++i) {
-            a.sim.SimulateStep();
-            b.sim.SimulateStep();
-        }
+        a.Tick(50);
+        b.Tick(50);
         QCOMPARE(a.state.WindAngleApparent, b.state.WindAngleApparent);
         QCOMPARE(a.state.WindSpeedTrue, b.state.WindSpeedTrue);
     }
 
     void timeDeadReckonsTheWaypoint()
     {
-        LogicRig rig;
+        CoreRig rig;
         ProfileSettings& s = rig.settings;
         s.m_fSimulateBoatSpeed = 8;
         s.m_fSimulateWaypointBearing = 30;
@@ -101,22 +110,22 @@ private slots:
         s.m_fAutoPilot = 30;
         float bearing = 0;
         float range = 0;
-        rig.sim.SimulateTime(0, bearing, range);
+        rig.core.SimulateTime(0, bearing, range);
         QCOMPARE(bearing, 30.0f);
         QCOMPARE(range, 10.0f);
-        rig.sim.SimulateTime(1, bearing, range); // one hour at 8 knots
+        rig.core.SimulateTime(1, bearing, range); // one hour at 8 knots
         QVERIFY(Near(range, 2));
         QVERIFY(Near(bearing, 30));
         QCOMPARE(s.m_fSimulateTime, 1.0f);
-        rig.sim.SimulateTime(1, bearing, range); // same time: nothing moves
+        rig.core.SimulateTime(1, bearing, range); // same time: nothing moves
         QVERIFY(Near(range, 2));
-        rig.sim.SimulateTime(2, bearing, range); // past it: behind us
+        rig.core.SimulateTime(2, bearing, range); // past it: behind us
         QVERIFY(Near(range, 6));
         QVERIFY(Near(bearing, 30 - 180));
-        rig.sim.SimulateTime(1.5f, bearing, range); // back half an hour
+        rig.core.SimulateTime(1.5f, bearing, range); // back half an hour
         QVERIFY(Near(range, 2));
         QVERIFY(Near(bearing, 30 - 180));
-        rig.sim.SimulateTime(0, bearing, range);
+        rig.core.SimulateTime(0, bearing, range);
         QCOMPARE(bearing, 30.0f);
         QCOMPARE(range, 10.0f);
         QCOMPARE(s.m_fSimulateTime, 0.0f);
@@ -124,27 +133,26 @@ private slots:
 
     void bearingIsNotWrapped()
     {
-        LogicRig rig;
+        CoreRig rig;
         ProfileSettings& s = rig.settings;
         s.m_fSimulateWaypointBearing = 10;
         s.m_fSimulateWaypointRange = 5;
         s.m_fAutoPilot = 10;
         float bearing = 0;
         float range = 0;
-        rig.sim.SimulateTime(0, bearing, range);
-        rig.sim.SimulateTime(1, bearing, range);
+        rig.core.SimulateTime(0, bearing, range);
+        rig.core.SimulateTime(1, bearing, range);
         QVERIFY(Near(bearing, -170));
         QVERIFY(Near(range, 3));
     }
 
     void tenMinutesInManual()
     {
-        LogicRig rig;
+        CoreRig rig;
         Quiet(rig.settings);
-        rig.track.TrackSetSetup();
-        rig.track.TrackSetManual();
-        for (int tick = 0; tick < 600; ++tick)
-            rig.links.tmrNmea_Timer();
+        rig.core.TrackSetSetup();
+        rig.core.TrackSetManual();
+        rig.Tick(600);
         QCOMPARE(rig.state.Heading, 50.0f);
         QCOMPARE(rig.state.WindAngleTrue, -61.0f);
         QCOMPARE(rig.settings.m_fDesired[2], -61.0f);
@@ -157,7 +165,7 @@ private slots:
         rig.settings.m_fSimulateNoiseAngle = 4;
         rig.settings.m_fSimulateNoiseSpeed = 2;
         for (int tick = 0; tick < 600; ++tick) {
-            rig.links.tmrNmea_Timer();
+            rig.Tick();
             QCOMPARE(rig.state.Heading, 50.0f);
             QVERIFY(std::fabs(rig.state.WindAngleTrue + 61) <= 2.0f);
             QVERIFY(std::fabs(rig.state.WindSpeedTrue - 12) <= 1.0f);
@@ -168,23 +176,21 @@ private slots:
     // until the wind angle is back where it was.
     void tenMinutesInTrackFollowAShift()
     {
-        LogicRig rig;
+        CoreRig rig;
         Quiet(rig.settings);
-        rig.track.TrackSetSetup();
-        rig.track.TrackSetManual();
-        rig.links.tmrNmea_Timer();
-        rig.track.TrackSetTrack();
-        for (int tick = 0; tick < 600; ++tick)
-            rig.links.tmrNmea_Timer();
+        rig.core.TrackSetSetup();
+        rig.core.TrackSetManual();
+        rig.Tick();
+        rig.core.TrackSetTrack();
+        rig.Tick(600);
         QCOMPARE(rig.settings.m_fAutoPilot, 40.0f);
 
         rig.settings.m_fSimulateTrueWindAngle = -10;
-        for (int tick = 0; tick < 600; ++tick)
-            rig.links.tmrNmea_Timer();
+        rig.Tick(600);
         QVERIFY(Near(rig.settings.m_fAutoPilot, 30, 0.05));
         QVERIFY(Near(rig.state.Heading, 40, 0.05));
         QVERIFY(Near(rig.state.WindAngleTrue, -61, 0.05));
-        QVERIFY(!rig.track.AlarmActive());
+        QVERIFY(!rig.core.Track().AlarmActive());
         QCOMPARE(rig.pilotData.size(), 1201);
     }
 };
