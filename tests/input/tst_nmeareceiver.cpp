@@ -24,6 +24,7 @@ private slots:
     void rmcVariationBeforeTrack();
     void rmbNeedsVariation();
     void hdgWithoutVariation();
+    void refusedLineTakesNothing();
     void windSentenceRunsControlStep();
     void controlStepWithWindDecodingOff();
     void portEvents_data();
@@ -303,6 +304,33 @@ void TestNmeaReceiver::hdgWithoutVariation()
     QCOMPARE(m_host.take(), QStringList({"error Decode Error - $HCHDG,98.3,,,,", "used $HCHDG,98.3,,,,"}));
     QCOMPARE(m_state->Heading, 98.3f);
     QVERIFY(!m_state->VariationValid);
+}
+
+void TestNmeaReceiver::refusedLineTakesNothing()
+{
+    m_settings.m_iNmeaHeading = 0;
+    m_settings.m_iNmeaTrueWind = 0;
+    Feed(QStringLiteral("$HCHDG,101.1,,,5,W\r$IIMWV,045,R,10.5,N,A\r$WIMWV,100,T,14.0,N,A\r"));
+    m_host.take();
+    // A checksum proves the transfer, not the value. The wind line still
+    // clocks the loop with the winds known before.
+    const QString wild = QStringLiteral("$IIMWV,340282346638528859811704183484516925440,R,10.5,N,A*1A");
+    const QString noFix = QStringLiteral("$GPRMC,1,V,,,,,5.5,84.4,1,3.1,E,A");
+    const QString halfBad = QStringLiteral("$HCHDG,200,,,95,E");
+    Feed(wild + QStringLiteral("\r") + noFix + QStringLiteral("\r") + halfBad + QStringLiteral("\r"));
+    QCOMPARE(m_host.take(), QStringList({
+        "error Decode Error - Angle out of range - " + wild,
+        "data " + wild,
+        "step",
+        "caption Wind S-SW@14.0",
+        "data " + noFix,
+        "error Decode Error - Variation out of range - " + halfBad,
+        "data " + halfBad,
+    }));
+    QCOMPARE(m_state->WindAngleApparent, 45.0f);
+    QCOMPARE(m_state->Heading, 101.1f);
+    QCOMPARE(m_state->Variation, -5.0f);
+    QVERIFY(!m_state->BoatSpeedValid);
 }
 
 void TestNmeaReceiver::windSentenceRunsControlStep()
