@@ -91,8 +91,8 @@ void Scramble(ProfileSettings& s)
     s.m_bNmeaSentenceHDG = s.m_bNmeaSentenceHVM = s.m_bNmeaSentenceMWV = false;
     s.m_bNmeaSentenceRMB = s.m_bNmeaSentenceRMC = s.m_bNmeaSentenceVHW = s.m_bNmeaSentenceVTG = false;
     s.m_fNmeaWindIndicatorAverage = 0;
-    s.m_fNmeaTrueWindAverage = 0.3333333f;
-    s.m_iPilotPort = -2;
+    s.m_fNmeaTrueWindAverage = 1.333333f;
+    s.m_iPilotPort = 12;
     s.m_fAutoPilot = 359.5f;
     s.m_bSimulate = true;
     s.m_fSimulateBoatSpeed = 1.25f;
@@ -104,7 +104,7 @@ void Scramble(ProfileSettings& s)
     s.m_fSimulateTrueWindSpeed = 31;
     s.m_fSimulateVariation = -12.75f;
     s.m_fSimulateWaypointBearing = 0;
-    s.m_fSimulateWaypointRange = 1234567;
+    s.m_fSimulateWaypointRange = 1234.567f;
     s.m_bTrackAlarm = false;
     s.m_fTrackAlarmLimit = 1;
     s.m_fTrackBandwidth = 45;
@@ -124,6 +124,8 @@ private slots:
     void saveKeepsOtherKeysAndVisibility();
     void saveReportsFailure();
     void recallHandWritten();
+    void recallKeepsDefaultOutOfLimits_data();
+    void recallKeepsDefaultOutOfLimits();
     void roundTrip();
     void firstRunWithoutProfile();
     void initializeRecallsInOrderAndSimulates();
@@ -224,6 +226,64 @@ void TestSettingsProfile::recallHandWritten()
     QCOMPARE(host.calls, QStringList{"ShowHistoryWindow"});
 }
 
+void TestSettingsProfile::recallKeepsDefaultOutOfLimits_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("member"); // as Members() shows it after recall
+    QTest::newRow("port 0") << "Nmea" << "Port=0" << "NmeaPort=5";
+    QTest::newRow("port 255") << "Nmea" << "Port=255" << "NmeaPort=255";
+    QTest::newRow("pilot port 256") << "Pilot" << "Port= 256" << "PilotPort=5";
+    QTest::newRow("heading source 2") << "Nmea" << "Heading=2" << "NmeaHeading=1";
+    QTest::newRow("speed source -1") << "Nmea" << "Boat Speed=-1" << "NmeaBoatSpeed=1";
+    QTest::newRow("true wind source 2") << "Nmea" << "True Wind=2" << "NmeaTrueWind=1";
+    QTest::newRow("averaging 0.2 diverges") << "Nmea" << "True Wind Average=0.2" << "TrueWindAverage=2";
+    QTest::newRow("averaging 0") << "Nmea" << "True Wind Average=0" << "TrueWindAverage=0";
+    QTest::newRow("averaging 1") << "Nmea" << "Wind Indicator Average=1" << "WindIndicatorAverage=1";
+    QTest::newRow("averaging 3601") << "Nmea" << "Wind Indicator Average=3601" << "WindIndicatorAverage=60";
+    QTest::newRow("bearing wrapped") << "Pilot" << "Bearing=-90" << "AutoPilot=270";
+    QTest::newRow("bearing 720.5") << "Pilot" << "Bearing=720.5" << "AutoPilot=0.5";
+    QTest::newRow("simulated boat speed") << "Simulate" << "Boat Speed=100.5" << "SimulateBoatSpeed=8";
+    QTest::newRow("compass offset") << "Simulate" << "Compass Offset= 361" << "SimulateCompassOffset=10";
+    QTest::newRow("noise angle") << "Simulate" << "Noise Angle=-1" << "SimulateNoiseAngle=4";
+    QTest::newRow("noise speed") << "Simulate" << "Noise Speed= 51" << "SimulateNoiseSpeed=2";
+    QTest::newRow("simulated wind direction") << "Simulate" << "True Wind Angle=360.5" << "SimulateTrueWindAngle=0";
+    QTest::newRow("simulated wind speed") << "Simulate" << "True Wind Speed=151" << "SimulateTrueWindSpeed=12";
+    QTest::newRow("variation -90") << "Simulate" << "Variation=-90" << "SimulateVariation=-90";
+    QTest::newRow("variation -91") << "Simulate" << "Variation=-91" << "SimulateVariation=11";
+    QTest::newRow("waypoint bearing") << "Simulate" << "Waypoint Bearing=-1" << "SimulateWaypointBearing=5";
+    QTest::newRow("waypoint range") << "Simulate" << "Waypoint Range=21601" << "SimulateWaypointRange=10";
+    QTest::newRow("alarm limit 0") << "Track" << "Alarm Limit= 0" << "TrackAlarmLimit=5";
+    QTest::newRow("alarm limit 180") << "Track" << "Alarm Limit= 180" << "TrackAlarmLimit=180";
+    QTest::newRow("damping infinite") << "Track" << "Damping=inf" << "TrackDamping=4";
+    QTest::newRow("bandwidth beyond single") << "Track" << "Bandwidth=1e39" << "TrackBandwidth=20";
+    QTest::newRow("desired -180") << "Track" << "Desired 1=-180" << "Desired1=-180";
+    QTest::newRow("desired 181") << "Track" << "Desired 2= 181" << "Desired2=92";
+    QTest::newRow("max steer to") << "Track" << "Max SteerTo= 180.5" << "TrackMaxSteerTo=10";
+}
+
+void TestSettingsProfile::recallKeepsDefaultOutOfLimits()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, line);
+    QFETCH(QString, member);
+    {
+        QFile f(m_file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("[" + section + "]\n" + line + "\n").toLatin1());
+    }
+    ProfileSettings settings;
+    settings.m_sProfileFile = m_file;
+    RecordingHost host;
+    SettingsProfile(settings, host).ProfileRecall();
+    QStringList expected = Members(ProfileSettings());
+    const QString name = member.left(member.indexOf(QLatin1Char('=')) + 1);
+    for (QString& entry : expected)
+        if (entry.startsWith(name))
+            entry = member;
+    QCOMPARE(Members(settings), expected);
+}
+
 void TestSettingsProfile::roundTrip()
 {
     ProfileSettings saved;
@@ -243,9 +303,9 @@ void TestSettingsProfile::roundTrip()
     QCOMPARE(Members(loaded), Members(saved));
     QCOMPARE(reader.calls, (QStringList{"ShowHistoryWindow", "ShowPolarWindow"}));
     const QByteArray text = Contents(m_file);
-    QVERIFY(text.contains("[Pilot]\nPort=-2\nBearing=359.5\n"));
+    QVERIFY(text.contains("[Pilot]\nPort= 12\nBearing=359.5\n"));
     QVERIFY(text.contains("Compass Offset=-7\nNoise Angle= 0.1\nNoise Speed= 0\n"));
-    QVERIFY(text.contains("Waypoint Range=1234567\n"));
+    QVERIFY(text.contains("True Wind Average=1.333333\n"));
     QVERIFY(!text.contains("Time"));
 }
 
