@@ -1,6 +1,5 @@
 #include "NmeaDecoders.h"
 #include "NmeaRecorder.h"
-#include "NumberText.h"
 
 #include <QTest>
 #include <limits>
@@ -26,8 +25,6 @@ private slots:
     void rmc();
     void rmbShift_data();
     void rmbShift();
-    void plausibility_data();
-    void plausibility();
 
 private:
     NmeaHostRecorder m_host;
@@ -337,95 +334,6 @@ void TestNmeaDecoders::rmbShift()
     QCOMPARE(b, bearing);
     QCOMPARE(br.isEmpty(), error);
     QCOMPARE(m_host.take().size(), error ? 1 : 0);
-}
-
-namespace {
-
-// Every output of the decoder for the line's type, "|"-separated.
-QString DecodeAll(NmeaDecoder& d, const QString& line)
-{
-    float a = -1, b = -1, c = -1;
-    QStringView ra = u"?", rb = u"?", rc = u"?";
-    const uint32_t type = NmeaSentenceType(line);
-    if (type == NmeaType("MWV"))
-        d.NmeaDecodeMWV(line, a, ra, b, rb);
-    else if (type == NmeaType("VHW"))
-        d.NmeaDecodeVHW(line, a, ra, b, rb);
-    else if (type == NmeaType("VTG"))
-        d.NmeaDecodeVTG(line, a, ra, b, rb);
-    else if (type == NmeaType("HDG"))
-        d.NmeaDecodeHDG(line, a, ra, b, rb);
-    else if (type == NmeaType("RMB"))
-        d.NmeaDecodeRMB(line, a, ra, b, rb);
-    else if (type == NmeaType("HVM"))
-        d.NmeaDecodeHVM(line, a, ra);
-    else
-        d.NmeaDecodeRMC(line, a, ra, b, rb, c, rc);
-    QStringList out{NumberText::General(a), ra.toString()};
-    if (type != NmeaType("HVM"))
-        out << NumberText::General(b) << rb.toString();
-    if (type == NmeaType("RMC"))
-        out << NumberText::General(c) << rc.toString();
-    return out.join(QLatin1Char('|'));
-}
-
-} // namespace
-
-void TestNmeaDecoders::plausibility_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("outputs");
-    QTest::addColumn<QString>("field"); // refused field, "" for none
-
-    const QString max = QStringLiteral("340282346638528859811704183484516925440");
-    const QString none2 = QStringLiteral("0||0|");
-    QTest::newRow("MWV largest single angle") << "$IIMWV," + max + ",R,10.5,N,A" << none2 << "Angle";
-    QTest::newRow("MWV angle above 360") << "$IIMWV,360.1,R,10.5,N,A" << none2 << "Angle";
-    QTest::newRow("MWV angle below -360") << "$IIMWV,-400,R,10.5,N,A" << none2 << "Angle";
-    QTest::newRow("MWV angle 360") << "$IIMWV,360,R,10.5,N,A" << "360|R|10.5|Kts" << "";
-    QTest::newRow("MWV angle -360") << "$IIMWV,-360,T,10.5,N,A" << "-360|T|10.5|Kts" << "";
-    QTest::newRow("MWV negative speed") << "$IIMWV,045,R,-0.1,N,A" << none2 << "Speed";
-    QTest::newRow("MWV 150 knots") << "$IIMWV,045,R,150,N,A" << "45|R|150|Kts" << "";
-    QTest::newRow("MWV above 150 knots") << "$IIMWV,045,R,150.1,N,A" << none2 << "Speed";
-    QTest::newRow("MWV 277 km/h") << "$IIMWV,045,R,277,K,A" << "45|R|277|K" << "";
-    QTest::newRow("MWV 278 km/h") << "$IIMWV,045,R,278,K,A" << none2 << "Speed";
-    QTest::newRow("MWV 77 m/s") << "$IIMWV,045,R,77,M,A" << "45|R|77|M" << "";
-    QTest::newRow("MWV 77.2 m/s") << "$IIMWV,045,R,77.2,M,A" << none2 << "Speed";
-    QTest::newRow("VHW heading 361") << "$IIVHW,,T,361,M,6.2,N,11.5,K" << none2 << "Heading";
-    QTest::newRow("VHW 100 knots") << "$IIVHW,,T,200,M,100,N,185,K" << "200|M|100|Kts" << "";
-    QTest::newRow("VHW above 100 knots") << "$IIVHW,,T,200,M,100.1,N,185,K" << none2 << "Speed";
-    QTest::newRow("VHW astern") << "$IIVHW,,T,200,M,-0.5,N,,K" << none2 << "Speed";
-    QTest::newRow("VTG course") << "$GPVTG,,T,999,M,5.5,N,10.2,K" << none2 << "Course";
-    QTest::newRow("VTG largest single speed") << "$GPVTG,,T,34.4,M," + max + ",N,,K" << none2 << "Speed";
-    QTest::newRow("HDG heading with variation") << "$HCHDG,400,,,7.1,W" << none2 << "Heading";
-    QTest::newRow("HDG variation keeps heading out") << "$HCHDG,101.1,,,95,W" << none2 << "Variation";
-    QTest::newRow("HDG variation 90") << "$HCHDG,101.1,,,90,W" << "101.1|M|-90|W" << "";
-    QTest::newRow("HVM variation") << "$IIHVM,90.1,E" << "0|" << "Variation";
-    QTest::newRow("HVM negative field") << "$IIHVM,-91,W" << "0|" << "Variation";
-    QTest::newRow("RMC speed") << "$GPRMC,1,A,,,,,120,84.4,1,3.1,W,A" << "0||0||0|" << "Speed";
-    QTest::newRow("RMC track") << "$GPRMC,1,A,,,,,5.5,400,1,3.1,W,A" << "0||0||0|" << "Track";
-    QTest::newRow("RMC variation") << "$GPRMC,1,A,,,,,5.5,84.4,1,91,W,A" << "0||0||0|" << "Variation";
-    QTest::newRow("RMB negative range") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,-1,52.5" << none2 << "Range";
-    QTest::newRow("RMB range round the earth") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21600,52.5"
-                                               << "52.5|T|21600|nm" << "";
-    QTest::newRow("RMB range beyond") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21601,52.5" << none2 << "Range";
-    QTest::newRow("RMB bearing") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,1.3,-361" << none2 << "Bearing";
-    // The instrument's own "data not valid": nothing read, nothing reported,
-    // whatever the fields hold.
-    QTest::newRow("MWV status V") << "$IIMWV,045,R,10.5,N,V*01" << none2 << "";
-    QTest::newRow("MWV status V, wild angle") << "$IIMWV," + max + ",R,10.5,N,V" << none2 << "";
-    QTest::newRow("RMC status V") << "$GPRMC,123519,V,,,,,5.5,084.4,230394,003.1,W,A" << "0||0||0|" << "";
-    QTest::newRow("MWV without status") << "$IIMWV,045,R,10.5,N" << "45|R|10.5|Kts" << "";
-}
-
-void TestNmeaDecoders::plausibility()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, outputs);
-    QFETCH(QString, field);
-    QCOMPARE(DecodeAll(m_decoder, line), outputs);
-    QCOMPARE(m_host.take(), field.isEmpty() ? QStringList{}
-                                            : QStringList{"error Decode Error - " + field + " out of range - " + line});
 }
 
 QTEST_GUILESS_MAIN(TestNmeaDecoders)

@@ -24,7 +24,8 @@ private slots:
     void rmcVariationBeforeTrack();
     void rmbNeedsVariation();
     void hdgWithoutVariation();
-    void refusedLineTakesNothing();
+    void implausibleOrVoidTakesNothing_data();
+    void implausibleOrVoidTakesNothing();
     void windSentenceRunsControlStep();
     void controlStepWithWindDecodingOff();
     void portEvents_data();
@@ -306,31 +307,45 @@ void TestNmeaReceiver::hdgWithoutVariation()
     QVERIFY(!m_state->VariationValid);
 }
 
-void TestNmeaReceiver::refusedLineTakesNothing()
+void TestNmeaReceiver::implausibleOrVoidTakesNothing_data()
 {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("field"); // refused field, "" for none
+    QTest::addColumn<bool>("used");
+    const QString max = QStringLiteral("340282346638528859811704183484516925440");
+    QTest::newRow("MWV largest single angle") << "$IIMWV," + max + ",R,10.5,N,A*1A" << "Angle" << false;
+    QTest::newRow("MWV angle -360") << "$IIMWV,-360,R,10.5,N,A" << "" << true;
+    QTest::newRow("MWV angle 360.1") << "$IIMWV,360.1,R,10.5,N,A" << "Angle" << false;
+    QTest::newRow("MWV 150 knots") << "$IIMWV,045,R,150,N,A" << "" << true;
+    QTest::newRow("MWV 150.1 knots") << "$IIMWV,045,R,150.1,N,A" << "Speed" << false;
+    QTest::newRow("MWV 278 km/h") << "$IIMWV,045,R,278,K,A" << "Speed" << false;
+    QTest::newRow("VHW heading, good speed") << "$IIVHW,,T,361,M,6.2,N" << "Heading" << false;
+    QTest::newRow("VHW 100 knots") << "$IIVHW,,T,200,M,100,N" << "" << true;
+    QTest::newRow("VHW 100.1 knots") << "$IIVHW,,T,200,M,100.1,N" << "Speed" << false;
+    QTest::newRow("VTG course") << "$GPVTG,,T,-361,M,5.5,N" << "Course" << false;
+    QTest::newRow("HDG variation, good heading") << "$HCHDG,101.1,,,90.1,W" << "Variation" << false;
+    QTest::newRow("HVM variation") << "$IIHVM,-91,W" << "Variation" << false;
+    QTest::newRow("RMC track, good variation") << "$GPRMC,1,A,,,,,5.5,400,1,3.1,W" << "Track" << false;
+    QTest::newRow("RMB range") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21601,52.5" << "Range" << false;
+    // The instrument's own "not valid", whatever the fields hold.
+    QTest::newRow("MWV status V") << "$IIMWV,045,R,10.5,N,V*01" << "" << false;
+    QTest::newRow("MWV status V, wild angle") << "$IIMWV," + max + ",R,10.5,N,V" << "" << false;
+    QTest::newRow("RMC status V") << "$GPRMC,1,V,,,,,5.5,84.4,1,3.1,W" << "" << false;
+}
+
+void TestNmeaReceiver::implausibleOrVoidTakesNothing()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, field);
+    QFETCH(bool, used);
+    // Sources that take every value of these lines that is let through.
     m_settings.m_iNmeaHeading = 0;
-    m_settings.m_iNmeaTrueWind = 0;
-    Feed(QStringLiteral("$HCHDG,101.1,,,5,W\r$IIMWV,045,R,10.5,N,A\r$WIMWV,100,T,14.0,N,A\r"));
-    m_host.take();
-    // A checksum proves the transfer, not the value. The wind line still
-    // clocks the loop with the winds known before.
-    const QString wild = QStringLiteral("$IIMWV,340282346638528859811704183484516925440,R,10.5,N,A*1A");
-    const QString noFix = QStringLiteral("$GPRMC,1,V,,,,,5.5,84.4,1,3.1,E,A");
-    const QString halfBad = QStringLiteral("$HCHDG,200,,,95,E");
-    Feed(wild + QStringLiteral("\r") + noFix + QStringLiteral("\r") + halfBad + QStringLiteral("\r"));
-    QCOMPARE(m_host.take(), QStringList({
-        "error Decode Error - Angle out of range - " + wild,
-        "data " + wild,
-        "step",
-        "caption Wind S-SW@14.0",
-        "data " + noFix,
-        "error Decode Error - Variation out of range - " + halfBad,
-        "data " + halfBad,
-    }));
-    QCOMPARE(m_state->WindAngleApparent, 45.0f);
-    QCOMPARE(m_state->Heading, 101.1f);
-    QCOMPARE(m_state->Variation, -5.0f);
-    QVERIFY(!m_state->BoatSpeedValid);
+    m_settings.m_iNmeaBoatSpeed = 0;
+    Feed(line + QStringLiteral("\r"));
+    QStringList expected{(used ? "used " : "data ") + line};
+    if (!field.isEmpty())
+        expected.prepend("error Decode Error - " + field + " out of range - " + line);
+    QCOMPARE(m_host.take(), expected);
 }
 
 void TestNmeaReceiver::windSentenceRunsControlStep()
