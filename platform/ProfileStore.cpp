@@ -141,6 +141,36 @@ QString Cut(QStringView text, int bufferSize)
     return text.left(qMax(0, bufferSize - 1)).toString();
 }
 
+} // namespace
+
+int Read(const QString& file, QStringView section, QStringView key, QStringView defaultText,
+         QString& value, int bufferSize)
+{
+    value = Cut(defaultText, bufferSize);
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return static_cast<int>(value.size());
+    const QByteArray data = f.readAll();
+    const QStringView wantSection = Trimmed(section);
+    const QStringView wantKey = Trimmed(key);
+    bool inSection = false;
+    for (const Line& line : SplitLines(data.mid(BomLength(data)))) {
+        const Parsed p = Parse(line.text);
+        if (p.kind == Kind::Section) {
+            // Only the first section of a name counts.
+            if (inSection)
+                break;
+            inSection = SameName(p.name, wantSection);
+        } else if (inSection && p.kind == Kind::Entry && SameName(p.name, wantKey)) {
+            value = Cut(p.value, bufferSize);
+            return static_cast<int>(value.size());
+        }
+    }
+    return static_cast<int>(value.size());
+}
+
+namespace {
+
 // The profile's bytes, read for a change. False when the file exists but
 // cannot be read, or may not be changed: a profile made read-only stays as
 // it is, although the rename would get past it.
@@ -234,36 +264,8 @@ bool Save(const QString& file, const QByteArray& data)
 
 } // namespace
 
-int Read(const QString& file, QStringView section, QStringView key, QStringView defaultText,
-         QString& value, int bufferSize)
-{
-    value = Cut(defaultText, bufferSize);
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return static_cast<int>(value.size());
-    const QByteArray data = f.readAll();
-    const QStringView wantSection = Trimmed(section);
-    const QStringView wantKey = Trimmed(key);
-    bool inSection = false;
-    for (const Line& line : SplitLines(data.mid(BomLength(data)))) {
-        const Parsed p = Parse(line.text);
-        if (p.kind == Kind::Section) {
-            // Only the first section of a name counts.
-            if (inSection)
-                break;
-            inSection = SameName(p.name, wantSection);
-        } else if (inSection && p.kind == Kind::Entry && SameName(p.name, wantKey)) {
-            value = Cut(p.value, bufferSize);
-            return static_cast<int>(value.size());
-        }
-    }
-    return static_cast<int>(value.size());
-}
-
 bool Write(const QString& file, QStringView section, QStringView key, QStringView value)
 {
-    if (!ValidNames(section, key, value))
-        return false;
     QByteArray data;
     if (!ReadForWrite(file, data))
         return false;
