@@ -169,21 +169,30 @@ int Read(const QString& file, QStringView section, QStringView key, QStringView 
     return static_cast<int>(value.size());
 }
 
-bool Write(const QString& file, QStringView section, QStringView key, QStringView value)
+namespace {
+
+// The profile's bytes, read for a change. False when the file exists but
+// cannot be read, or may not be changed: a profile made read-only stays as
+// it is, although the rename would get past it.
+bool ReadForWrite(const QString& file, QByteArray& data)
+{
+    data.clear();
+    QFile in(file);
+    if (!in.exists())
+        return true;
+    if (!QFileInfo(file).isWritable() || !in.open(QIODevice::ReadOnly))
+        return false;
+    data = in.readAll();
+    return true;
+}
+
+enum class Applied { Refused, Unchanged, Changed };
+
+// One key written into the profile's bytes, by the rules of Write.
+Applied Apply(QByteArray& data, QStringView section, QStringView key, QStringView value)
 {
     if (!ValidNames(section, key, value))
-        return false;
-
-    QByteArray data;
-    QFile in(file);
-    if (in.exists()) {
-        // A profile made read-only stays as it is, although the rename
-        // would get past it.
-        if (!QFileInfo(file).isWritable() || !in.open(QIODevice::ReadOnly))
-            return false;
-        data = in.readAll();
-        in.close();
-    }
+        return Applied::Refused;
     const QByteArray lineEnd = LineEndOf(data);
     const int bom = BomLength(data);
     QVector<Line> lines = SplitLines(data.mid(bom));
@@ -219,7 +228,7 @@ bool Write(const QString& file, QStringView section, QStringView key, QStringVie
     const QByteArray keyLine = keyName.toLatin1() + '=' + valueBytes;
     if (keyAt >= 0) {
         if (lines[keyAt].text == keyLine)
-            return true;
+            return Applied::Unchanged;
         lines[keyAt].text = keyLine;
     } else {
         if (!lines.isEmpty() && lines.back().end.isEmpty())
@@ -235,15 +244,64 @@ bool Write(const QString& file, QStringView section, QStringView key, QStringVie
     out.reserve(data.size() + keyLine.size() + 64);
     for (const Line& line : lines)
         out += line.text + line.end;
+    data = out;
+    return Applied::Changed;
+}
 
+// Replaces the file whole: a write that fails or is cut short leaves the
+// old file.
+bool Save(const QString& file, const QByteArray& data)
+{
     QSaveFile save(file);
     if (!save.open(QIODevice::WriteOnly))
         return false;
-    if (save.write(out) != out.size()) {
+    if (save.write(data) != data.size()) {
         save.cancelWriting();
         return false;
     }
     return save.commit();
+}
+
+} // namespace
+
+bool Write(const QString& file, QStringView section, QStringView key, QStringView value)
+{
+    QByteArray data;
+    if (!ReadForWrite(file, data))
+        return false;
+    switch (Apply(data, section, key, value)) {
+    case Applied::Refused:
+        return false;
+    case Applied::Unchanged:
+        return true;
+    case Applied::Changed:
+        break;
+    }
+    return Save(file, data);
+}
+
+bool WriteBatch(const QString& file, const QVector<Entry>& entries)
+{
+    QByteArray data;
+    if (!ReadForWrite(file, data))
+        return false;
+    bool allTaken = true;
+    bool changed = false;
+    for (const Entry& entry : entries) {
+        switch (Apply(data, entry.section, entry.key, entry.value)) {
+        case Applied::Refused:
+            allTaken = false;
+            break;
+        case Applied::Unchanged:
+            break;
+        case Applied::Changed:
+            changed = true;
+            break;
+        }
+    }
+    if (!changed)
+        return allTaken;
+    return Save(file, data) && allTaken;
 }
 
 QString BoolText(bool value)

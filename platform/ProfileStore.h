@@ -10,6 +10,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QVector>
 
 namespace ProfileStore {
 
@@ -34,6 +35,21 @@ int Read(const QString& file, QStringView section, QStringView key, QStringView 
 // the names or the value would not stay one line of their own (line breaks,
 // '=' or a leading '[' or ';' in a key, ']' in a section name, an empty key).
 bool Write(const QString& file, QStringView section, QStringView key, QStringView value);
+
+// One key=value of a batch.
+struct Entry {
+    QStringView section;
+    QStringView key;
+    QString value;
+};
+
+// The entries written in order by the rules of Write, with the file read
+// once and replaced once, atomically: the result is byte for byte what
+// one Write per entry gives, and a process killed at any moment leaves
+// either the old file or the whole new one. A refused entry is skipped and
+// makes the result false, as its Write would; when the file cannot be read
+// or written nothing is written and the result is false.
+bool WriteBatch(const QString& file, const QVector<Entry>& entries);
 
 // Boolean value form: "True" or "False".
 QString BoolText(bool value);

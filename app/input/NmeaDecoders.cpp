@@ -21,6 +21,19 @@ constexpr QStringView LetterW = u"W";
 
 bool IsLetter(QStringView field, char16_t letter) { return field.size() == 1 && field[0].unicode() == letter; }
 
+// The wind speed ceiling in the units of the sentence; other units are not
+// used, so only the sign and finiteness matter for them.
+double WindSpeedCeiling(QStringView units)
+{
+    if (IsLetter(units, 'N'))
+        return NmeaDecoder::MaxWindSpeed;
+    if (IsLetter(units, 'K'))
+        return NmeaDecoder::MaxWindSpeed * 1.852;
+    if (IsLetter(units, 'M'))
+        return NmeaDecoder::MaxWindSpeed * 1852 / 3600;
+    return std::numeric_limits<float>::max();
+}
+
 } // namespace
 
 NmeaLineCheck NmeaCheckLine(QStringView line)
@@ -137,6 +150,27 @@ void NmeaDecoder::DecodeError(const QString& line)
     m_host.NmeaError(QStringLiteral("Decode Error - ") + line);
 }
 
+bool NmeaDecoder::Plausible(float value, double low, double high, QStringView name)
+{
+    if (value >= low && value <= high)
+        return true;
+    m_sRefused = name;
+    return false;
+}
+
+bool NmeaDecoder::Refused(const QString& line, bool lettersMissing)
+{
+    if (!m_sRefused.isEmpty()) {
+        m_host.NmeaError(QStringLiteral("Decode Error - ") + m_sRefused.toString() + QStringLiteral(" out of range - ")
+                         + line);
+        m_sRefused = QStringView();
+        return true;
+    }
+    if (lettersMissing)
+        DecodeError(line);
+    return false;
+}
+
 // $--MWV,aaa.a,R,sss.s,N,A
 //        1     2 3     4 5   angle, R/T, speed, K/M/N, status
 void NmeaDecoder::NmeaDecodeMWV(const QString& line, float& Angle, QStringView& Reference, float& Speed,
@@ -145,35 +179,40 @@ void NmeaDecoder::NmeaDecodeMWV(const QString& line, float& Angle, QStringView& 
     Angle = Speed = 0;
     Reference = Units = QStringView();
     NmeaFields(line);
+    if (IsLetter(Field(5), 'V'))
+        return;
     [&] {
         bool read = false;
-        if (!ReadNumber(1, 2, Angle, read))
+        if (!ReadNumber(1, 2, Angle, read) || (read && !Plausible(Angle, -MaxAngle, MaxAngle, u"Angle")))
             return;
         if (read && IsLetter(Field(2), 'R'))
             Reference = LetterR;
         else if (read && IsLetter(Field(2), 'T'))
             Reference = LetterT;
-        if (!ReadNumber(3, 4, Speed, read))
+        if (!ReadNumber(3, 4, Speed, read)
+            || (read && !Plausible(Speed, 0, WindSpeedCeiling(Field(4)), u"Speed")))
             return;
         if (read && !Field(4).isEmpty())
             Units = IsLetter(Field(4), 'N') ? Kts : Field(4);
     }();
-    if (Reference.isEmpty() || Units.isEmpty())
-        DecodeError(line);
+    if (Refused(line, Reference.isEmpty() || Units.isEmpty())) {
+        Angle = Speed = 0;
+        Reference = Units = QStringView();
+    }
 }
 
 // VHW and VTG share their layout:
 // $--VHW,ttt.t,T,mmm.m,M,ss.s,N,kk.k,K
 //        1     2 3     4 5    6 7    8   true, magnetic, knots, km/h
 void NmeaDecoder::ReadHeadingAndSpeed(float& Heading, QStringView& HeadingReference, float& Speed,
-                                      QStringView& SpeedUnits) const
+                                      QStringView& SpeedUnits, QStringView Direction)
 {
     bool read = false;
-    if (!ReadNumber(3, 4, Heading, read))
+    if (!ReadNumber(3, 4, Heading, read) || (read && !Plausible(Heading, -MaxAngle, MaxAngle, Direction)))
         return;
     if (read && IsLetter(Field(4), 'M'))
         HeadingReference = LetterM;
-    if (!ReadNumber(5, 6, Speed, read))
+    if (!ReadNumber(5, 6, Speed, read) || (read && !Plausible(Speed, 0, MaxBoatSpeed, u"Speed")))
         return;
     if (read && IsLetter(Field(6), 'N'))
         SpeedUnits = Kts;
@@ -185,9 +224,11 @@ void NmeaDecoder::NmeaDecodeVHW(const QString& line, float& Heading, QStringView
     Heading = Speed = 0;
     HeadingReference = SpeedUnits = QStringView();
     NmeaFields(line);
-    ReadHeadingAndSpeed(Heading, HeadingReference, Speed, SpeedUnits);
-    if (HeadingReference.isEmpty() || SpeedUnits.isEmpty())
-        DecodeError(line);
+    ReadHeadingAndSpeed(Heading, HeadingReference, Speed, SpeedUnits, u"Heading");
+    if (Refused(line, HeadingReference.isEmpty() || SpeedUnits.isEmpty())) {
+        Heading = Speed = 0;
+        HeadingReference = SpeedUnits = QStringView();
+    }
 }
 
 // Course over ground may come without speed, and the other way round.
@@ -197,9 +238,11 @@ void NmeaDecoder::NmeaDecodeVTG(const QString& line, float& Course, QStringView&
     Course = Speed = 0;
     CourseReference = SpeedUnits = QStringView();
     NmeaFields(line);
-    ReadHeadingAndSpeed(Course, CourseReference, Speed, SpeedUnits);
-    if (CourseReference.isEmpty() && SpeedUnits.isEmpty())
-        DecodeError(line);
+    ReadHeadingAndSpeed(Course, CourseReference, Speed, SpeedUnits, u"Course");
+    if (Refused(line, CourseReference.isEmpty() && SpeedUnits.isEmpty())) {
+        Course = Speed = 0;
+        CourseReference = SpeedUnits = QStringView();
+    }
 }
 
 // $--HDG,hhh.h,d.d,E,v.v,W
@@ -213,17 +256,20 @@ void NmeaDecoder::NmeaDecodeHDG(const QString& line, float& Heading, QStringView
     NmeaFields(line);
     [&] {
         bool read = false;
-        if (!ReadNumber(1, 1, Heading, read))
+        if (!ReadNumber(1, 1, Heading, read) || (read && !Plausible(Heading, -MaxAngle, MaxAngle, u"Heading")))
             return;
         if (read)
             HeadingReference = LetterM;
-        if (!ReadNumber(4, 5, Variation, read))
+        if (!ReadNumber(4, 5, Variation, read)
+            || (read && !Plausible(Variation, -MaxVariation, MaxVariation, u"Variation")))
             return;
         if (read)
             ReadVariation(5, Variation, VariationDirection);
     }();
-    if (HeadingReference.isEmpty() || VariationDirection.isEmpty())
-        DecodeError(line);
+    if (Refused(line, HeadingReference.isEmpty() || VariationDirection.isEmpty())) {
+        Heading = Variation = 0;
+        HeadingReference = VariationDirection = QStringView();
+    }
 }
 
 // $--HVM,v.v,W
@@ -234,39 +280,45 @@ void NmeaDecoder::NmeaDecodeHVM(const QString& line, float& Variation, QStringVi
     VariationDirection = QStringView();
     NmeaFields(line);
     bool read = false;
-    if (ReadNumber(1, 2, Variation, read) && read)
+    if (ReadNumber(1, 2, Variation, read) && read
+        && Plausible(Variation, -MaxVariation, MaxVariation, u"Variation"))
         ReadVariation(2, Variation, VariationDirection);
-    if (VariationDirection.isEmpty())
-        DecodeError(line);
+    if (Refused(line, VariationDirection.isEmpty()))
+        Variation = 0;
 }
 
 // $--RMC,hhmmss,A,llll.ll,N,yyyyy.yy,W,s.s,ttt.t,ddmmyy,v.v,E,A
 //        1      2 3       4 5        6 7   8     9      10  11 12
-// speed over ground (knots), track made good (true), variation. The status
-// is not looked at.
+// speed over ground (knots), track made good (true), variation.
 void NmeaDecoder::NmeaDecodeRMC(const QString& line, float& Track, QStringView& TrackReference, float& Speed,
                                 QStringView& SpeedUnits, float& Variation, QStringView& VariationDirection)
 {
     Track = Speed = Variation = 0;
     TrackReference = SpeedUnits = VariationDirection = QStringView();
     NmeaFields(line);
+    // Without a fix the receiver's speed, track and variation are guesses.
+    if (IsLetter(Field(2), 'V'))
+        return;
     [&] {
         bool read = false;
-        if (!ReadNumber(7, 7, Speed, read))
+        if (!ReadNumber(7, 7, Speed, read) || (read && !Plausible(Speed, 0, MaxBoatSpeed, u"Speed")))
             return;
         if (read)
             SpeedUnits = Kts;
-        if (!ReadNumber(8, 8, Track, read))
+        if (!ReadNumber(8, 8, Track, read) || (read && !Plausible(Track, -MaxAngle, MaxAngle, u"Track")))
             return;
         if (read)
             TrackReference = LetterT;
-        if (!ReadNumber(10, 11, Variation, read))
+        if (!ReadNumber(10, 11, Variation, read)
+            || (read && !Plausible(Variation, -MaxVariation, MaxVariation, u"Variation")))
             return;
         if (read)
             ReadVariation(11, Variation, VariationDirection);
     }();
-    if (TrackReference.isEmpty() || SpeedUnits.isEmpty() || VariationDirection.isEmpty())
-        DecodeError(line);
+    if (Refused(line, TrackReference.isEmpty() || SpeedUnits.isEmpty() || VariationDirection.isEmpty())) {
+        Track = Speed = Variation = 0;
+        TrackReference = SpeedUnits = VariationDirection = QStringView();
+    }
 }
 
 // $--RMB,A,x.x,L,orig,dest,llll.ll,N,yyyyy.yy,W,rrr.r,bbb.b,vv.v,A
@@ -283,15 +335,18 @@ void NmeaDecoder::NmeaDecodeRMB(const QString& line, float& Bearing, QStringView
     const int s = !IsLetter(Field(1), 'A') && IsLetter(Field(2), 'A') ? 1 : 0;
     [&] {
         bool read = false;
-        if (!ReadNumber(10 + s, 10 + s, Range, read))
+        if (!ReadNumber(10 + s, 10 + s, Range, read) || (read && !Plausible(Range, 0, MaxRange, u"Range")))
             return;
         if (read)
             RangeUnits = Nm;
-        if (!ReadNumber(11 + s, 11 + s, Bearing, read))
+        if (!ReadNumber(11 + s, 11 + s, Bearing, read)
+            || (read && !Plausible(Bearing, -MaxAngle, MaxAngle, u"Bearing")))
             return;
         if (read)
             BearingReference = LetterT;
     }();
-    if (BearingReference.isEmpty() || RangeUnits.isEmpty())
-        DecodeError(line);
+    if (Refused(line, BearingReference.isEmpty() || RangeUnits.isEmpty())) {
+        Bearing = Range = 0;
+        BearingReference = RangeUnits = QStringView();
+    }
 }

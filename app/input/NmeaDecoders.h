@@ -52,12 +52,26 @@ public:
         return index >= 1 && index <= m_iFieldCount && index <= MaxFields ? m_sFields[index] : QStringView();
     }
 
+    // Plausible field values. A sentence carrying a value beyond them is
+    // refused whole: every output stays unset and the line is reported as
+    // "Decode Error - <field> out of range - " + line. Angles and directions
+    // lie within -MaxAngle..MaxAngle degrees, variation within
+    // -MaxVariation..MaxVariation, speeds (knots, or the same speed in the
+    // km/h or m/s of an MWV sentence) and ranges from 0 up to the ceiling.
+    static constexpr double MaxAngle = 360;
+    static constexpr double MaxVariation = 90;
+    static constexpr double MaxBoatSpeed = 100;  // through water or over ground
+    static constexpr double MaxWindSpeed = 150;  // a hurricane gust still passes
+    static constexpr double MaxRange = 21600;    // once round the earth, nm
+
     // Each decoder splits the line itself. Numbers start at 0 and texts at
     // ""; a text is only ever one of the letters a decoder accepts ("Kts"
     // for knots, "nm" for nautical miles), except the units of MWV, which are
     // the field itself when it is not "N". The texts point into the line or
     // to constants. A field that is not a plain decimal number ends the
     // reading; missing letters are reported as "Decode Error - " + line.
+    // MWV and RMC with status "V" (the instrument's own "not valid") return
+    // nothing and report nothing.
     void NmeaDecodeMWV(const QString& line, float& Angle, QStringView& Reference, float& Speed, QStringView& Units);
     void NmeaDecodeVHW(const QString& line, float& Heading, QStringView& HeadingReference, float& Speed,
                        QStringView& SpeedUnits);
@@ -81,14 +95,21 @@ private:
     // not empty. Returns false when the field is there but not a number,
     // which ends the reading of the line; read tells whether it was taken.
     bool ReadNumber(int index, int needed, float& value, bool& read) const;
+    // False, with the field's name kept for the report, when a value read
+    // lies outside low..high.
+    bool Plausible(float value, double low, double high, QStringView name);
+    // Reports the line when a field was refused or letters are missing;
+    // true when the line was refused, so the decoder clears its outputs.
+    bool Refused(const QString& line, bool lettersMissing);
     // Variation letter: "E" keeps the value, "W" negates it.
     void ReadVariation(int index, float& Variation, QStringView& VariationDirection) const;
-    // Fields 3 to 6 of VHW and VTG.
-    void ReadHeadingAndSpeed(float& Heading, QStringView& HeadingReference, float& Speed,
-                             QStringView& SpeedUnits) const;
+    // Fields 3 to 6 of VHW and VTG; Direction names the angle in a report.
+    void ReadHeadingAndSpeed(float& Heading, QStringView& HeadingReference, float& Speed, QStringView& SpeedUnits,
+                             QStringView Direction);
     void DecodeError(const QString& line);
 
     NmeaReceiverHost& m_host;
     QStringView m_sFields[MaxFields + 1];
     int m_iFieldCount = 0;
+    QStringView m_sRefused; // name of the implausible field of this line
 };

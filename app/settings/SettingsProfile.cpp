@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "ProfileStore.h"
+#include "SettingLimits.h"
 #include "SystemLib.h"
 
 #include <QCoreApplication>
@@ -9,8 +10,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QVector>
 
 #include <array>
+#include <type_traits>
 #include <variant>
 
 namespace {
@@ -87,6 +90,24 @@ QStringView View(const char16_t* text)
     return QStringView(text);
 }
 
+// A stored value is taken only when it converts and lies within the
+// setting's limits; otherwise the member keeps what it holds.
+template <typename T>
+void Recall(const QString& file, const Row& row, T& member)
+{
+    T value = member;
+    if (!ProfileGet(file, View(row.section), View(row.key), value))
+        return;
+    if constexpr (!std::is_same_v<T, bool>) {
+        double checked = static_cast<double>(value);
+        QString why;
+        if (!ProfileSettingValid(View(row.section), View(row.key), checked, why))
+            return;
+        value = static_cast<T>(checked);
+    }
+    member = value;
+}
+
 const char16_t* const kHistoryWindow = u"History Window";
 const char16_t* const kPolarWindow = u"Polar Window";
 const char16_t* const kVisible = u"Visible";
@@ -147,8 +168,7 @@ void SettingsProfile::ProfileRecall()
 {
     const QString& file = m_settings.m_sProfileFile;
     for (const Row& row : Rows(m_settings))
-        std::visit([&](auto* member) { ProfileGet(file, View(row.section), View(row.key), *member); },
-                   row.member);
+        std::visit([&](auto* member) { Recall(file, row, *member); }, row.member);
 
     bool historyVisible = false;
     ProfileGet(file, View(kHistoryWindow), View(kVisible), historyVisible);
@@ -162,13 +182,12 @@ void SettingsProfile::ProfileRecall()
 
 bool SettingsProfile::ProfileSave()
 {
-    const QString& file = m_settings.m_sProfileFile;
-    bool written = true;
+    // One replacement of the file for the whole save: a save cut short
+    // leaves the old settings, never a mix of old and new.
+    QVector<ProfileStore::Entry> entries;
     for (const Row& row : Rows(m_settings))
-        written &= ProfileStore::Write(file, View(row.section), View(row.key), ValueText(row));
-    written &= ProfileStore::Write(file, View(kHistoryWindow), View(kVisible),
-                                   ProfileStore::BoolText(m_host.HistoryWindowVisible()));
-    written &= ProfileStore::Write(file, View(kPolarWindow), View(kVisible),
-                                   ProfileStore::BoolText(m_host.PolarWindowVisible()));
-    return written;
+        entries.append({View(row.section), View(row.key), ValueText(row)});
+    entries.append({View(kHistoryWindow), View(kVisible), ProfileStore::BoolText(m_host.HistoryWindowVisible())});
+    entries.append({View(kPolarWindow), View(kVisible), ProfileStore::BoolText(m_host.PolarWindowVisible())});
+    return ProfileStore::WriteBatch(m_settings.m_sProfileFile, entries);
 }

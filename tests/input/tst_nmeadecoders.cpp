@@ -281,8 +281,8 @@ void TestNmeaDecoders::rmc()
     QCOMPARE(tr, u"T");
     QCOMPARE(v, -3.1f);
     QCOMPARE(vd, u"W");
-    // Status V is read like A; the last field without a checksum is "W".
-    m_decoder.NmeaDecodeRMC(QStringLiteral("$GPRMC,123519,V,,,,,0.0,359.9,230394,003.1,W"), t, tr, s, su, v, vd);
+    // The last field without a checksum is "W".
+    m_decoder.NmeaDecodeRMC(QStringLiteral("$GPRMC,123519,A,,,,,0.0,359.9,230394,003.1,W"), t, tr, s, su, v, vd);
     QCOMPARE(t, 359.9f);
     QCOMPARE(vd, u"W");
     QCOMPARE(m_host.take(), QStringList{});

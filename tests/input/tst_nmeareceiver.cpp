@@ -24,6 +24,8 @@ private slots:
     void rmcVariationBeforeTrack();
     void rmbNeedsVariation();
     void hdgWithoutVariation();
+    void implausibleOrVoidTakesNothing_data();
+    void implausibleOrVoidTakesNothing();
     void windSentenceRunsControlStep();
     void controlStepWithWindDecodingOff();
     void portEvents_data();
@@ -303,6 +305,47 @@ void TestNmeaReceiver::hdgWithoutVariation()
     QCOMPARE(m_host.take(), QStringList({"error Decode Error - $HCHDG,98.3,,,,", "used $HCHDG,98.3,,,,"}));
     QCOMPARE(m_state->Heading, 98.3f);
     QVERIFY(!m_state->VariationValid);
+}
+
+void TestNmeaReceiver::implausibleOrVoidTakesNothing_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("field"); // refused field, "" for none
+    QTest::addColumn<bool>("used");
+    const QString max = QStringLiteral("340282346638528859811704183484516925440");
+    QTest::newRow("MWV largest single angle") << "$IIMWV," + max + ",R,10.5,N,A*1A" << "Angle" << false;
+    QTest::newRow("MWV angle -360") << "$IIMWV,-360,R,10.5,N,A" << "" << true;
+    QTest::newRow("MWV angle 360.1") << "$IIMWV,360.1,R,10.5,N,A" << "Angle" << false;
+    QTest::newRow("MWV 150 knots") << "$IIMWV,045,R,150,N,A" << "" << true;
+    QTest::newRow("MWV 150.1 knots") << "$IIMWV,045,R,150.1,N,A" << "Speed" << false;
+    QTest::newRow("MWV 278 km/h") << "$IIMWV,045,R,278,K,A" << "Speed" << false;
+    QTest::newRow("VHW heading, good speed") << "$IIVHW,,T,361,M,6.2,N" << "Heading" << false;
+    QTest::newRow("VHW 100 knots") << "$IIVHW,,T,200,M,100,N" << "" << true;
+    QTest::newRow("VHW 100.1 knots") << "$IIVHW,,T,200,M,100.1,N" << "Speed" << false;
+    QTest::newRow("VTG course") << "$GPVTG,,T,-361,M,5.5,N" << "Course" << false;
+    QTest::newRow("HDG variation, good heading") << "$HCHDG,101.1,,,90.1,W" << "Variation" << false;
+    QTest::newRow("HVM variation") << "$IIHVM,-91,W" << "Variation" << false;
+    QTest::newRow("RMC track, good variation") << "$GPRMC,1,A,,,,,5.5,400,1,3.1,W" << "Track" << false;
+    QTest::newRow("RMB range") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21601,52.5" << "Range" << false;
+    // The instrument's own "not valid", whatever the fields hold.
+    QTest::newRow("MWV status V") << "$IIMWV,045,R,10.5,N,V*01" << "" << false;
+    QTest::newRow("MWV status V, wild angle") << "$IIMWV," + max + ",R,10.5,N,V" << "" << false;
+    QTest::newRow("RMC status V") << "$GPRMC,1,V,,,,,5.5,84.4,1,3.1,W" << "" << false;
+}
+
+void TestNmeaReceiver::implausibleOrVoidTakesNothing()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, field);
+    QFETCH(bool, used);
+    // Sources that take every value of these lines that is let through.
+    m_settings.m_iNmeaHeading = 0;
+    m_settings.m_iNmeaBoatSpeed = 0;
+    Feed(line + QStringLiteral("\r"));
+    QStringList expected{(used ? "used " : "data ") + line};
+    if (!field.isEmpty())
+        expected.prepend("error Decode Error - " + field + " out of range - " + line);
+    QCOMPARE(m_host.take(), expected);
 }
 
 void TestNmeaReceiver::windSentenceRunsControlStep()

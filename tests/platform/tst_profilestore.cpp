@@ -46,6 +46,7 @@ private slots:
     void readOnlyProfileIsLeftAlone();
     void latin1RoundTrip();
     void byteOrderMarkIsSkipped();
+    void batchSkipsRefusedKeys();
 
 private:
     QTemporaryDir m_dir;
@@ -268,6 +269,16 @@ void TestProfileStore::byteOrderMarkIsSkipped()
     QVERIFY(ProfileStore::Write(path, u"Nmea", u"Port", u"4"));
     QVERIFY(ProfileStore::Write(path, u"Nmea", u"Heading", u"1"));
     QCOMPARE(Contents(path), QByteArray("\xEF\xBB\xBF[Nmea]\r\nPort=4\r\nHeading=1\r\n"));
+}
+
+void TestProfileStore::batchSkipsRefusedKeys()
+{
+    // A key given twice ends as the last write left it.
+    const QString path = Copy("noeol.ini");
+    QVERIFY(!ProfileStore::WriteBatch(path, {{u"Nmea", u"Heading", "1"}, {u"Nmea", u"Po=rt", "2"},
+                                             {u"New", u"Key", "a"}, {u"Nmea", u"Heading", "0"}}));
+    QCOMPARE(Contents(path), QByteArray("[Nmea]\nPort=5\nHeading=0\n[New]\nKey=a\n"));
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"noeol.ini"});
 }
 
 QTEST_GUILESS_MAIN(TestProfileStore)

@@ -3,8 +3,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <cstdio>
+#include <random>
 
 namespace {
 
@@ -91,8 +96,8 @@ void Scramble(ProfileSettings& s)
     s.m_bNmeaSentenceHDG = s.m_bNmeaSentenceHVM = s.m_bNmeaSentenceMWV = false;
     s.m_bNmeaSentenceRMB = s.m_bNmeaSentenceRMC = s.m_bNmeaSentenceVHW = s.m_bNmeaSentenceVTG = false;
     s.m_fNmeaWindIndicatorAverage = 0;
-    s.m_fNmeaTrueWindAverage = 0.3333333f;
-    s.m_iPilotPort = -2;
+    s.m_fNmeaTrueWindAverage = 1.333333f;
+    s.m_iPilotPort = 12;
     s.m_fAutoPilot = 359.5f;
     s.m_bSimulate = true;
     s.m_fSimulateBoatSpeed = 1.25f;
@@ -104,7 +109,7 @@ void Scramble(ProfileSettings& s)
     s.m_fSimulateTrueWindSpeed = 31;
     s.m_fSimulateVariation = -12.75f;
     s.m_fSimulateWaypointBearing = 0;
-    s.m_fSimulateWaypointRange = 1234567;
+    s.m_fSimulateWaypointRange = 1234.567f;
     s.m_bTrackAlarm = false;
     s.m_fTrackAlarmLimit = 1;
     s.m_fTrackBandwidth = 45;
@@ -123,7 +128,10 @@ private slots:
     void saveDefaultsByteForByte();
     void saveKeepsOtherKeysAndVisibility();
     void saveReportsFailure();
+    void killedSaveLeavesOneWholeProfile();
     void recallHandWritten();
+    void recallKeepsDefaultOutOfLimits_data();
+    void recallKeepsDefaultOutOfLimits();
     void roundTrip();
     void firstRunWithoutProfile();
     void initializeRecallsInOrderAndSimulates();
@@ -182,6 +190,29 @@ void TestSettingsProfile::saveReportsFailure()
     QVERIFY(!profile.ProfileSave());
 }
 
+void TestSettingsProfile::killedSaveLeavesOneWholeProfile()
+{
+    const QByteArray first = Contents(kData + "defaults.ini");
+    QByteArray second = first;
+    second.replace("[Nmea]\nBoat Speed=1\n", "[Nmea]\nBoat Speed=0\n")
+        .replace("Bearing=40\n", "Bearing=212.5\n")
+        .replace("[Polar Window]\nVisible=False\n", "[Polar Window]\nVisible=True\n");
+    QCOMPARE(second.size(), first.size() + 2);
+    std::mt19937 random(2024);
+    std::uniform_int_distribution<unsigned long> pause(0, 20000);
+    for (int trial = 0; trial < 50; ++trial) {
+        QProcess saver;
+        saver.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--save-loop"), m_file});
+        QVERIFY(saver.waitForReadyRead(30000));
+        QThread::usleep(pause(random));
+        saver.kill();
+        QVERIFY(saver.waitForFinished(30000));
+        QCOMPARE(saver.exitStatus(), QProcess::CrashExit);
+        const QByteArray text = Contents(m_file);
+        QVERIFY2(text == first || text == second, text.constData());
+    }
+}
+
 void TestSettingsProfile::recallHandWritten()
 {
     ProfileSettings settings;
@@ -224,6 +255,49 @@ void TestSettingsProfile::recallHandWritten()
     QCOMPARE(host.calls, QStringList{"ShowHistoryWindow"});
 }
 
+void TestSettingsProfile::recallKeepsDefaultOutOfLimits_data()
+{
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("member"); // as Members() shows it after recall
+    QTest::newRow("port 0") << "Nmea" << "Port=0" << "NmeaPort=5";
+    QTest::newRow("heading source 2") << "Nmea" << "Heading=2" << "NmeaHeading=1";
+    QTest::newRow("averaging 0.2 diverges") << "Nmea" << "True Wind Average=0.2" << "TrueWindAverage=2";
+    QTest::newRow("averaging 0") << "Nmea" << "True Wind Average=0" << "TrueWindAverage=0";
+    QTest::newRow("averaging 1") << "Nmea" << "Wind Indicator Average=1" << "WindIndicatorAverage=1";
+    QTest::newRow("averaging 3601") << "Nmea" << "Wind Indicator Average=3601" << "WindIndicatorAverage=60";
+    QTest::newRow("bearing wrapped") << "Pilot" << "Bearing=-90" << "AutoPilot=270";
+    QTest::newRow("simulated boat speed") << "Simulate" << "Boat Speed=100.5" << "SimulateBoatSpeed=8";
+    QTest::newRow("variation -91") << "Simulate" << "Variation=-91" << "SimulateVariation=11";
+    QTest::newRow("alarm limit 0") << "Track" << "Alarm Limit= 0" << "TrackAlarmLimit=5";
+    QTest::newRow("alarm limit 180") << "Track" << "Alarm Limit= 180" << "TrackAlarmLimit=180";
+    QTest::newRow("damping infinite") << "Track" << "Damping=inf" << "TrackDamping=4";
+    QTest::newRow("desired 181") << "Track" << "Desired 2= 181" << "Desired2=92";
+    QTest::newRow("max steer to") << "Track" << "Max SteerTo= 180.5" << "TrackMaxSteerTo=10";
+}
+
+void TestSettingsProfile::recallKeepsDefaultOutOfLimits()
+{
+    QFETCH(QString, section);
+    QFETCH(QString, line);
+    QFETCH(QString, member);
+    {
+        QFile f(m_file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("[" + section + "]\n" + line + "\n").toLatin1());
+    }
+    ProfileSettings settings;
+    settings.m_sProfileFile = m_file;
+    RecordingHost host;
+    SettingsProfile(settings, host).ProfileRecall();
+    QStringList expected = Members(ProfileSettings());
+    const QString name = member.left(member.indexOf(QLatin1Char('=')) + 1);
+    for (QString& entry : expected)
+        if (entry.startsWith(name))
+            entry = member;
+    QCOMPARE(Members(settings), expected);
+}
+
 void TestSettingsProfile::roundTrip()
 {
     ProfileSettings saved;
@@ -243,9 +317,9 @@ void TestSettingsProfile::roundTrip()
     QCOMPARE(Members(loaded), Members(saved));
     QCOMPARE(reader.calls, (QStringList{"ShowHistoryWindow", "ShowPolarWindow"}));
     const QByteArray text = Contents(m_file);
-    QVERIFY(text.contains("[Pilot]\nPort=-2\nBearing=359.5\n"));
+    QVERIFY(text.contains("[Pilot]\nPort= 12\nBearing=359.5\n"));
     QVERIFY(text.contains("Compass Offset=-7\nNoise Angle= 0.1\nNoise Speed= 0\n"));
-    QVERIFY(text.contains("Waypoint Range=1234567\n"));
+    QVERIFY(text.contains("True Wind Average=1.333333\n"));
     QVERIFY(!text.contains("Time"));
 }
 
@@ -361,5 +435,39 @@ void TestSettingsProfile::profilePathCopiesOldProfileOnce()
     QCOMPARE(Contents(path), saved);
 }
 
-QTEST_GUILESS_MAIN(TestSettingsProfile)
+namespace {
+
+// Saves two sets in turn, the first and last keys differing, until killed;
+// says "ready" once the first save is whole.
+int SaveLoop(const QString& file)
+{
+    ProfileSettings settings;
+    RecordingHost host;
+    SettingsProfile profile(settings, host);
+    settings.m_sProfileFile = file;
+    for (int n = 0;; ++n) {
+        settings.m_iNmeaBoatSpeed = n % 2 ? 0 : 1;
+        settings.m_fAutoPilot = n % 2 ? 212.5f : 40;
+        host.polarVisible = n % 2;
+        if (!profile.ProfileSave())
+            return 1;
+        if (n == 0) {
+            std::puts("ready");
+            std::fflush(stdout);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The kill test runs this program as the saver it kills.
+    if (argc == 3 && qstrcmp(argv[1], "--save-loop") == 0)
+        return SaveLoop(QString::fromLocal8Bit(argv[2]));
+    QCoreApplication app(argc, argv);
+    TestSettingsProfile test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_settingsprofile.moc"

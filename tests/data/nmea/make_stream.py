@@ -159,7 +159,8 @@ LINES = [
     ('$PGRMZ,120,f,3', CRLF, True, []),
     ('$IIMWV,03$IIMWV,036,R,13.9,N,A', CRLF, checksum('$IIMWV,036,R,13.9,N,A'), []),
     ('$VWVHW,,T,229.0,M,6.4,N', CRLF, True, [('heading', 229.0), ('speed', 6.4)]),
-    ('$GPRMC,080517,V,,,,,6.0,222.0,081226,1.9,W,A', CRLF, True, [('var', -1.9)]),
+    # Status V: the receiver has no fix, nothing is taken.
+    ('$GPRMC,080517,V,,,,,6.0,222.0,081226,1.9,W,A', CRLF, True, []),
     ('$WIMWV,037,R,14.1,N,A', CRLF, True, [('apparent', 37, 14.1)]),
     (NOISE, '', None, []),
     # Swallowed by the noise in front of it: one overlong line.
