@@ -90,7 +90,8 @@ public:
     void NmeaData(const QString&, bool) override {}
     void NmeaError(const QString&) override {}
     void TrackStep() override {}
-    void PolarSetValue(int16_t, bool, float, float, float, float, float, float, bool, float, float) override {}
+    void TrackWait() override {}
+    void PolarSetValue(const InstrumentValues&) override {}
 };
 
 // Shows nothing and formats nothing.

@@ -311,6 +311,11 @@ void TrackControl::SendAutoPilot()
         return;
     }
     heading = float(HeadingWrap(heading));
+    if (m_bWaiting) {
+        m_bWaiting = false;
+        if (!m_bAlarmActive && !m_bHeld)
+            m_host.SetOutputStatus(QString());
+    }
     m_host.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
     m_host.ChartSetValue(QStringLiteral("Pilot Heading"), NumberText::Format(heading, u"0.00") + QStringLiteral(" deg"));
 }
@@ -325,6 +330,7 @@ void TrackControl::TrackWait()
         missing = QStringLiteral("Apparent Wind");
     else if (m_settings.m_iNmeaTrueWind == 1 && !m_state.BoatSpeedValid)
         missing = QStringLiteral("Boat Speed");
+    m_bWaiting = true;
     m_host.SetOutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
 }
 

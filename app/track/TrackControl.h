@@ -149,4 +149,5 @@ private:
     float m_fError[3] = {0, 0, 0};
     bool m_bAlarmActive = false;
     bool m_bHeld = false;
+    bool m_bWaiting = false;
 };

@@ -30,7 +30,7 @@ public:
     }
     void NmeaError(const QString& sline) override { events << QStringLiteral("error ") + sline; }
     void TrackStep() override { events << QStringLiteral("step"); }
-    void TrackWait() override { events << QStringLiteral("wait"); }
+    void TrackWait() override {}
     void PolarSetValue(const InstrumentValues& v) override
     {
         QStringList parts{QStringLiteral("polar"), NumberText::Format(double(v.eTrackMode), u"0"),

@@ -39,6 +39,7 @@ private slots:
     {
         CoreRig rig;
         Quiet(rig.settings);
+        rig.core.TrackSetSetup();
         rig.Tick();
         QCOMPARE(rig.state.Heading, 50.0f);
         QCOMPARE(rig.state.WindAngleTrue, -61.0f);
@@ -77,6 +78,7 @@ private slots:
         Quiet(rig.settings);
         rig.settings.m_fSimulateNoiseAngle = 4;
         rig.settings.m_fSimulateNoiseSpeed = 2;
+        rig.core.TrackSetSetup();
         rig.Tick();
         QCOMPARE(rig.state.WindAngleTrue, angle);
         QCOMPARE(rig.state.WindSpeedTrue, speed);

@@ -101,12 +101,13 @@ public:
               QStringLiteral("$IIMWV,") + NumberText::Format(angle, u"0.00") + QStringLiteral(",R,")
                   + NumberText::Format(speed, u"0.00") + QStringLiteral(",N,A")});
     }
-    // Seconds pass; the link timer ticks once a second.
+    // Seconds pass; the link timer, while it runs, ticks once a second.
     void Tick(int seconds = 1)
     {
         for (int i = 0; i < seconds; ++i) {
             now += 1000;
-            core.tmrNmea_Timer();
+            if (core.tmrNmea().Enabled())
+                core.tmrNmea_Timer();
         }
     }
 

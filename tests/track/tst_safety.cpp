@@ -1,6 +1,6 @@
 // What may reach the autopilot: headings within one turn and never "nan", a
-// loop that settles and cannot run away, one step per wind update, a quiet
-// source held rather than trusted, a missing one named.
+// loop that settles and cannot run away, a quiet source held rather than
+// trusted.
 
 #include "CoreRig.h"
 
@@ -139,36 +139,6 @@ private slots:
         QCOMPARE(rig.panel[3], QStringLiteral("No Output - AutoPilot Heading Not a Number"));
     }
 
-    void trackIsRefusedWhenTheLoopWouldNotSettle_data()
-    {
-        QTest::addColumn<float>("bandwidth");
-        QTest::addColumn<float>("damping");
-        QTest::addColumn<QString>("refused");
-        const QString atLeast2 = QStringLiteral("Track Refused - Bandwidth Must Be At Least 2.0");
-        QTest::newRow("defaults") << 20.0f << 4.0f << "";
-        QTest::newRow("2 s at damping 4") << 2.0f << 4.0f << "";
-        QTest::newRow("1.9 s at damping 4") << 1.9f << 4.0f << atLeast2;
-        QTest::newRow("1 s") << 1.0f << 4.0f << atLeast2;
-        QTest::newRow("0.01 s") << 0.01f << 4.0f << atLeast2;
-        QTest::newRow("0 s") << 0.0f << 4.0f << "Track Refused - Bandwidth Must Be Above 0";
-        QTest::newRow("no damping") << 20.0f << 0.0f << "Track Refused - Damping Must Be Above 0";
-        QTest::newRow("damping nan") << 20.0f << std::numeric_limits<float>::quiet_NaN()
-                                     << "Track Refused - Damping Must Be Above 0";
-    }
-    void trackIsRefusedWhenTheLoopWouldNotSettle()
-    {
-        QFETCH(float, bandwidth);
-        QFETCH(float, damping);
-        QFETCH(QString, refused);
-        CoreRig rig;
-        ToManual(rig);
-        rig.settings.m_fTrackBandwidth = bandwidth;
-        rig.settings.m_fTrackDamping = damping;
-        rig.core.TrackSetTrack();
-        QCOMPARE(rig.settings.m_eTrackMode, refused.isEmpty() ? TrackModeTrack : TrackModeManual);
-        QCOMPARE(rig.panel[3], refused);
-    }
-
     // The stability rule against the loop itself, away from the edge where
     // settling takes longer than any run.
     void stabilityAgreesWithTheLoop()
@@ -275,31 +245,6 @@ private slots:
         CheckSent(rig.pilotData, K2 * 180);
     }
 
-    // Counted after a first apparent wind has made both winds known.
-    void oneStepPerWindUpdate_data()
-    {
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<int>("steps");
-        QTest::newRow("R then T is one update") << QStringList{Mwv(40, "R"), Mwv(60, "T")} << 1;
-        QTest::newRow("pairs") << QStringList{Mwv(40, "R"), Mwv(60, "T"), Mwv(41, "R"), Mwv(61, "T")} << 2;
-        QTest::newRow("T alone after T") << QStringList{Mwv(60, "T"), Mwv(61, "T")} << 1;
-        QTest::newRow("R alone") << QStringList{Mwv(40, "R"), Mwv(41, "R"), Mwv(42, "R")} << 3;
-        QTest::newRow("not valid") << QStringList{Mwv(40, "R", "V"), Mwv(41, "R", "V")} << 0;
-    }
-    void oneStepPerWindUpdate()
-    {
-        QFETCH(QStringList, lines);
-        QFETCH(int, steps);
-        CoreRig rig;
-        rig.settings.m_iNmeaTrueWind = 0; // a true wind sensor
-        rig.core.TrackSetSetup();
-        rig.core.TrackSetManual();
-        rig.Feed({Mwv(40, "R"), Mwv(60, "T"), Mwv(40, "R")});
-        rig.pilotData.clear();
-        rig.Feed(lines);
-        QCOMPARE(rig.pilotData.size(), steps);
-    }
-
     void aQuietBoatSpeedHoldsTheHeading()
     {
         CoreRig rig;
@@ -333,32 +278,6 @@ private slots:
         rig.Wind(50, 15);
         QVERIFY(!rig.stale[int(InstrumentValue::BoatSpeed)]);
         QCOMPARE(rig.panel[3], QString());
-    }
-
-    void aMissingValueIsNamed_data()
-    {
-        QTest::addColumn<int>("trueWind");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("panel");
-        QTest::newRow("no boat speed") << 1 << QStringList{Mwv(40, "R")} << "No Output - Waiting For Boat Speed";
-        QTest::newRow("no apparent wind") << 0 << QStringList{Mwv(60, "T")}
-                                          << "No Output - Waiting For Apparent Wind";
-        QTest::newRow("no true wind") << 0 << QStringList{Mwv(40, "R")} << "No Output - Waiting For True Wind";
-    }
-    void aMissingValueIsNamed()
-    {
-        QFETCH(int, trueWind);
-        QFETCH(QStringList, lines);
-        QFETCH(QString, panel);
-        CoreRig rig;
-        rig.settings.m_iNmeaTrueWind = int16_t(trueWind);
-        rig.core.TrackSetSetup();
-        rig.Feed(lines);
-        QCOMPARE(rig.panel[3], QString()); // nothing is sent in Setup anyway
-        rig.core.TrackSetManual();
-        rig.Feed(lines);
-        QCOMPARE(rig.panel[3], panel);
-        QVERIFY(rig.pilotData.isEmpty());
     }
 };
 
