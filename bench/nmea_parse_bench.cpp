@@ -197,7 +197,7 @@ void ReceivePath(benchmark::State& state)
     NmeaReceiver receiver(settings, instruments, host);
     for (auto _ : state) {
         receiver.Receive(corpus);
-        benchmark::DoNotOptimize(instruments.WindDirectionAverage);
+        benchmark::DoNotOptimize(instruments.WindDirectionAverage());
     }
     CountSentences(state);
 }

@@ -90,14 +90,14 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     // Each wind update is the clock of the control loop, decoded or not.
     if (type != NmeaType("MWV") || !WindUpdate(L))
         return;
-    if (!m_state.WindTrueValid || !m_state.WindApparentValid) {
+    if (!m_state.WindTrueValid() || !m_state.WindApparentValid()) {
         m_host.TrackWait();
         return;
     }
     m_host.TrackStep();
-    if (m_state.BoatSpeedValid)
+    if (m_state.BoatSpeedValid())
         m_host.PolarSetValue(m_state.Values(m_settings.m_eTrackMode));
-    if (m_state.VariationValid)
+    if (m_state.VariationValid())
         m_state.WindIndicator();
 }
 
@@ -174,8 +174,7 @@ bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
             used = true;
         }
         if (!rb.isEmpty()) {
-            state.VariationValid = true;
-            state.Variation = b;
+            state.SetVariation(b);
             used = true;
         }
         break;
@@ -184,8 +183,7 @@ bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
             break;
         m_decoder.NmeaDecodeHVM(L, a, ra);
         if (ra == u"E" || ra == u"W") {
-            state.VariationValid = true;
-            state.Variation = a;
+            state.SetVariation(a);
             used = true;
         }
         break;
@@ -195,12 +193,11 @@ bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
         m_decoder.NmeaDecodeRMC(L, a, ra, b, rb, c, rc);
         // Variation first: the track is made magnetic with it.
         if (!rc.isEmpty()) {
-            state.VariationValid = true;
-            state.Variation = c;
+            state.SetVariation(c);
             used = true;
         }
-        if (s.m_iNmeaHeading == 1 && ra == u"T" && state.VariationValid) {
-            state.SetHeading(static_cast<float>(static_cast<double>(a) - state.Variation));
+        if (s.m_iNmeaHeading == 1 && ra == u"T" && state.VariationValid()) {
+            state.SetHeading(static_cast<float>(static_cast<double>(a) - state.Variation()));
             used = true;
         }
         if (s.m_iNmeaBoatSpeed == 1 && rb == u"Kts") {
@@ -213,8 +210,8 @@ bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
             break;
         m_decoder.NmeaDecodeRMB(L, a, ra, b, rb);
         // Without a known variation the bearing cannot be made magnetic.
-        if (ra == u"T" && rb == u"nm" && state.VariationValid) {
-            state.SetWaypoint(b, static_cast<float>(static_cast<double>(a) - state.Variation));
+        if (ra == u"T" && rb == u"nm" && state.VariationValid()) {
+            state.SetWaypoint(b, static_cast<float>(static_cast<double>(a) - state.Variation()));
             used = true;
         }
         break;

@@ -35,24 +35,22 @@ void Simulator::SimulateStep()
     m_state.SetHeading(float(Angle360(double(s.m_fSimulateCompassOffset) + s.m_fAutoPilot)));
     m_state.SetBoatSpeed(s.m_fSimulateBoatSpeed);
 
-    st.WindAngleTrue = float(Angle180(double(s.m_fSimulateTrueWindAngle) - s.m_fSimulateVariation - st.Heading));
-    st.WindSpeedTrue = s.m_fSimulateTrueWindSpeed;
-    WindApparentFromTrue(st.WindSpeedTrue, st.WindAngleTrue, st.BoatSpeed, st.WindSpeedApparent,
-                         st.WindAngleApparent);
+    float trueAngle = float(Angle180(double(s.m_fSimulateTrueWindAngle) - s.m_fSimulateVariation - st.Heading()));
+    float trueSpeed = s.m_fSimulateTrueWindSpeed;
+    float apparentSpeed = 0;
+    float apparentAngle = 0;
+    WindApparentFromTrue(trueSpeed, trueAngle, st.BoatSpeed(), apparentSpeed, apparentAngle);
 
-    st.WindAngleApparent = float(Angle180(double(SimulateNoiseAngle()) + st.WindAngleApparent));
-    st.WindSpeedApparent = SimulateNoiseSpeed() + st.WindSpeedApparent;
-    m_state.SetWindApparent(st.WindAngleApparent, st.WindSpeedApparent, false);
+    apparentAngle = float(Angle180(double(SimulateNoiseAngle()) + apparentAngle));
+    apparentSpeed = SimulateNoiseSpeed() + apparentSpeed;
+    m_state.SetWindApparent(apparentAngle, apparentSpeed, false);
 
-    // The noisy value goes into the fields that hold the average, so the
-    // averaged SetWindTrue leaves it as it is: simulated true wind is not
-    // smoothed.
-    st.WindAngleTrue = float(Angle180(double(SimulateNoiseAngle()) + st.WindAngleTrue));
-    st.WindSpeedTrue = SimulateNoiseSpeed() + st.WindSpeedTrue;
-    m_state.SetWindTrue(st.WindAngleTrue, st.WindSpeedTrue, true);
+    // Simulated true wind is not smoothed.
+    trueAngle = float(Angle180(double(SimulateNoiseAngle()) + trueAngle));
+    trueSpeed = SimulateNoiseSpeed() + trueSpeed;
+    m_state.SetWindTrue(trueAngle, trueSpeed, false);
 
-    st.VariationValid = true;
-    st.Variation = s.m_fSimulateVariation;
+    m_state.SetVariation(s.m_fSimulateVariation);
     m_state.WindIndicator();
 
     float bearing = 0;

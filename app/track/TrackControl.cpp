@@ -261,14 +261,14 @@ void TrackControl::TrackStep()
     if (mode == TrackModeOff)
         return;
     if (mode == TrackModeSetup || mode == TrackModeManual) {
-        s.m_fDesired[1] = m_state.WindAngleApparent;
-        s.m_fDesired[2] = m_state.WindAngleTrue;
+        s.m_fDesired[1] = m_state.WindAngleApparent();
+        s.m_fDesired[2] = m_state.WindAngleTrue();
         m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
         m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
     }
-    m_fError[1] = float(Angle180(double(m_state.WindAngleApparent) - s.m_fDesired[1]));
+    m_fError[1] = float(Angle180(double(m_state.WindAngleApparent()) - s.m_fDesired[1]));
     m_host.ShowDelta(1, NumberText::Format(m_fError[1], u"0.0"));
-    m_fError[2] = float(Angle180(double(m_state.WindAngleTrue) - s.m_fDesired[2]));
+    m_fError[2] = float(Angle180(double(m_state.WindAngleTrue()) - s.m_fDesired[2]));
     m_host.ShowDelta(2, NumberText::Format(m_fError[2], u"0.0"));
 
     if (mode == TrackModeTrack) {
@@ -326,9 +326,9 @@ void TrackControl::TrackWait()
     if (mode != TrackModeManual && mode != TrackModeTrack)
         return;
     QString missing = QStringLiteral("True Wind");
-    if (!m_state.WindApparentValid)
+    if (!m_state.WindApparentValid())
         missing = QStringLiteral("Apparent Wind");
-    else if (m_settings.m_iNmeaTrueWind == 1 && !m_state.BoatSpeedValid)
+    else if (m_settings.m_iNmeaTrueWind == 1 && !m_state.BoatSpeedValid())
         missing = QStringLiteral("Boat Speed");
     m_bWaiting = true;
     m_host.SetOutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
@@ -345,12 +345,12 @@ void TrackControl::TrackSteerTo(float Delta)
         if (m_iControl == 1) {
             float trueSpeed = 0;
             float trueAngle = 0;
-            WindTrueFromApparent(m_state.WindSpeedApparent, s.m_fDesired[1], m_state.BoatSpeed, trueSpeed, trueAngle);
+            WindTrueFromApparent(m_state.WindSpeedApparent(), s.m_fDesired[1], m_state.BoatSpeed(), trueSpeed, trueAngle);
             s.m_fDesired[2] = float(AngleWrap180(double(trueAngle) - Delta));
-            WindApparentFromTrue(trueSpeed, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed, apparentAngle);
+            WindApparentFromTrue(trueSpeed, s.m_fDesired[2], m_state.BoatSpeed(), apparentSpeed, apparentAngle);
         } else {
             s.m_fDesired[2] = float(AngleWrap180(double(s.m_fDesired[2]) - Delta));
-            WindApparentFromTrue(m_state.WindSpeedTrue, s.m_fDesired[2], m_state.BoatSpeed, apparentSpeed,
+            WindApparentFromTrue(m_state.WindSpeedTrue(), s.m_fDesired[2], m_state.BoatSpeed(), apparentSpeed,
                                  apparentAngle);
         }
         s.m_fDesired[1] = apparentAngle;

@@ -40,97 +40,103 @@ InstrumentState::InstrumentState(const ProfileSettings& settings, InstrumentDisp
 
 void InstrumentState::SetHeading(float h)
 {
-    HeadingValid = true;
-    Heading = static_cast<float>(Angle360(h));
-    m_display.ShowNumber(InstrumentValue::Heading, Heading);
-    m_display.HistoryValue(QStringLiteral("Heading"), Heading, QStringLiteral("M"));
+    m_bHeadingValid = true;
+    m_fHeading = static_cast<float>(Angle360(h));
+    m_display.ShowNumber(InstrumentValue::Heading, m_fHeading);
+    m_display.HistoryValue(QStringLiteral("Heading"), m_fHeading, QStringLiteral("M"));
+}
+
+void InstrumentState::SetVariation(float v)
+{
+    m_bVariationValid = true;
+    m_fVariation = v;
 }
 
 void InstrumentState::SetBoatSpeed(float v)
 {
-    if (!BoatSpeedValid) {
-        BoatSpeedValid = true;
-        BoatSpeedAverage = v;
+    if (!m_bBoatSpeedValid) {
+        m_bBoatSpeedValid = true;
+        m_fBoatSpeedAverage = v;
     } else {
-        AverageValue(v, m_settings.m_fNmeaTrueWindAverage, BoatSpeedAverage);
+        AverageValue(v, m_settings.m_fNmeaTrueWindAverage, m_fBoatSpeedAverage);
     }
-    BoatSpeed = v;
+    m_fBoatSpeed = v;
     m_display.ShowNumber(InstrumentValue::BoatSpeed, v);
     m_display.HistoryValue(QStringLiteral("Boat Speed"), v, QStringLiteral("Kts"));
 }
 
 void InstrumentState::SetWaypoint(float Range, float Bearing)
 {
-    WaypointBearing = Bearing;
-    WaypointValid = true;
-    WaypointRange = Range;
+    m_fWaypointBearing = Bearing;
+    m_bWaypointValid = true;
+    m_fWaypointRange = Range;
     m_display.ShowNumber(InstrumentValue::WaypointBearing, Bearing);
 }
 
 void InstrumentState::SetWindApparent(float a, float s, bool ComputeTrue)
 {
-    if (WindApparentValid) {
-        AverageAngle(a, m_settings.m_fNmeaTrueWindAverage, WindAngleApparentAverage);
-        AverageValue(s, m_settings.m_fNmeaTrueWindAverage, WindSpeedApparentAverage);
+    if (m_bWindApparentValid) {
+        AverageAngle(a, m_settings.m_fNmeaTrueWindAverage, m_fWindAngleApparentAverage);
+        AverageValue(s, m_settings.m_fNmeaTrueWindAverage, m_fWindSpeedApparentAverage);
     } else {
-        WindApparentValid = true;
-        WindAngleApparentAverage = static_cast<float>(Angle180(a));
-        WindSpeedApparentAverage = s;
+        m_bWindApparentValid = true;
+        m_fWindAngleApparentAverage = static_cast<float>(Angle180(a));
+        m_fWindSpeedApparentAverage = s;
     }
-    WindAngleApparent = static_cast<float>(Angle180(a));
-    WindSpeedApparent = s;
-    m_display.ShowNumber(InstrumentValue::AppWindAngle, WindAngleApparent);
-    m_display.ShowNumber(InstrumentValue::AppWindSpeed, WindSpeedApparent);
-    m_display.HistoryValue(QStringLiteral("App Wind Angle"), WindAngleApparent, QStringLiteral("R"));
-    m_display.HistoryValue(QStringLiteral("App Wind Speed"), WindSpeedApparent, QStringLiteral("Kts"));
+    m_fWindAngleApparent = static_cast<float>(Angle180(a));
+    m_fWindSpeedApparent = s;
+    m_display.ShowNumber(InstrumentValue::AppWindAngle, m_fWindAngleApparent);
+    m_display.ShowNumber(InstrumentValue::AppWindSpeed, m_fWindSpeedApparent);
+    m_display.HistoryValue(QStringLiteral("App Wind Angle"), m_fWindAngleApparent, QStringLiteral("R"));
+    m_display.HistoryValue(QStringLiteral("App Wind Speed"), m_fWindSpeedApparent, QStringLiteral("Kts"));
 
     // Built from the averaged inputs, so not averaged a second time.
-    if (ComputeTrue && m_settings.m_iNmeaTrueWind == 1 && BoatSpeedValid) {
-        WindTrueFromApparent(WindSpeedApparentAverage, WindAngleApparentAverage, BoatSpeedAverage, WindSpeedTrue,
-                             WindAngleTrue);
-        SetWindTrue(WindAngleTrue, WindSpeedTrue, false);
+    if (ComputeTrue && m_settings.m_iNmeaTrueWind == 1 && m_bBoatSpeedValid) {
+        WindTrueFromApparent(m_fWindSpeedApparentAverage, m_fWindAngleApparentAverage, m_fBoatSpeedAverage, m_fWindSpeedTrue,
+                             m_fWindAngleTrue);
+        SetWindTrue(m_fWindAngleTrue, m_fWindSpeedTrue, false);
     }
 }
 
 void InstrumentState::SetWindTrue(float a, float s, bool Averaged)
 {
-    if (!Averaged || !WindTrueValid) {
-        WindTrueValid = true;
-        WindAngleTrue = static_cast<float>(Angle180(a));
-        WindSpeedTrue = s;
+    if (!Averaged || !m_bWindTrueValid) {
+        m_bWindTrueValid = true;
+        m_fWindAngleTrue = static_cast<float>(Angle180(a));
+        m_fWindSpeedTrue = s;
     } else {
-        AverageAngle(a, m_settings.m_fNmeaTrueWindAverage, WindAngleTrue);
-        AverageValue(s, m_settings.m_fNmeaTrueWindAverage, WindSpeedTrue);
+        AverageAngle(a, m_settings.m_fNmeaTrueWindAverage, m_fWindAngleTrue);
+        AverageValue(s, m_settings.m_fNmeaTrueWindAverage, m_fWindSpeedTrue);
     }
-    m_display.ShowNumber(InstrumentValue::TrueWindAngle, WindAngleTrue);
-    m_display.ShowNumber(InstrumentValue::TrueWindSpeed, WindSpeedTrue);
-    m_display.HistoryValue(QStringLiteral("True Wind Angle"), WindAngleTrue, QStringLiteral("R"));
-    m_display.HistoryValue(QStringLiteral("True Wind Speed"), WindSpeedTrue, QStringLiteral("Kts"));
+    m_display.ShowNumber(InstrumentValue::TrueWindAngle, m_fWindAngleTrue);
+    m_display.ShowNumber(InstrumentValue::TrueWindSpeed, m_fWindSpeedTrue);
+    m_display.HistoryValue(QStringLiteral("True Wind Angle"), m_fWindAngleTrue, QStringLiteral("R"));
+    m_display.HistoryValue(QStringLiteral("True Wind Speed"), m_fWindSpeedTrue, QStringLiteral("Kts"));
 }
 
 void InstrumentState::WindIndicator()
 {
     // Degrees true the wind comes from; wrapped only by the averaging.
-    const float d = static_cast<float>(static_cast<double>(WindAngleTrue) + Heading + Variation);
-    if (WindIndicatorValid) {
-        AverageAngle360(d, m_settings.m_fNmeaWindIndicatorAverage, WindDirectionAverage);
-        AverageValue(WindSpeedTrue, m_settings.m_fNmeaWindIndicatorAverage, WindSpeedAverage);
+    const float d = static_cast<float>(static_cast<double>(m_fWindAngleTrue) + m_fHeading + m_fVariation);
+    if (m_bWindIndicatorValid) {
+        AverageAngle360(d, m_settings.m_fNmeaWindIndicatorAverage, m_fWindDirectionAverage);
+        AverageValue(m_fWindSpeedTrue, m_settings.m_fNmeaWindIndicatorAverage, m_fWindSpeedAverage);
     } else {
-        WindIndicatorValid = true;
-        WindDirectionAverage = d;
-        WindSpeedAverage = WindSpeedTrue;
+        m_bWindIndicatorValid = true;
+        m_fWindDirectionAverage = d;
+        m_fWindSpeedAverage = m_fWindSpeedTrue;
     }
-    m_display.ShowWindIndicatorValue(CompassPoint(WindDirectionAverage), WindSpeedAverage);
+    m_display.ShowWindIndicatorValue(CompassPoint(m_fWindDirectionAverage), m_fWindSpeedAverage);
 }
 
 void InstrumentState::Invalidate()
 {
-    HeadingValid = false;
-    BoatSpeedValid = false;
-    WaypointValid = false;
-    WindApparentValid = false;
-    WindIndicatorValid = false;
-    WindTrueValid = false;
+    m_bHeadingValid = false;
+    m_bBoatSpeedValid = false;
+    m_bWaypointValid = false;
+    m_bWindApparentValid = false;
+    m_bWindIndicatorValid = false;
+    m_bWindTrueValid = false;
     for (InstrumentValue which : {InstrumentValue::AppWindAngle, InstrumentValue::AppWindSpeed,
                                   InstrumentValue::BoatSpeed, InstrumentValue::Heading, InstrumentValue::TrueWindAngle,
                                   InstrumentValue::TrueWindSpeed, InstrumentValue::WaypointBearing})
@@ -139,8 +145,8 @@ void InstrumentState::Invalidate()
 
 InstrumentValues InstrumentState::Values(TrackMode mode) const
 {
-    return {mode,          HeadingValid,  Heading,       BoatSpeed,       WindAngleApparent, WindSpeedApparent,
-            WindAngleTrue, WindSpeedTrue, WaypointValid, WaypointBearing, WaypointRange};
+    return {mode,          m_bHeadingValid,  m_fHeading,       m_fBoatSpeed,       m_fWindAngleApparent, m_fWindSpeedApparent,
+            m_fWindAngleTrue, m_fWindSpeedTrue, m_bWaypointValid, m_fWaypointBearing, m_fWaypointRange};
 }
 
 QString InstrumentState::CompassPoint(double Direction)

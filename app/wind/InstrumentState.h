@@ -48,29 +48,31 @@ class InstrumentState {
 public:
     InstrumentState(const ProfileSettings& settings, InstrumentDisplay& display);
 
-    bool HeadingValid = false;
-    float Heading = 0;                  // magnetic, 0..360
-    bool BoatSpeedValid = false;
-    float BoatSpeed = 0;
-    float BoatSpeedAverage = 0;
-    bool VariationValid = false;        // never cleared once known
-    float Variation = 0;                // east positive
-    bool WaypointValid = false;
-    float WaypointBearing = 0;          // magnetic, not wrapped
-    float WaypointRange = 0;
-    bool WindApparentValid = false;
-    float WindAngleApparent = 0;        // -180..180, positive to starboard
-    float WindAngleApparentAverage = 0;
-    float WindSpeedApparent = 0;
-    float WindSpeedApparentAverage = 0;
-    bool WindIndicatorValid = false;
-    float WindDirectionAverage = 0;     // degrees true
-    float WindSpeedAverage = 0;
-    bool WindTrueValid = false;
-    float WindAngleTrue = 0;            // -180..180, averaged or computed
-    float WindSpeedTrue = 0;
+    bool HeadingValid() const { return m_bHeadingValid; }
+    float Heading() const { return m_fHeading; } // magnetic, 0..360
+    bool BoatSpeedValid() const { return m_bBoatSpeedValid; }
+    float BoatSpeed() const { return m_fBoatSpeed; }
+    float BoatSpeedAverage() const { return m_fBoatSpeedAverage; }
+    bool VariationValid() const { return m_bVariationValid; } // never cleared once known
+    float Variation() const { return m_fVariation; } // east positive
+    bool WaypointValid() const { return m_bWaypointValid; }
+    float WaypointBearing() const { return m_fWaypointBearing; } // magnetic, not wrapped
+    float WaypointRange() const { return m_fWaypointRange; }
+    bool WindApparentValid() const { return m_bWindApparentValid; }
+    float WindAngleApparent() const { return m_fWindAngleApparent; } // -180..180, positive to starboard
+    float WindAngleApparentAverage() const { return m_fWindAngleApparentAverage; }
+    float WindSpeedApparent() const { return m_fWindSpeedApparent; }
+    float WindSpeedApparentAverage() const { return m_fWindSpeedApparentAverage; }
+    bool WindIndicatorValid() const { return m_bWindIndicatorValid; }
+    float WindDirectionAverage() const { return m_fWindDirectionAverage; } // degrees true
+    float WindSpeedAverage() const { return m_fWindSpeedAverage; }
+    bool WindTrueValid() const { return m_bWindTrueValid; }
+    float WindAngleTrue() const { return m_fWindAngleTrue; } // -180..180, averaged or computed
+    float WindSpeedTrue() const { return m_fWindSpeedTrue; }
 
     void SetHeading(float Heading);
+    // East positive; once known it stays known.
+    void SetVariation(float Variation);
     void SetBoatSpeed(float Speed);
     void SetWaypoint(float Range, float Bearing);
     void SetWindApparent(float Angle, float Speed, bool ComputeTrue);
@@ -88,4 +90,25 @@ public:
 private:
     const ProfileSettings& m_settings;
     InstrumentDisplay& m_display;
+    bool m_bHeadingValid = false;
+    float m_fHeading = 0;
+    bool m_bBoatSpeedValid = false;
+    float m_fBoatSpeed = 0;
+    float m_fBoatSpeedAverage = 0;
+    bool m_bVariationValid = false;
+    float m_fVariation = 0;
+    bool m_bWaypointValid = false;
+    float m_fWaypointBearing = 0;
+    float m_fWaypointRange = 0;
+    bool m_bWindApparentValid = false;
+    float m_fWindAngleApparent = 0;
+    float m_fWindAngleApparentAverage = 0;
+    float m_fWindSpeedApparent = 0;
+    float m_fWindSpeedApparentAverage = 0;
+    bool m_bWindIndicatorValid = false;
+    float m_fWindDirectionAverage = 0;
+    float m_fWindSpeedAverage = 0;
+    bool m_bWindTrueValid = false;
+    float m_fWindAngleTrue = 0;
+    float m_fWindSpeedTrue = 0;
 };

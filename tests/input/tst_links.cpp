@@ -15,7 +15,7 @@ private slots:
         CoreRig rig;
         QVERIFY(rig.core.NmeaStart());
         rig.Feed({QStringLiteral("$IIVTG,10.0,T,10.0,M,6.0,N,,K")});
-        QVERIFY(rig.state.HeadingValid);
+        QVERIFY(rig.state.HeadingValid());
         QCOMPARE(rig.values[int(InstrumentValue::Heading)], QStringLiteral("10"));
         rig.Tick(3); // silent ticks that the start must forget
         rig.events.clear();
@@ -24,7 +24,7 @@ private slots:
         QVERIFY(rig.nmea.PortOpen());
         QCOMPARE(rig.nmea.CommPort(), 3);
         QVERIFY(rig.core.tmrNmea().Enabled());
-        QVERIFY(!rig.state.HeadingValid);
+        QVERIFY(!rig.state.HeadingValid());
         QCOMPARE(rig.values[int(InstrumentValue::Heading)], QString());
         QCOMPARE(rig.panel[2], QString());
         QCOMPARE(rig.nmeaStatus, QStringLiteral("Running"));

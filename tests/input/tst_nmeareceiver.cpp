@@ -74,11 +74,11 @@ void TestNmeaReceiver::lineFeedsDroppedAnywhere()
 {
     Feed(QStringLiteral("$IIMWV,045,R,10.5,N,A*16\r\n$IIHVM,\n3.1,W*28\r\n\n$IIHV"));
     QCOMPARE(m_host.take(), QStringList({"used $IIMWV,045,R,10.5,N,A*16", "used $IIHVM,3.1,W*28"}));
-    QCOMPARE(m_state->WindAngleApparent, 45.0f);
-    QCOMPARE(m_state->Variation, -3.1f);
+    QCOMPARE(m_state->WindAngleApparent(), 45.0f);
+    QCOMPARE(m_state->Variation(), -3.1f);
     Feed(QStringLiteral("M,1,E\r"));
     QCOMPARE(m_host.take(), QStringList({"used $IIHVM,1,E"}));
-    QCOMPARE(m_state->Variation, 1.0f);
+    QCOMPARE(m_state->Variation(), 1.0f);
 }
 
 void TestNmeaReceiver::rejectedLinesReported()
@@ -101,7 +101,7 @@ void TestNmeaReceiver::rejectedLinesReported()
         "used $IIMWV,045,R,10.8,N,A*1B",
     }));
     // Nothing of a rejected line is used.
-    QCOMPARE(m_state->WindSpeedApparent, 10.8f);
+    QCOMPARE(m_state->WindSpeedApparent(), 10.8f);
 }
 
 void TestNmeaReceiver::overlongLineReportedOnceAndSkipped()
@@ -151,8 +151,8 @@ void TestNmeaReceiver::controlCharactersDoNoHarm()
         "data " + nulFirst + " <<Sentence Error>>",
         "error Sentence Error - " + nulFirst,
     }));
-    QVERIFY(!m_state->WindApparentValid);
-    QVERIFY(!m_state->VariationValid);
+    QVERIFY(!m_state->WindApparentValid());
+    QVERIFY(!m_state->VariationValid());
 }
 
 void TestNmeaReceiver::clearLineFromHostDropsRestOfChunk()
@@ -236,12 +236,12 @@ void TestNmeaReceiver::headingAndSpeedSources()
     m_settings.m_iNmeaBoatSpeed = int16_t(speedSource);
     Feed(line + QStringLiteral("\r"));
     QCOMPARE(m_host.take(), QStringList({(used ? "used " : "data ") + line}));
-    QCOMPARE(m_state->HeadingValid, heading >= 0);
+    QCOMPARE(m_state->HeadingValid(), heading >= 0);
     if (heading >= 0)
-        QVERIFY(qAbs(m_state->Heading - heading) < 1e-4f);
-    QCOMPARE(m_state->BoatSpeedValid, speed >= 0);
+        QVERIFY(qAbs(m_state->Heading() - heading) < 1e-4f);
+    QCOMPARE(m_state->BoatSpeedValid(), speed >= 0);
     if (speed >= 0)
-        QCOMPARE(m_state->BoatSpeed, speed);
+        QCOMPARE(m_state->BoatSpeed(), speed);
 }
 
 void TestNmeaReceiver::trueWindSource()
@@ -249,40 +249,40 @@ void TestNmeaReceiver::trueWindSource()
     // Computed from boat speed: a true wind sentence is shown unused.
     Feed(QStringLiteral("$WIMWV,270,T,12.0,N,A\r"));
     QCOMPARE(m_host.take(), QStringList({"data $WIMWV,270,T,12.0,N,A"}));
-    QVERIFY(!m_state->WindTrueValid);
+    QVERIFY(!m_state->WindTrueValid());
     m_settings.m_iNmeaTrueWind = 0;
     Feed(QStringLiteral("$WIMWV,270,T,12.0,N,A\r"));
     QCOMPARE(m_host.take(), QStringList({"used $WIMWV,270,T,12.0,N,A"}));
-    QVERIFY(m_state->WindTrueValid);
-    QCOMPARE(m_state->WindAngleTrue, -90.0f);
-    QCOMPARE(m_state->WindSpeedTrue, 12.0f);
+    QVERIFY(m_state->WindTrueValid());
+    QCOMPARE(m_state->WindAngleTrue(), -90.0f);
+    QCOMPARE(m_state->WindSpeedTrue(), 12.0f);
 }
 
 void TestNmeaReceiver::otherWindUnitsIgnored()
 {
     Feed(QStringLiteral("$GPVTG,,T,,M,5.0,N\r$IIMWV,045,R,10.5,M,A\r"));
     QCOMPARE(m_host.take(), QStringList({"used $GPVTG,,T,,M,5.0,N", "data $IIMWV,045,R,10.5,M,A"}));
-    QVERIFY(!m_state->WindApparentValid);
+    QVERIFY(!m_state->WindApparentValid());
     // In knots, with boat speed known, true wind follows.
     Feed(QStringLiteral("$IIMWV,000,R,10.5,N,A\r"));
-    QVERIFY(m_state->WindTrueValid);
-    QCOMPARE(m_state->WindSpeedTrue, 5.5f);
+    QVERIFY(m_state->WindTrueValid());
+    QCOMPARE(m_state->WindSpeedTrue(), 5.5f);
 }
 
 void TestNmeaReceiver::rmcVariationBeforeTrack()
 {
     // No variation known yet: the track cannot be made magnetic.
     Feed(QStringLiteral("$GPRMC,123519,A,,,,,5.5,084.4,230394,,,A\r"));
-    QVERIFY(!m_state->HeadingValid);
-    QVERIFY(m_state->BoatSpeedValid);
+    QVERIFY(!m_state->HeadingValid());
+    QVERIFY(m_state->BoatSpeedValid());
     QCOMPARE(m_host.take().filter("Decode Error").size(), 1);
     // Variation taken first, then used by the same sentence.
     Feed(QStringLiteral("$GPRMC,123519,A,,,,,5.5,084.4,230394,003.1,E,A\r"));
-    QVERIFY(m_state->HeadingValid);
-    QVERIFY(qAbs(m_state->Heading - 81.3f) < 1e-4f);
+    QVERIFY(m_state->HeadingValid());
+    QVERIFY(qAbs(m_state->Heading() - 81.3f) < 1e-4f);
     // A later RMC without variation uses the one known.
     Feed(QStringLiteral("$GPRMC,123519,A,,,,,5.5,001.0,230394,,,A\r"));
-    QVERIFY(qAbs(m_state->Heading - 357.9f) < 1e-4f);
+    QVERIFY(qAbs(m_state->Heading() - 357.9f) < 1e-4f);
 }
 
 void TestNmeaReceiver::rmbNeedsVariation()
@@ -290,12 +290,12 @@ void TestNmeaReceiver::rmbNeedsVariation()
     const QString rmb = QStringLiteral("$GPRMB,A,0.66,L,003,004,4917.24,N,12309.57,W,001.3,052.5,000.5,V*20");
     Feed(rmb + QStringLiteral("\r"));
     QCOMPARE(m_host.take(), QStringList({"data " + rmb}));
-    QVERIFY(!m_state->WaypointValid);
+    QVERIFY(!m_state->WaypointValid());
     Feed(QStringLiteral("$IIHVM,3.1,W*28\r") + rmb + QStringLiteral("\r"));
     QCOMPARE(m_host.take(), QStringList({"used $IIHVM,3.1,W*28", "used " + rmb}));
-    QVERIFY(m_state->WaypointValid);
-    QCOMPARE(m_state->WaypointBearing, 55.6f);
-    QCOMPARE(m_state->WaypointRange, 1.3f);
+    QVERIFY(m_state->WaypointValid());
+    QCOMPARE(m_state->WaypointBearing(), 55.6f);
+    QCOMPARE(m_state->WaypointRange(), 1.3f);
 }
 
 void TestNmeaReceiver::hdgWithoutVariation()
@@ -303,8 +303,8 @@ void TestNmeaReceiver::hdgWithoutVariation()
     m_settings.m_iNmeaHeading = 0;
     Feed(QStringLiteral("$HCHDG,98.3,,,,\r"));
     QCOMPARE(m_host.take(), QStringList({"error Decode Error - $HCHDG,98.3,,,,", "used $HCHDG,98.3,,,,"}));
-    QCOMPARE(m_state->Heading, 98.3f);
-    QVERIFY(!m_state->VariationValid);
+    QCOMPARE(m_state->Heading(), 98.3f);
+    QVERIFY(!m_state->VariationValid());
 }
 
 void TestNmeaReceiver::implausibleOrVoidTakesNothing_data()
@@ -387,21 +387,21 @@ void TestNmeaReceiver::windSentenceRunsControlStep()
 void TestNmeaReceiver::controlStepWithWindDecodingOff()
 {
     Feed(QStringLiteral("$GPVTG,,T,,M,5.0,N\r$IIMWV,045,R,10.5,N,A*16\r"));
-    QVERIFY(m_state->WindTrueValid);
+    QVERIFY(m_state->WindTrueValid());
     m_host.events.clear();
     m_settings.m_bNmeaSentenceMWV = false;
     Feed(QStringLiteral("$IIMWV,090,R,20.0,N,A\r$IIMWV,bad\r"));
     QCOMPARE(m_host.take(), QStringList({
         "data $IIMWV,090,R,20.0,N,A",
         "step",
-        "polar 1 - 0.0 5.0 45.0 10.5 " + NumberText::Format(m_state->WindAngleTrue, u"0.0") + " "
-            + NumberText::Format(m_state->WindSpeedTrue, u"0.0") + " - 0.0 0.0",
+        "polar 1 - 0.0 5.0 45.0 10.5 " + NumberText::Format(m_state->WindAngleTrue(), u"0.0") + " "
+            + NumberText::Format(m_state->WindSpeedTrue(), u"0.0") + " - 0.0 0.0",
         "data $IIMWV,bad",
         "step",
-        "polar 1 - 0.0 5.0 45.0 10.5 " + NumberText::Format(m_state->WindAngleTrue, u"0.0") + " "
-            + NumberText::Format(m_state->WindSpeedTrue, u"0.0") + " - 0.0 0.0",
+        "polar 1 - 0.0 5.0 45.0 10.5 " + NumberText::Format(m_state->WindAngleTrue(), u"0.0") + " "
+            + NumberText::Format(m_state->WindSpeedTrue(), u"0.0") + " - 0.0 0.0",
     }));
-    QCOMPARE(m_state->WindAngleApparent, 45.0f);
+    QCOMPARE(m_state->WindAngleApparent(), 45.0f);
 }
 
 void TestNmeaReceiver::portEvents_data()

@@ -144,22 +144,22 @@ void TestNmeaStream::stream()
 
     const InstrumentState& s = *run.state;
     const auto near = [](float actual, double expected) { return qAbs(actual - expected) < 1e-3; };
-    QVERIFY(s.HeadingValid && s.BoatSpeedValid && s.VariationValid && s.WaypointValid);
-    QVERIFY(s.WindApparentValid && s.WindTrueValid && s.WindIndicatorValid);
-    QCOMPARE(s.Heading, 229.0f);
-    QCOMPARE(s.BoatSpeed, 6.4f);
-    QVERIFY(near(s.BoatSpeedAverage, 6.3));
-    QCOMPARE(s.Variation, -2.0f);
-    QVERIFY(near(s.WaypointBearing, 232.8));
-    QCOMPARE(s.WaypointRange, 2.4f);
-    QCOMPARE(s.WindAngleApparent, 36.0f);
-    QCOMPARE(s.WindSpeedApparent, 14.8f);
-    QVERIFY(near(s.WindAngleApparentAverage, 37.468750));
-    QVERIFY(near(s.WindSpeedApparentAverage, 14.4375));
-    QVERIFY(near(s.WindAngleTrue, 59.570770));
-    QVERIFY(near(s.WindSpeedTrue, 10.185781));
-    QVERIFY(near(s.WindDirectionAverage, 287.556030));
-    QVERIFY(near(s.WindSpeedAverage, 10.199734));
+    QVERIFY(s.HeadingValid() && s.BoatSpeedValid() && s.VariationValid() && s.WaypointValid());
+    QVERIFY(s.WindApparentValid() && s.WindTrueValid() && s.WindIndicatorValid());
+    QCOMPARE(s.Heading(), 229.0f);
+    QCOMPARE(s.BoatSpeed(), 6.4f);
+    QVERIFY(near(s.BoatSpeedAverage(), 6.3));
+    QCOMPARE(s.Variation(), -2.0f);
+    QVERIFY(near(s.WaypointBearing(), 232.8));
+    QCOMPARE(s.WaypointRange(), 2.4f);
+    QCOMPARE(s.WindAngleApparent(), 36.0f);
+    QCOMPARE(s.WindSpeedApparent(), 14.8f);
+    QVERIFY(near(s.WindAngleApparentAverage(), 37.468750));
+    QVERIFY(near(s.WindSpeedApparentAverage(), 14.4375));
+    QVERIFY(near(s.WindAngleTrue(), 59.570770));
+    QVERIFY(near(s.WindSpeedTrue(), 10.185781));
+    QVERIFY(near(s.WindDirectionAverage(), 287.556030));
+    QVERIFY(near(s.WindSpeedAverage(), 10.199734));
 
     // The partial line at the end waits for the rest of it.
     run.host.events.clear();

@@ -41,21 +41,21 @@ private slots:
         Quiet(rig.settings);
         rig.core.TrackSetSetup();
         rig.Tick();
-        QCOMPARE(rig.state.Heading, 50.0f);
-        QCOMPARE(rig.state.WindAngleTrue, -61.0f);
-        QCOMPARE(rig.state.WindSpeedTrue, 12.0f);
+        QCOMPARE(rig.state.Heading(), 50.0f);
+        QCOMPARE(rig.state.WindAngleTrue(), -61.0f);
+        QCOMPARE(rig.state.WindSpeedTrue(), 12.0f);
         // 12 knots from 61 to port plus 8 knots of headwind.
         const double toRadians = 3.14159265358979 / 180;
         const double ahead = 12 * std::cos(61 * toRadians) + 8;
         const double abeam = -12 * std::sin(61 * toRadians);
-        QVERIFY(Near(rig.state.WindAngleApparent, std::atan2(abeam, ahead) / toRadians)); // -37.22
-        QVERIFY(Near(rig.state.WindSpeedApparent, std::hypot(ahead, abeam)));            // 17.35
-        QVERIFY(rig.state.VariationValid);
-        QCOMPARE(rig.state.Variation, 11.0f);
-        QVERIFY(rig.state.WindIndicatorValid);
-        QVERIFY(rig.state.WaypointValid);
-        QCOMPARE(rig.state.WaypointBearing, 5.0f);
-        QCOMPARE(rig.state.WaypointRange, 10.0f);
+        QVERIFY(Near(rig.state.WindAngleApparent(), std::atan2(abeam, ahead) / toRadians)); // -37.22
+        QVERIFY(Near(rig.state.WindSpeedApparent(), std::hypot(ahead, abeam)));            // 17.35
+        QVERIFY(rig.state.VariationValid());
+        QCOMPARE(rig.state.Variation(), 11.0f);
+        QVERIFY(rig.state.WindIndicatorValid());
+        QVERIFY(rig.state.WaypointValid());
+        QCOMPARE(rig.state.WaypointBearing(), 5.0f);
+        QCOMPARE(rig.state.WaypointRange(), 10.0f);
         QCOMPARE(rig.polar.size(), 1);
     }
 
@@ -80,8 +80,8 @@ private slots:
         rig.settings.m_fSimulateNoiseSpeed = 2;
         rig.core.TrackSetSetup();
         rig.Tick();
-        QCOMPARE(rig.state.WindAngleTrue, angle);
-        QCOMPARE(rig.state.WindSpeedTrue, speed);
+        QCOMPARE(rig.state.WindAngleTrue(), angle);
+        QCOMPARE(rig.state.WindSpeedTrue(), speed);
     }
 
     void noiseRepeatsFromRunToRun()
@@ -98,8 +98,8 @@ private slots:
         a.settings.m_bSimulate = b.settings.m_bSimulate = true;
         a.Tick(50);
         b.Tick(50);
-        QCOMPARE(a.state.WindAngleApparent, b.state.WindAngleApparent);
-        QCOMPARE(a.state.WindSpeedTrue, b.state.WindSpeedTrue);
+        QCOMPARE(a.state.WindAngleApparent(), b.state.WindAngleApparent());
+        QCOMPARE(a.state.WindSpeedTrue(), b.state.WindSpeedTrue());
     }
 
     void timeDeadReckonsTheWaypoint()
@@ -155,8 +155,8 @@ private slots:
         rig.core.TrackSetSetup();
         rig.core.TrackSetManual();
         rig.Tick(600);
-        QCOMPARE(rig.state.Heading, 50.0f);
-        QCOMPARE(rig.state.WindAngleTrue, -61.0f);
+        QCOMPARE(rig.state.Heading(), 50.0f);
+        QCOMPARE(rig.state.WindAngleTrue(), -61.0f);
         QCOMPARE(rig.settings.m_fDesired[2], -61.0f);
         QCOMPARE(rig.settings.m_fAutoPilot, 40.0f);
         QCOMPARE(rig.pilotData.size(), 600);
@@ -168,9 +168,9 @@ private slots:
         rig.settings.m_fSimulateNoiseSpeed = 2;
         for (int tick = 0; tick < 600; ++tick) {
             rig.Tick();
-            QCOMPARE(rig.state.Heading, 50.0f);
-            QVERIFY(std::fabs(rig.state.WindAngleTrue + 61) <= 2.0f);
-            QVERIFY(std::fabs(rig.state.WindSpeedTrue - 12) <= 1.0f);
+            QCOMPARE(rig.state.Heading(), 50.0f);
+            QVERIFY(std::fabs(rig.state.WindAngleTrue() + 61) <= 2.0f);
+            QVERIFY(std::fabs(rig.state.WindSpeedTrue() - 12) <= 1.0f);
         }
     }
 
@@ -190,8 +190,8 @@ private slots:
         rig.settings.m_fSimulateTrueWindAngle = -10;
         rig.Tick(600);
         QVERIFY(Near(rig.settings.m_fAutoPilot, 30, 0.05));
-        QVERIFY(Near(rig.state.Heading, 40, 0.05));
-        QVERIFY(Near(rig.state.WindAngleTrue, -61, 0.05));
+        QVERIFY(Near(rig.state.Heading(), 40, 0.05));
+        QVERIFY(Near(rig.state.WindAngleTrue(), -61, 0.05));
         QVERIFY(!rig.core.Track().AlarmActive());
         QCOMPARE(rig.pilotData.size(), 1201);
     }

@@ -597,7 +597,7 @@ private slots:
         QVERIFY(!Nmea().PortOpen());
         w.Core().tmrNmea_Timer();
         QCOMPARE(Find<QLineEdit>("txtDesired_2")->text(),
-                 NumberText::Format(w.Core().State().WindAngleTrue, u"0"));
+                 NumberText::Format(w.Core().State().WindAngleTrue(), u"0"));
         QVERIFY(w.close());
         QVERIFY(ReadFile(Profile()).contains("[Simulate]\nNmea=False\n"));
     }

@@ -252,7 +252,7 @@ private slots:
         rig.settings.m_bTrackAlarm = false;
         rig.core.TrackSetTrack();
         rig.core.optControl_Click(2);
-        rig.settings.m_fDesired[2] = rig.state.WindAngleTrue - 10;
+        rig.settings.m_fDesired[2] = rig.state.WindAngleTrue() - 10;
         rig.Tick();
         rig.Feed({Mwv(50, "R")});
         const float moved = rig.settings.m_fAutoPilot;

@@ -166,7 +166,7 @@ private slots:
         rig.core.TrackSetSetup();
         rig.Wind(-52.4f, 14);
         QCOMPARE(rig.settings.m_fDesired[1], -52.4f);
-        QCOMPARE(rig.settings.m_fDesired[2], rig.state.WindAngleTrue);
+        QCOMPARE(rig.settings.m_fDesired[2], rig.state.WindAngleTrue());
         QCOMPARE(rig.desired[1], QStringLiteral("-52"));
         QCOMPARE(rig.delta[1], QStringLiteral("0.0"));
         QCOMPARE(rig.delta[2], QStringLiteral("0.0"));
@@ -335,7 +335,7 @@ private slots:
 
         rig.settings.m_fDesired[2] = base - 5; // exactly the limit
         TrueWind(rig, base);
-        QCOMPARE(rig.state.WindAngleTrue, base);
+        QCOMPARE(rig.state.WindAngleTrue(), base);
         QVERIFY(!rig.core.Track().AlarmActive());
         QCOMPARE(rig.beeps, 0);
 
