@@ -1360,7 +1360,9 @@ void TrendScope::GetProfile(const QString& sFile, const QString& sTitle)
 void TrendScope::SetProfile(const QString& sFile, const QString& sTitle) const
 {
     const auto& store = d->store;
-    const auto field = [](double v) { return NumberText::Field(v); };
+    // Whole numbers in full: the seven significant digits of the number
+    // form would turn white (16777215) into 16777220.
+    const auto field = [](int32_t v) { return (v < 0 ? QString() : QStringLiteral(" ")) + NumberText::Format(double(v), u"0"); };
     ProfileStore::Write(sFile, sTitle, u"Number of Traces", field(store.m_iNumberOfTraces));
     for (int k = 1; k <= store.m_iNumberOfTraces; ++k) {
         const int t = k - 1;
@@ -1370,8 +1372,8 @@ void TrendScope::SetProfile(const QString& sFile, const QString& sTitle) const
         ProfileStore::Write(sFile, section, u"Name", store.TraceValueName(t));
         ProfileStore::Write(sFile, section, u"Range", field(store.m_iTraceRange[t]));
         ProfileStore::Write(sFile, section, u"Scale", field(store.m_iTraceScale[t]));
-        ProfileStore::Write(sFile, section, u"Scale Max", field(store.m_fScaleMax[t]));
-        ProfileStore::Write(sFile, section, u"Scale Min", field(store.m_fScaleMin[t]));
+        ProfileStore::Write(sFile, section, u"Scale Max", NumberText::Field(store.m_fScaleMax[t]));
+        ProfileStore::Write(sFile, section, u"Scale Min", NumberText::Field(store.m_fScaleMin[t]));
         ProfileStore::Write(sFile, section, u"Style", field(store.m_iTraceStyle[t]));
     }
     ProfileStore::Write(sFile, sTitle, u"Back Color", field(d->m_lBackColor));
