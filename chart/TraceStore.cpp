@@ -208,13 +208,22 @@ bool TraceStore::SetValueAt(const QString& Name, double value, time_t stamp)
     const int i = FindValue(Name);
     if (!m_bInitialized || !Accept(i, value, v))
         return false;
+    // The first stamp starts the first interval when there is no sample yet
+    // (a log replayed into a new chart); from then on the stamps are the
+    // store's clock.
+    if (!m_bHostTime && m_lFilled == 0)
+        m_lTime[static_cast<size_t>(m_lHead)] = stamp;
+    if (!m_bHostTime || stamp > m_lHostNow)
+        m_lHostNow = stamp;
     m_bHostTime = true;
-    m_lHostNow = std::max(m_lHostNow, stamp);
     // The host's stamps close the intervals as the ticks would have: a
     // pending interval ends one interval after the previous sample, and a
-    // longer silence is one empty sample at the new reading's time.
+    // longer silence is one empty sample at the new reading's time. A stamp
+    // before the newest sample closes at once, as a clock set back does.
     const int64_t elapsed = static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)];
-    if (elapsed >= m_iMemoryInterval) {
+    if (elapsed < 0) {
+        CloseInterval(stamp);
+    } else if (elapsed >= m_iMemoryInterval) {
         if (m_iPending > 0 && elapsed >= 2 * static_cast<int64_t>(m_iMemoryInterval) && m_iMemoryInterval > 0)
             CloseInterval(m_lTime[static_cast<size_t>(m_lHead)] + m_iMemoryInterval);
         if (static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval)

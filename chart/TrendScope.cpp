@@ -1301,7 +1301,6 @@ QSize TrendScope::minimumSizeHint() const
 {
     // Room for every shown trace's 10 x 10 plot with its label line, the
     // scale column and the time axis.
-    const QFontMetrics fm(font());
     QFont chartFont(d->m_sFontName);
     chartFont.setPointSizeF(d->m_fFontSize);
     const QFontMetrics metrics(chartFont);
@@ -1309,7 +1308,6 @@ QSize TrendScope::minimumSizeHint() const
     const int N = d->store.m_iNumberOfTraces;
     const int width = 10 + metrics.horizontalAdvance(QStringLiteral("-00.0")) + 12;
     const int height = N * (10 + TH + 2) + TH + (N - 1) * 8 + 8;
-    Q_UNUSED(fm);
     return QSize(width, height);
 }
 

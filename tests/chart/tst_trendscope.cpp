@@ -1,5 +1,6 @@
 #include "ChartFixture.h"
 
+#include <QMetaEnum>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -30,6 +31,10 @@ private slots:
     void mouseEventsOnlyOutsidePlots();
     void clickAndDoubleClick();
     void crossHairAndToolTip();
+
+    void numericReadingsReplayALog();
+    void qtPropertiesAndEnums();
+    void changeSignalsAndZoomWindow();
 };
 
 void TestTrendScope::identity()
@@ -505,6 +510,84 @@ void TestTrendScope::crossHairAndToolTip()
     f.Release({double(right), double(g.m_iPlotTop[0] + 4)});
     f.Move({double(right), double(g.m_iPlotTop[0])});
     QCOMPARE(surface->toolTip(), QString("10:00:00"));
+}
+
+void TestTrendScope::numericReadingsReplayALog()
+{
+    ChartFixture f;
+    QVERIFY(!f.chart->SetValue("Nothing", 5.0));
+    QVERIFY(!f.chart->SetValue("Speed", qQNaN()));
+    QVERIFY(!f.chart->SetValue("Speed", -1e30));
+    // Yesterday's log, ten minutes at one reading a second: 10 knots, then
+    // 20 knots, half of it stamped as chart seconds, half as date and time.
+    const TrendScope::time_t start = f.clock.Now() - 86400;
+    f.chart->SetUpdate(false);
+    for (int s = 0; s < 600; ++s) {
+        if (s < 300)
+            QVERIFY(f.chart->SetValue("Speed", 10.0, start + s));
+        else
+            QVERIFY(f.chart->SetValue("Speed", 20.0, QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(start + s)));
+        f.clock.AdvanceSeconds(0.01);
+    }
+    f.chart->SetTimeSpan(600);
+    f.chart->SetUpdate(true);
+    const TraceGeometry g = f.Geometry();
+    const int L = g.m_iPlotLeft[0], T = g.m_iPlotTop[0], W = g.m_iPlotWidth, Hp = g.m_iPlotHeight;
+    const QImage image = f.Picture();
+    QVERIFY(f.ShowsText(image, L + W + 6, T, "20"));
+    QVERIFY(f.ShowsText(image, L + W + 6, T + Hp - f.TextHeight(), "10"));
+    // The log's end is the present: 20 along the right, 10 along the left.
+    QCOMPARE(image.pixel(L + W - 10, T + 1), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(L + 20, T + Hp - 1), qRgb(255, 0, 0));
+}
+
+void TestTrendScope::qtPropertiesAndEnums()
+{
+    ChartFixture f;
+    QCOMPARE(f.chart->property("backColor").value<QColor>(), QColor(255, 255, 255));
+    QVERIFY(f.chart->setProperty("foreColor", QColor(0x12, 0x34, 0x56)));
+    QCOMPARE(f.chart->ForeColor(), 0x563412);
+    f.chart->setTraceBackColor(2, Qt::yellow);
+    QCOMPARE(f.chart->GetTraceBackColor(2), 0x00FFFF);
+    QVERIFY(f.chart->setProperty("timeSpan", 120));
+    QCOMPARE(f.chart->GetTimeSpan(), 120);
+    QCOMPARE(f.chart->property("displayMode").value<TrendScopeTypes::DisplayMode>(), TrendScope::DisplayMode::Normal);
+    const QMetaEnum range = QMetaEnum::fromType<TrendScopeTypes::TraceRange>();
+    QCOMPARE(QByteArray(range.valueToKey(2)), QByteArray("Degree360"));
+    const QSize least = f.chart->minimumSizeHint();
+    QVERIFY(least.width() > 10 && least.height() > 10);
+    QVERIFY(least.width() < f.chart->sizeHint().width() && least.height() < f.chart->sizeHint().height());
+}
+
+void TestTrendScope::changeSignalsAndZoomWindow()
+{
+    ChartFixture f;
+    QSignalSpy spans(f.chart.get(), &TrendScope::timeSpanChanged);
+    QSignalSpy modes(f.chart.get(), &TrendScope::displayModeChanged);
+    QSignalSpy traces(f.chart.get(), &TrendScope::numberOfTracesChanged);
+    QSignalSpy windows(f.chart.get(), &TrendScope::zoomWindowChanged);
+    f.chart->setNumberOfTraces(2);
+    f.chart->setTimeSpan(1800);
+    f.chart->setTimeSpan(10);
+    QCOMPARE(traces.count(), 1);
+    QCOMPARE(spans.count(), 1);
+    const QDateTime now = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(f.clock.Now());
+    QVERIFY(!f.chart->setZoomWindow(now, now.addSecs(-5)));
+    QVERIFY(!f.chart->setZoomWindow(now.addSecs(-86401), now));
+    QCOMPARE(modes.count(), 0);
+    QVERIFY(f.chart->setZoomWindow(now.addSecs(-300), now));
+    QCOMPARE(f.chart->GetZoomEnd(), f.clock.Now());
+    QCOMPARE(f.chart->GetTimeSpan(), 300);
+    QCOMPARE(modes.count(), 1);
+    QCOMPARE(windows.count(), 1);
+    QCOMPARE(windows.at(0).at(0).toInt(), f.clock.Now() - 300);
+    QVERIFY(f.chart->findChild<QToolButton*>("cmdZoomOut")->isVisible());
+    f.chart->findChild<QToolButton*>("cmdZoomLeft")->click();
+    QCOMPARE(windows.count(), 2);
+    f.chart->cancelZoom();
+    QCOMPARE(f.chart->GetTimeSpan(), 1800);
+    QCOMPARE(modes.count(), 2);
+    QCOMPARE(modes.at(1).at(0).value<TrendScopeTypes::DisplayMode>(), TrendScope::DisplayMode::Normal);
 }
 
 QTEST_MAIN(TestTrendScope)
