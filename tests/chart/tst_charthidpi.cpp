@@ -7,7 +7,6 @@ class TestChartHiDpi : public QObject {
     Q_OBJECT
 private slots:
     void drawnAtDevicePixels();
-    void mouseInLogicalPixels();
 };
 
 void TestChartHiDpi::drawnAtDevicePixels()
@@ -31,21 +30,6 @@ void TestChartHiDpi::drawnAtDevicePixels()
     QCOMPARE(image.pixel(L + W - 1, T + 1), qRgb(255, 0, 0));
     QVERIFY(f.ShowsText(image, g.m_iBlockLeft[0] + 3, g.m_iBlockTop[0], "Speed"));
     QVERIFY(f.ShowsText(image, L + W + 6, T, "8.0"));
-}
-
-void TestChartHiDpi::mouseInLogicalPixels()
-{
-    ChartFixture f(400, 300, 1);
-    if (f.dpr != 2)
-        QSKIP("the platform does not scale");
-    const TraceGeometry g = f.Geometry();
-    // From the middle of the plot to its right edge, in logical pixels.
-    const double y = (g.m_iPlotTop[0] + 10) / 2.0;
-    f.Press({(g.m_iPlotLeft[0] + (g.m_iPlotWidth - 1) / 2.0) / 2.0, y});
-    f.Move({(g.m_iPlotLeft[0] + g.m_iPlotWidth - 1) / 2.0, y}, Qt::LeftButton);
-    f.Release({(g.m_iPlotLeft[0] + g.m_iPlotWidth - 1) / 2.0, y});
-    QCOMPARE(f.chart->GetDisplayMode(), TrendScope::DisplayMode::Zoom);
-    QCOMPARE(f.chart->GetTimeSpan(), 30);
 }
 
 int main(int argc, char** argv)

@@ -1,12 +1,14 @@
+// The configuration menu, the scale dialog and the chart's profile keys.
 #include "ChartFixture.h"
 
 #include <QAction>
 #include <QDialog>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
-#include <QToolButton>
 
 namespace {
 
@@ -19,21 +21,29 @@ QAction* Entry(TrendScope& chart, const QString& name, int index)
     return nullptr;
 }
 
-QMenu* TraceMenu(TrendScope& chart, int k)
-{
-    for (QMenu* m : chart.findChildren<QMenu*>("popTraceLabel"))
-        if (m->menuAction()->data().toInt() == k)
-            return m;
-    return nullptr;
-}
-
 QStringList Checked(TrendScope& chart, const QString& name)
 {
     QStringList out;
     for (QAction* a : chart.findChildren<QAction*>(name))
-        if (a->isChecked())
-            out << a->text();
+        out << (a->isChecked() ? a->text() : QString());
+    out.removeAll(QString());
     return out;
+}
+
+// What a profile can set, as text, to compare two charts.
+QString Configuration(const TrendScope& c)
+{
+    auto n = [](double v) { return QString::number(v, 'g', 10); };
+    QStringList out{n(c.GetNumberOfTraces()), n(c.GetTimeSpan()), n(c.BackColor()), n(c.ForeColor()),
+                    c.FontName(),             n(c.FontSize()),    n(c.FontItalic())};
+    for (int16_t k = 1; k <= c.GetNumberOfTraces(); ++k) {
+        int16_t scale = 0;
+        double top = 0, bottom = 0;
+        c.GetTraceScale(k, scale, top, bottom);
+        out << ";" + c.GetTraceName(k) << n(c.GetTraceColor(k)) << n(c.GetTraceBackColor(k)) << n(c.GetTraceRange(k))
+            << n(c.GetTraceStyle(k)) << n(scale) << n(top) << n(bottom);
+    }
+    return out.join(' ');
 }
 
 } // namespace
@@ -41,142 +51,73 @@ QStringList Checked(TrendScope& chart, const QString& name)
 class TestChartMenu : public QObject {
     Q_OBJECT
 private slots:
-    void inertBeforeInitialize();
-    void traceCounts_data();
-    void traceCounts();
-    void timeSpanChecks_data();
-    void timeSpanChecks();
-    void rangeEnablingByValueType_data();
-    void rangeEnablingByValueType();
-    void choosingValueSetsRange_data();
-    void choosingValueSetsRange();
-    void handlersChangeTheChart();
+    void checksOnOpen_data();
+    void checksOnOpen();
+    void rangeByValueType_data();
+    void rangeByValueType();
     void manualScaleByEnter();
-    void colourAndFontDialogs();
-    void hidePanelRaisesCommand();
-    void rightClickOpensMenu();
+    void hidePanel();
+    void profileWritten();
+    void profileRead_data();
+    void profileRead();
+    void roundTripThroughMenu();
+
+private:
+    QTemporaryDir dir;
 };
 
-void TestChartMenu::inertBeforeInitialize()
-{
-    TrendScope chart;
-    chart.Trace_PopUp();
-    QVERIFY(!chart.findChild<QMenu*>("popMenu")->isVisible());
-    ChartFixture f;
-    f.chart->SetUpdate(false);
-    f.chart->Trace_PopUp();
-    QVERIFY(!f.chart->findChild<QMenu*>("popMenu")->isVisible());
-}
-
-void TestChartMenu::traceCounts_data()
+void TestChartMenu::checksOnOpen_data()
 {
     QTest::addColumn<int>("traces");
-    QTest::addColumn<QString>("checked");
-    QTest::newRow("one") << 1 << "1 Trace";
-    QTest::newRow("three") << 3 << "3 Traces";
-    QTest::newRow("five") << 5 << "5 Traces";
+    QTest::addColumn<int>("span");
+    QTest::addColumn<QStringList>("checked");
+    QTest::newRow("1 trace, 60 s") << 1 << 60 << QStringList{"1 Trace", "1 Minutes"};
+    QTest::newRow("3 traces, 1800 s") << 3 << 1800 << QStringList{"3 Traces", "30 Minutes"};
+    QTest::newRow("5 traces, 3600 s") << 5 << 3600 << QStringList{"5 Traces", "1 Hour"};
+    QTest::newRow("2 traces, 5400 s") << 2 << 5400 << QStringList{"2 Traces"};
 }
 
-void TestChartMenu::traceCounts()
+void TestChartMenu::checksOnOpen()
 {
     QFETCH(int, traces);
-    QFETCH(QString, checked);
+    QFETCH(int, span);
+    QFETCH(QStringList, checked);
     ChartFixture f(400, 300, traces);
+    f.chart->SetTimeSpan(span);
     f.chart->Trace_PopUp();
     QVERIFY(f.chart->findChild<QMenu*>("popMenu")->isVisible());
-    QCOMPARE(Checked(*f.chart, "popTraceNumber"), QStringList{checked});
-    for (int k = 1; k <= 5; ++k) {
-        QMenu* menu = TraceMenu(*f.chart, k);
-        QCOMPARE(menu->title(), QString("Trace #%1").arg(k));
-        QCOMPARE(menu->menuAction()->isVisible(), k <= traces);
-    }
+    QCOMPARE(Checked(*f.chart, "popTraceNumber") + Checked(*f.chart, "popTimeSpanMinutes")
+                 + Checked(*f.chart, "popTimeSpanHours"),
+             checked);
+    for (QMenu* menu : f.chart->findChildren<QMenu*>("popTraceLabel"))
+        QCOMPARE(menu->menuAction()->isVisible(), menu->menuAction()->data().toInt() <= traces);
     QCOMPARE(Checked(*f.chart, "popTraceLabel1"), QStringList{"Speed"});
 }
 
-void TestChartMenu::timeSpanChecks_data()
+void TestChartMenu::rangeByValueType_data()
 {
-    QTest::addColumn<int>("span");
-    QTest::addColumn<QStringList>("checked");
-    QTest::newRow("60") << 60 << QStringList{"1 Minutes"};
-    QTest::newRow("1800") << 1800 << QStringList{"30 Minutes"};
-    QTest::newRow("3600") << 3600 << QStringList{"1 Hour"};
-    QTest::newRow("5400") << 5400 << QStringList{};
-    QTest::newRow("86400") << 86400 << QStringList{"24 Hours"};
-    QTest::newRow("90") << 90 << QStringList{};
-}
-
-void TestChartMenu::timeSpanChecks()
-{
-    QFETCH(int, span);
-    QFETCH(QStringList, checked);
-    ChartFixture f;
-    f.chart->SetTimeSpan(span);
-    f.chart->Trace_PopUp();
-    QCOMPARE(Checked(*f.chart, "popTimeSpanMinutes") + Checked(*f.chart, "popTimeSpanHours"), checked);
-}
-
-void TestChartMenu::rangeEnablingByValueType_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QList<bool>>("enabled");
-    QTest::newRow("Normal value") << "Speed" << QList<bool>{true, false, false};
-    QTest::newRow("Degrees value") << "Heading" << QList<bool>{false, true, true};
-}
-
-void TestChartMenu::rangeEnablingByValueType()
-{
-    QFETCH(QString, value);
-    QFETCH(QList<bool>, enabled);
-    ChartFixture f(400, 300, 2);
-    f.chart->SetTraceName(2, value);
-    f.chart->Trace_PopUp();
-    for (int r = 0; r < 3; ++r)
-        QCOMPARE(Entry(*f.chart, "popTraceRange2Line", r)->isEnabled(), enabled[r]);
-    QCOMPARE(Entry(*f.chart, "popTraceRange1Line", 1)->text(), QString("Degrees +/- 180"));
-    QCOMPARE(Entry(*f.chart, "popTraceRange2Line", 1)->text(), QString("Degrees +/-180"));
-}
-
-void TestChartMenu::choosingValueSetsRange_data()
-{
-    QTest::addColumn<int>("rangeBefore");
     QTest::addColumn<int>("value");
+    QTest::addColumn<int>("rangeBefore");
+    QTest::addColumn<QList<bool>>("enabled");
     QTest::addColumn<int>("rangeAfter");
-    QTest::newRow("Normal value resets 0-360") << 2 << 0 << 0;
-    QTest::newRow("Degrees value on Normal") << 0 << 1 << 2;
-    QTest::newRow("Degrees value keeps +-180") << 1 << 1 << 1;
+    QTest::newRow("Normal value resets 0-360") << 0 << 2 << QList<bool>{true, false, false} << 0;
+    QTest::newRow("Degrees value on Normal") << 1 << 0 << QList<bool>{false, true, true} << 2;
+    QTest::newRow("Degrees value keeps +-180") << 1 << 1 << QList<bool>{false, true, true} << 1;
 }
 
-void TestChartMenu::choosingValueSetsRange()
+void TestChartMenu::rangeByValueType()
 {
-    QFETCH(int, rangeBefore);
     QFETCH(int, value);
+    QFETCH(int, rangeBefore);
+    QFETCH(QList<bool>, enabled);
     QFETCH(int, rangeAfter);
     ChartFixture f;
     f.chart->SetTraceRange(1, static_cast<int16_t>(rangeBefore));
-    f.chart->Trace_PopUp();
     Entry(*f.chart, "popTraceLabel1", value)->trigger();
-    QCOMPARE(f.chart->GetTraceName(1), value ? QString("Heading") : QString("Speed"));
     QCOMPARE(f.chart->GetTraceRange(1), int16_t(rangeAfter));
-}
-
-void TestChartMenu::handlersChangeTheChart()
-{
-    ChartFixture f;
-    QSignalSpy spans(f.chart.get(), &TrendScope::timeSpanChanged);
-    Entry(*f.chart, "popTraceNumber", 3)->trigger();
-    QCOMPARE(f.chart->GetNumberOfTraces(), int16_t(3));
-    Entry(*f.chart, "popTraceStyle2Line", 1)->trigger();
-    QCOMPARE(f.chart->GetTraceStyle(2), int16_t(1));
-    Entry(*f.chart, "popTraceRange3Line", 1)->trigger();
-    QCOMPARE(f.chart->GetTraceRange(3), int16_t(1));
-    Entry(*f.chart, "popTimeSpanHours", 2)->trigger();
-    QCOMPARE(f.chart->GetTimeSpan(), 7200);
-    QCOMPARE(spans.count(), 1);
-    // The span chosen while zoomed is also the one a cancel returns to.
-    f.chart->SetZoomWindow(f.clock.Now() - 600, f.clock.Now());
-    Entry(*f.chart, "popTimeSpanMinutes", 15)->trigger();
-    f.chart->cancelZoom();
-    QCOMPARE(f.chart->GetTimeSpan(), 900);
+    f.chart->Trace_PopUp();
+    for (int r = 0; r < 3; ++r)
+        QCOMPARE(Entry(*f.chart, "popTraceRange1Line", r)->isEnabled(), enabled[r]);
 }
 
 void TestChartMenu::manualScaleByEnter()
@@ -188,104 +129,128 @@ void TestChartMenu::manualScaleByEnter()
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->windowTitle(), QString("Trace #1"));
     auto* max = dialog->findChild<QLineEdit*>("txtMax");
-    auto* min = dialog->findChild<QLineEdit*>("txtMin");
     QCOMPARE(max->text(), QString("0"));
     max->clear();
     QTest::keyClicks(max, "20");
     QTest::keyClick(max, Qt::Key_Return);
-    int16_t scale = 0;
-    double top = 0, bottom = 0;
-    f.chart->GetTraceScale(1, scale, top, bottom);
-    QCOMPARE(scale, int16_t(1));
-    QCOMPARE(top, 20.0);
     const TraceGeometry g = f.Geometry();
     QVERIFY(f.ShowsText(f.Picture(), g.m_iPlotLeft[0] + g.m_iPlotWidth + 6, g.m_iPlotTop[0], "20"));
-
-    // Not a number: the limits stay and so does the text, for correction.
+    // Not a number: the limits stay, the text stays for correction.
     max->setText("2O");
     QTest::keyClick(max, Qt::Key_Return);
-    f.chart->GetTraceScale(1, scale, top, bottom);
-    QCOMPARE(top, 20.0);
     QCOMPARE(max->text(), QString("2O"));
-    // Closing applies what is typed.
+    QVERIFY(Configuration(*f.chart).endsWith(";Speed 255 14737632 0 0 1 20 0"));
     max->setText("12.5");
-    min->setText("-2");
+    dialog->findChild<QLineEdit*>("txtMin")->setText("-2");
     dialog->close();
-    f.chart->GetTraceScale(1, scale, top, bottom);
-    QCOMPARE(top, 12.5);
-    QCOMPARE(bottom, -2.0);
+    QVERIFY(Configuration(*f.chart).endsWith(";Speed 255 14737632 0 0 1 12.5 -2"));
 }
 
-void TestChartMenu::colourAndFontDialogs()
-{
-    ChartFixture f;
-    QColor preset;
-    QColor answer = QColor(0x10, 0x20, 0x30);
-    f.chart->SetColorDialog([&](const QColor& initial, QWidget*) {
-        preset = initial;
-        return answer;
-    });
-    Entry(*f.chart, "popBackColor", 0)->trigger();
-    QCOMPARE(preset, QColor(255, 255, 255));
-    QCOMPARE(f.chart->BackColor(), 0x302010);
-    QCOMPARE(f.Picture().pixel(1, 1), qRgb(0x10, 0x20, 0x30));
-    Entry(*f.chart, "popTraceColor1Line", 1)->trigger();
-    QCOMPARE(preset, QColor(255, 0, 0));
-    QCOMPARE(f.chart->traceColor(1), answer);
-    // A dialog closed without a choice changes nothing.
-    answer = QColor();
-    Entry(*f.chart, "popFontColor", 0)->trigger();
-    Entry(*f.chart, "popTraceColor1Line", 0)->trigger();
-    QCOMPARE(f.chart->ForeColor(), 0);
-    QCOMPARE(f.chart->GetTraceBackColor(1), 0xE0E0E0);
-
-    f.chart->SetFontDialog([](QFont& font, QWidget*) {
-        if (font.family() != "DejaVu Sans" || font.pointSizeF() != 8)
-            return false;
-        font = QFont("DejaVu Serif", 11);
-        font.setBold(true);
-        font.setItalic(true);
-        font.setUnderline(true);
-        return true;
-    });
-    Entry(*f.chart, "popFontType", 0)->trigger();
-    QCOMPARE(f.chart->FontName(), QString("DejaVu Serif"));
-    QCOMPARE(f.chart->FontSize(), 11.0f);
-    QVERIFY(f.chart->FontBold() && f.chart->FontItalic() && f.chart->FontUnderline());
-}
-
-void TestChartMenu::hidePanelRaisesCommand()
+void TestChartMenu::hidePanel()
 {
     ChartFixture f;
     QSignalSpy command(f.chart.get(), &TrendScope::Command);
-    f.chart->Trace_PopUp();
-    QVERIFY(!Entry(*f.chart, "popHide", 0)->isVisible());
-    QVERIFY(!f.chart->findChild<QAction*>("popSeparatorHidePanel")->isVisible());
     f.chart->SetMenuHidePanel(true);
     f.chart->Trace_PopUp();
-    QVERIFY(Entry(*f.chart, "popHide", 0)->isVisible());
     QVERIFY(f.chart->findChild<QAction*>("popSeparatorHidePanel")->isVisible());
     Entry(*f.chart, "popHide", 0)->trigger();
     QCOMPARE(command.count(), 1);
     QCOMPARE(command.at(0).at(0).toInt(), 32903);
 }
 
-void TestChartMenu::rightClickOpensMenu()
+void TestChartMenu::profileWritten()
 {
-    ChartFixture f;
-    auto* menu = f.chart->findChild<QMenu*>("popMenu");
+    ChartFixture f(400, 300, 3);
+    const QString file = dir.filePath("written.ini");
+    f.chart->SetProfile(file, "History");
+    QFile read(file);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    const QByteArray text = read.readAll();
+    QVERIFY(text.startsWith("[History]\nNumber of Traces= 3\nBack Color= 16777215\nFont Italic=False\n"
+                            "Font Name=DejaVu Sans\nFont Size=8\nFore Color= 0\nTime Span= 60\n"));
+    QVERIFY(text.endsWith("[History #3]\nBack Color= 14737632\nColor= 16711680\nName=Depth\nRange= 0\n"
+                          "Scale= 0\nScale Max= 0\nScale Min= 0\nStyle= 0\n"));
+    QCOMPARE(text.count("[History #"), 3);
+}
+
+void TestChartMenu::profileRead_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("changed");
+    const QString before = "2 600 16777215 0 DejaVu Sans 8 0 ;Speed 255 14737632 0 0 0 0 0 ;Heading 49152 "
+                           "14737632 2 0 0 0 0";
+    QTest::newRow("empty file") << QByteArray() << before;
+    QTest::newRow("undeclared name") << QByteArray("[H #1]\nName=Nothing\nColor= 7\nStyle= 1\n")
+                                     << QString(before).replace(";Speed 255 14737632 0 0", ";Speed 7 14737632 0 1");
+    QTest::newRow("counts and spans taken") << QByteArray("[H]\nNumber of Traces= 1\nTime Span=86400\n")
+                                            << "1 86400 16777215 0 DejaVu Sans 8 0 ;Speed 255 14737632 0 0 0 0 0";
+    for (const char* bad : {"0", "6", "-1", "59", "86401", "many"})
+        QTest::newRow(bad) << QByteArray("[H]\nNumber of Traces=") + bad + "\nTime Span=" + bad << before;
+}
+
+void TestChartMenu::profileRead()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, changed);
+    ChartFixture f(400, 300, 2);
+    f.chart->SetTimeSpan(600);
+    for (int s = 0; s < 12; ++s) {
+        f.chart->SetValue("Speed", "4");
+        f.clock.AdvanceSeconds(1);
+    }
+    // A colour that only a full draw shows: GetProfile draws once.
+    f.chart->SetTraceBackColor(2, 0x00FF00);
+    const QString path = dir.filePath("read.ini");
+    {
+        QFile write(path);
+        QVERIFY(write.open(QIODevice::WriteOnly) && write.write(file) == file.size());
+    }
+    f.chart->GetProfile(path, "H");
     const TraceGeometry g = f.Geometry();
-    f.Press({5, 5}, Qt::RightButton);
-    f.Release({5, 5}, Qt::RightButton);
-    QVERIFY(menu->isVisible());
-    menu->hide();
-    // Also while zoomed.
-    QVERIFY(f.chart->SetZoomWindow(f.clock.Now() - 30, f.clock.Now()));
-    const QPointF inside(g.m_iPlotLeft[0] + 10.0, g.m_iPlotTop[0] + 10.0);
-    f.Press(inside, Qt::RightButton);
-    f.Release(inside, Qt::RightButton);
-    QVERIFY(menu->isVisible());
-    QCOMPARE(f.chart->GetDisplayMode(), TrendScope::DisplayMode::Zoom);
+    QCOMPARE(f.Picture().pixel(g.m_iPlotLeft[1] + 5, g.m_iPlotTop[1] + 5) == qRgb(0, 255, 0),
+             f.chart->GetNumberOfTraces() == 2);
+    f.chart->SetTraceBackColor(2, 0xE0E0E0);
+    QCOMPARE(Configuration(*f.chart), changed);
+}
+
+void TestChartMenu::roundTripThroughMenu()
+{
+    ChartFixture f(400, 300, 1);
+    QColor answer;
+    f.chart->SetColorDialog([&answer](const QColor&, QWidget*) { return answer; });
+    f.chart->SetFontDialog([](QFont& font, QWidget*) {
+        font = QFont("DejaVu Serif");
+        font.setPointSizeF(9.75);
+        font.setItalic(true);
+        return true;
+    });
+    Entry(*f.chart, "popTraceNumber", 3)->trigger();
+    Entry(*f.chart, "popTraceLabel2", 2)->trigger();
+    Entry(*f.chart, "popTraceLabel3", 1)->trigger();
+    Entry(*f.chart, "popTraceRange3Line", 1)->trigger();
+    Entry(*f.chart, "popTraceStyle2Line", 1)->trigger();
+    for (auto [entry, index, colour] : {std::tuple("popTraceColor2Line", 1, QColor(1, 2, 3)),
+                                        std::tuple("popTraceColor3Line", 0, QColor(200, 210, 220)),
+                                        std::tuple("popBackColor", 0, QColor(240, 240, 200)),
+                                        std::tuple("popFontColor", 0, QColor(0, 0, 128))}) {
+        answer = colour;
+        Entry(*f.chart, entry, index)->trigger();
+    }
+    Entry(*f.chart, "popFontType", 0)->trigger();
+    Entry(*f.chart, "popTimeSpanHours", 4)->trigger();
+    Entry(*f.chart, "popTraceScale1Line", 1)->trigger();
+    auto* dialog = f.chart->findChild<QDialog*>("frmMaxMin");
+    dialog->findChild<QLineEdit*>("txtMax")->setText("35.5");
+    dialog->findChild<QLineEdit*>("txtMin")->setText("-0.125");
+    dialog->close();
+
+    const QString file = dir.filePath("round.ini");
+    f.chart->SetProfile(file, "History");
+    ChartFixture other(400, 300, 1);
+    other.chart->GetProfile(file, "History");
+    QCOMPARE(Configuration(*other.chart),
+             "3 14400 13168880 8388608 DejaVu Serif 9.75 1 ;Speed 255 14737632 0 0 1 35.5 -0.125 ;Depth 197121 "
+             "14737632 0 1 0 0 0 ;Heading 16711680 14471880 1 0 0 0 0");
 }
 
 QTEST_MAIN(TestChartMenu)
