@@ -1,8 +1,10 @@
-// Run with --benchmark_repetitions=10 for medians.
+// Run with --benchmark_repetitions=10 for medians; --scale=2 draws as on a
+// screen of device pixel ratio 2.
 #include "NumberText.h"
 #include "SimulatedClock.h"
 #include "TrendScope.h"
 
+#include <cstring>
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -103,12 +105,31 @@ void BM_FullRedrawOfDay(benchmark::State& state)
 }
 BENCHMARK(BM_FullRedrawOfDay)->Unit(benchmark::kMillisecond);
 
+// The same day fed as numbers with the log's own time stamps.
+void BM_FullRedrawOfReplayedDay(benchmark::State& state)
+{
+    Chart c(86400);
+    const TrendScope::time_t start = c.clock.Now() - 86400;
+    for (int step = 0; step < 8640 + 5; ++step)
+        for (int i = 0; i < 9; ++i)
+            c.chart.SetValue(QLatin1String(kNames[i]), Sample(i, step), start + step * 10);
+    for (auto _ : state)
+        c.chart.SetUpdate(true);
+}
+BENCHMARK(BM_FullRedrawOfReplayedDay)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--scale=2") == 0) {
+            qputenv("QT_SCALE_FACTOR", "2");
+            argv[i] = argv[--argc];
+            break;
+        }
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     benchmark::Initialize(&argc, argv);

@@ -209,6 +209,12 @@ void TracePainter::Scale(int t, float& top, float& bottom) const
     }
 }
 
+bool TracePainter::Wraps(int t) const
+{
+    const auto range = static_cast<TrendScopeTypes::TraceRange>(m_store.m_iTraceRange[t]);
+    return range == TrendScopeTypes::TraceRange::Degree180 || range == TrendScopeTypes::TraceRange::Degree360;
+}
+
 void TracePainter::Trace_YAxis(int t)
 {
     Scope p(*this);
@@ -289,17 +295,24 @@ void TracePainter::Trace_Plot(int t, int n)
         && !((m_bClipHigh[t] || top <= dataMax) && (m_bClipLow[t] || bottom >= dataMin)))
         Trace_YAxis(t);
 
-    // Equal limits put every value on the middle row.
+    // Rows T + 1 .. T + Hp - 1 lie inside the frame (rows T and T + Hp);
+    // equal limits put every value on the middle row.
     const bool flat = top == bottom;
-    const double factor = flat ? 0.0 : (Hp - 1) / (static_cast<double>(bottom) - top);
+    const double factor = flat ? 0.0 : (Hp - 2) / (static_cast<double>(bottom) - top);
     const auto row = [&](float value) {
-        double offset = flat ? (Hp - 1) / 2.0 : (static_cast<double>(value) - top) * factor;
+        double offset = flat ? (Hp - 2) / 2.0 : (static_cast<double>(value) - top) * factor;
         if (offset < 0)
             offset = 0;
-        else if (offset >= Hp)
-            offset = Hp - 1;
-        return Round(T + offset);
+        else if (offset > Hp - 2)
+            offset = Hp - 2;
+        return Round(T + 1 + offset);
     };
+    // A degree trace crossing its wrap within a column runs from each
+    // extreme to the nearer plot edge instead of across the whole plot.
+    const bool wraps = Wraps(t);
+    const bool upward = bottom > top;
+    const int edgeHigh = upward ? T + Hp - 1 : T + 1;
+    const int edgeLow = upward ? T + 1 : T + Hp - 1;
     const QColor pen = ColourToQColor(m_store.m_lTraceColor[t]);
 
     if (n == 0) {
@@ -308,11 +321,22 @@ void TracePainter::Trace_Plot(int t, int n)
         const int col = m_store.m_iColumn[t] % W;
         if (m_store.ColumnEmpty(col, t))
             return;
-        const int yMin = row(m_store.ColMin(col, t));
-        const int yMax = row(m_store.ColMax(col, t));
+        const float vMin = m_store.ColMin(col, t);
+        const float vMax = m_store.ColMax(col, t);
+        const int yMin = row(vMin);
+        const int yMax = row(vMax);
         const int x = L + W - 1;
         const bool dots = m_store.m_iTraceStyle[t] == static_cast<int16_t>(TrendScopeTypes::TraceStyle::Point);
-        if (m_iDepth > 0) {
+        if (!dots && wraps && Across(vMin, vMax)) {
+            if (m_iDepth > 0) {
+                m_painter.setPen(QPen(pen, 0));
+                m_painter.drawLine(x, yMax, x, edgeHigh);
+                m_painter.drawLine(x, yMin, x, edgeLow);
+            } else {
+                VerticalRun(x, std::min(yMax, edgeHigh), std::max(yMax, edgeHigh), pen.rgb());
+                VerticalRun(x, std::min(yMin, edgeLow), std::max(yMin, edgeLow), pen.rgb());
+            }
+        } else if (m_iDepth > 0) {
             m_painter.setPen(QPen(pen, 0));
             if (dots) {
                 m_painter.drawPoint(x, yMin);
@@ -335,38 +359,63 @@ void TracePainter::Trace_Plot(int t, int n)
     m_points.clear();
     bool previous = false;
     int px = 0, pyMin = 0, pyMax = 0;
+    float pvMin = 0, pvMax = 0;
     int col = m_store.m_iColumn[t] % W;
     for (int k = 0; k <= n; ++k, col = col + 1 == W ? 0 : col + 1) {
         if (m_store.ColumnEmpty(col, t)) {
             previous = false;
             continue;
         }
-        const int yMin = row(m_store.ColMin(col, t));
-        const int yMax = row(m_store.ColMax(col, t));
+        const float vMin = m_store.ColMin(col, t);
+        const float vMax = m_store.ColMax(col, t);
+        const int yMin = row(vMin);
+        const int yMax = row(vMax);
         const int x = L - k + W - 1;
         if (points) {
             m_points.append(QPoint(x, yMin));
             if (yMin != yMax)
                 m_points.append(QPoint(x, yMax));
+        } else if (wraps && Across(vMin, vMax)) {
+            // The column itself crosses the wrap: each extreme to its edge,
+            // and no joins, which could not tell which way round they go.
+            m_lines.append(QLine(x, yMax, x, edgeHigh));
+            m_lines.append(QLine(x, yMin, x, edgeLow));
         } else if (!previous) {
             if (yMin != yMax)
                 m_lines.append(QLine(x, yMin, x, yMax));
             else
                 m_points.append(QPoint(x, yMin));
-        } else if (yMin != yMax) {
-            m_lines.append(QLine(px, pyMin, x, yMin));
-            m_lines.append(QLine(x, yMin, x, yMax));
-            m_lines.append(QLine(x, yMax, px, pyMax));
-        } else if (pyMin == pyMax) {
-            m_lines.append(QLine(px, pyMin, x, yMin));
         } else {
-            m_lines.append(QLine(px, pyMin, x, yMin));
-            m_lines.append(QLine(x, yMin, px, pyMax));
+            // Joins that would cross the wrap are left out: the trace breaks
+            // there rather than painting a full-height line.
+            const bool joinMin = !(wraps && Across(pvMin, vMin));
+            const bool joinMax = !(wraps && Across(pvMax, vMax));
+            if (yMin != yMax) {
+                if (joinMin)
+                    m_lines.append(QLine(px, pyMin, x, yMin));
+                m_lines.append(QLine(x, yMin, x, yMax));
+                if (joinMax)
+                    m_lines.append(QLine(x, yMax, px, pyMax));
+            } else if (pyMin == pyMax) {
+                if (joinMin)
+                    m_lines.append(QLine(px, pyMin, x, yMin));
+                else
+                    m_points.append(QPoint(x, yMin));
+            } else {
+                if (joinMin)
+                    m_lines.append(QLine(px, pyMin, x, yMin));
+                if (joinMax && !(wraps && Across(pvMax, vMin)))
+                    m_lines.append(QLine(x, yMin, px, pyMax));
+                if (!joinMin)
+                    m_points.append(QPoint(x, yMin));
+            }
         }
-        previous = true;
+        previous = !(wraps && !points && Across(vMin, vMax));
         px = x;
         pyMin = yMin;
         pyMax = yMax;
+        pvMin = vMin;
+        pvMax = vMax;
     }
     p->setPen(QPen(pen, 0));
     if (!m_lines.isEmpty())
@@ -548,13 +597,17 @@ void TracePainter::Trace_Values(int t)
         text += QStringLiteral(",   Cur ") + NumberText::Format(m_store.m_fLastValue[t], u"0.0");
     else
         text += QStringLiteral(", Cur n/a");
+    const QImage& image = RenderedText(text);
+    // The box covers the room for 15 characters and whatever the previous
+    // text took beyond it ("Ave -123.4,   Cur -123.4" is wider).
+    const int clear = std::max({15 * m_iZeroWidth, m_iValuesWidth[t], image.width()});
+    m_iValuesWidth[t] = image.width();
     // Drawn for every reading, so the box and the text go straight into the
     // image unless a full draw holds the painter.
     if (m_iDepth > 0)
-        FillBox(m_painter, x - 15 * m_iZeroWidth, y, x, y + TH - 1, m_back);
+        FillBox(m_painter, x - clear, y, x, y + TH - 1, m_back);
     else
-        FillDirect(x - 15 * m_iZeroWidth, y, x, y + TH - 1, m_back.rgb());
-    const QImage& image = RenderedText(text);
+        FillDirect(x - clear, y, x, y + TH - 1, m_back.rgb());
     BlitText(x - image.width(), y, image);
 }
 

@@ -6,7 +6,6 @@
 
 #include "ChartTypes.h"
 #include "TraceStore.h"
-#include "trendscope_export.h"
 
 #include <QColor>
 #include <QFont>
@@ -15,9 +14,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QString>
+#include <cmath>
 #include <memory>
 
-struct TRENDSCOPE_EXPORT TraceGeometry {
+struct TraceGeometry {
     int m_iBlockHeight = 0;
     int m_iInnerWidth = 0;
     int m_iPlotHeight = 10;
@@ -35,14 +35,14 @@ struct TRENDSCOPE_EXPORT TraceGeometry {
 };
 
 // 0xBBGGRR to and from Qt colours.
-TRENDSCOPE_EXPORT QColor ColourToQColor(TrendScopeTypes::Colour c);
-TRENDSCOPE_EXPORT TrendScopeTypes::Colour QColorToColour(const QColor& c);
+QColor ColourToQColor(TrendScopeTypes::Colour c);
+TrendScopeTypes::Colour QColorToColour(const QColor& c);
 
 // Unit and left end of the time axis for a span: "Seconds" below 61 s,
 // "Minutes" to 3600 s, "Hours" to 86400 s, then "Days".
-TRENDSCOPE_EXPORT void TimeAxisUnit(int32_t span, float& m_fAxisStart, QString& m_sAxisUnit);
+void TimeAxisUnit(int32_t span, float& m_fAxisStart, QString& m_sAxisUnit);
 
-class TRENDSCOPE_EXPORT TracePainter {
+class TracePainter {
 public:
     explicit TracePainter(TraceStore& store);
 
@@ -77,6 +77,9 @@ public:
     float m_fAverage[TraceStore::kTraces] = {};
     bool m_bClipHigh[TraceStore::kTraces] = {};
     bool m_bClipLow[TraceStore::kTraces] = {};
+    // Width of the values text last printed per trace, so the next one
+    // clears all of it.
+    int m_iValuesWidth[TraceStore::kTraces] = {};
 
 private:
     // One painter for a draw and everything it calls.
@@ -100,6 +103,10 @@ private:
     const QImage& RenderedText(const QString& text);
     void BlitText(int x, int y, const QImage& image);
     void Scale(int t, float& top, float& bottom) const;
+    // Whether the trace's values wrap around (+-180 or 0-360), and whether
+    // two of its values lie on either side of the wrap.
+    bool Wraps(int t) const;
+    static bool Across(float a, float b) { return std::fabs(static_cast<double>(a) - b) > 180.0; }
 
     TraceStore& m_store;
     TraceGeometry m_geometry;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 TraceDrawSink::~TraceDrawSink() = default;
 
@@ -99,10 +100,40 @@ void TraceStore::SetTraceTimer(int32_t iSeconds)
     m_iTraceTimer = Low16(iSeconds);
 }
 
-bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval)
+bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval, QString* error)
 {
     if (m_bInitialized)
         return false;
+    // A ring needs at least one slot.
+    const int32_t size = std::max<int32_t>(MemorySize, 1);
+    const size_t values = static_cast<size_t>(m_iNumberOfValues) + 1;
+    const size_t slotCount = static_cast<size_t>(size) + 1;
+    // Refused before anything is allocated: filling a ring that the system
+    // only pretends to have would bring the host down.
+    if (static_cast<int64_t>(values) * static_cast<int64_t>(slotCount) > kMaxStoreCells) {
+        if (error)
+            *error = QStringLiteral("The chart memory of %1 samples for %2 values is too large")
+                         .arg(size)
+                         .arg(m_iNumberOfValues);
+        return false;
+    }
+    try {
+        m_fSum.assign(values, 0.0);
+        m_fSumSin.assign(values, 0.0);
+        m_iCount.assign(values, 0);
+        m_lTime.assign(slotCount, 0);
+        m_fData.assign(values * slotCount, NO_VALUE);
+    } catch (const std::bad_alloc&) {
+        m_fSum.clear();
+        m_fSumSin.clear();
+        m_iCount.clear();
+        std::vector<time_t>().swap(m_lTime);
+        std::vector<float>().swap(m_fData);
+        if (error)
+            *error = QStringLiteral("Not enough memory for the chart memory of %1 samples").arg(size);
+        return false;
+    }
+
     m_eDisplayMode = DisplayMode::Normal;
     const time_t now = m_clock.Now();
     m_iNumberOfTraces = 1;
@@ -115,20 +146,11 @@ bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval)
         m_fScaleMin[t] = 0;
         m_lTraceBackColor[t] = 0xE0E0E0;
     }
-    // A ring needs at least one slot.
-    m_lMemorySize = std::max<int32_t>(MemorySize, 1);
+    m_lMemorySize = size;
     m_iMemoryInterval = Low16(MemoryInterval);
     m_lTimeSpan = 60;
-
     m_iStoreValues = m_iNumberOfValues;
-    const size_t values = static_cast<size_t>(m_iNumberOfValues) + 1;
-    const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
-    m_fSum.assign(values, 0.0f);
-    m_fSumSin.assign(values, 0.0f);
-    m_iCount.assign(values, 0);
-    m_lTime.assign(slotCount, 0);
-    m_fData.assign(values * slotCount, NO_VALUE);
-
+    m_iPending = 0;
     m_lFilled = 0;
     m_lHead = 0;
     m_lTime[0] = now;
@@ -137,78 +159,138 @@ bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval)
     return true;
 }
 
-void TraceStore::SetValue(const QString& Name, const QString& Value)
+bool TraceStore::Accept(int i, double value, float& v) const
+{
+    if (i < 0 || i >= m_iStoreValues)
+        return false;
+    // The markers lie at +-1e30: nothing from there outwards is a reading.
+    if (!(std::fabs(value) < kValueLimit))
+        return false;
+    v = static_cast<float>(value);
+    return std::fabs(v) < kValueLimit;
+}
+
+bool TraceStore::SetValue(const QString& Name, const QString& Value)
 {
     if (!m_bInitialized || Value == QLatin1String("N/A"))
-        return;
+        return false;
     const int i = FindValue(Name);
-    if (i < 0 || i >= m_iStoreValues)
-        return;
-
     const int blank = Value.indexOf(QLatin1Char(' '));
     const QStringView number = blank < 0 ? QStringView(Value) : QStringView(Value).left(blank);
+    double parsed = 0;
     float v = 0;
     // A reading whose number does not convert is dropped.
-    if (!NumberText::TryParse(number, v))
-        return;
+    if (!NumberText::TryParse(number, parsed) || !Accept(i, parsed, v))
+        return false;
     const QStringView units = blank < 0 ? QStringView() : QStringView(Value).mid(blank + 1);
-
     const auto slot = static_cast<size_t>(i);
     bool unitsChanged = false;
     if (m_sValueUnits[slot] != units) {
         m_sValueUnits[slot] = units.toString();
         unitsChanged = true;
     }
+    Record(i, v, unitsChanged, Now());
+    return true;
+}
 
+bool TraceStore::SetValue(const QString& Name, double value)
+{
+    float v = 0;
+    if (!m_bInitialized || !Accept(FindValue(Name), value, v))
+        return false;
+    Record(FindValue(Name), v, false, Now());
+    return true;
+}
+
+bool TraceStore::SetValueAt(const QString& Name, double value, time_t stamp)
+{
+    float v = 0;
+    const int i = FindValue(Name);
+    if (!m_bInitialized || !Accept(i, value, v))
+        return false;
+    // The first stamp starts the first interval when there is no sample yet
+    // (a log replayed into a new chart); from then on the stamps are the
+    // store's clock.
+    if (!m_bHostTime && m_lFilled == 0)
+        m_lTime[static_cast<size_t>(m_lHead)] = stamp;
+    if (!m_bHostTime || stamp > m_lHostNow)
+        m_lHostNow = stamp;
+    m_bHostTime = true;
+    // The host's stamps close the intervals as the ticks would have: a
+    // pending interval ends one interval after the previous sample, and a
+    // longer silence is one empty sample at the new reading's time. A stamp
+    // before the newest sample closes at once, as a clock set back does.
+    const int64_t elapsed = static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)];
+    if (elapsed < 0) {
+        CloseInterval(stamp);
+    } else if (elapsed >= m_iMemoryInterval) {
+        if (m_iPending > 0 && elapsed >= 2 * static_cast<int64_t>(m_iMemoryInterval) && m_iMemoryInterval > 0)
+            CloseInterval(m_lTime[static_cast<size_t>(m_lHead)] + m_iMemoryInterval);
+        if (static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval)
+            CloseInterval(stamp);
+    }
+    Record(i, v, false, stamp);
+    return true;
+}
+
+void TraceStore::Record(int i, float v, bool unitsChanged, time_t stamp)
+{
+    const auto slot = static_cast<size_t>(i);
     if (ValueTypeOf(i) == ValueType::Degrees) {
         const double r = v * kPi / 180.0;
-        m_fSum[slot] += static_cast<float>(std::cos(r));
-        m_fSumSin[slot] += static_cast<float>(std::sin(r));
+        m_fSum[slot] += std::cos(r);
+        m_fSumSin[slot] += std::sin(r);
         if (v > 180)
             v -= 360;
     } else {
         m_fSum[slot] += v;
     }
     m_iCount[slot] += 1;
+    m_iPending += 1;
 
     if (!m_bUpdate || m_eDisplayMode != DisplayMode::Normal)
         return;
-    const time_t now = m_clock.Now();
     for (int t = 0; t < m_iNumberOfTraces; ++t) {
         if (m_iTraceValue[t] != i)
             continue;
         if (unitsChanged && m_pSink)
             m_pSink->Trace_Label(t);
-        TracePlotValue(t, v, false, now);
+        TracePlotValue(t, v, false, stamp);
     }
+}
+
+void TraceStore::CloseInterval(time_t stamp)
+{
+    m_lHead = (m_lHead + 1) % m_lMemorySize;
+    const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
+    for (int i = 0; i < m_iStoreValues; ++i) {
+        const auto s = static_cast<size_t>(i);
+        float sample = NO_VALUE;
+        if (m_iCount[s] > 0)
+            sample = ValueTypeOf(i) == ValueType::Degrees
+                         ? AngleFromVector(static_cast<float>(m_fSum[s]), static_cast<float>(m_fSumSin[s]))
+                         : static_cast<float>(m_fSum[s] / m_iCount[s]);
+        m_fData[s * slotCount + static_cast<size_t>(m_lHead)] = sample;
+        m_fSum[s] = 0;
+        m_fSumSin[s] = 0;
+        m_iCount[s] = 0;
+    }
+    m_iPending = 0;
+    m_lTime[static_cast<size_t>(m_lHead)] = stamp;
+    if (m_lFilled < m_lMemorySize)
+        m_lFilled += 1;
 }
 
 void TraceStore::TraceSample()
 {
     if (!m_bInitialized)
         return;
-    const time_t now = m_clock.Now();
+    const time_t now = Now();
     const int64_t elapsed = static_cast<int64_t>(now) - m_lTime[static_cast<size_t>(m_lHead)];
     // A clock set back (daylight saving ends) closes the interval at once;
     // waiting for the old time would merge an hour of readings into one.
-    if (elapsed >= m_iMemoryInterval || elapsed < 0) {
-        m_lHead = (m_lHead + 1) % m_lMemorySize;
-        const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
-        for (int i = 0; i < m_iStoreValues; ++i) {
-            const auto s = static_cast<size_t>(i);
-            float sample = NO_VALUE;
-            if (m_iCount[s] > 0)
-                sample = ValueTypeOf(i) == ValueType::Degrees ? AngleFromVector(m_fSum[s], m_fSumSin[s])
-                                                               : m_fSum[s] / static_cast<float>(m_iCount[s]);
-            m_fData[s * slotCount + static_cast<size_t>(m_lHead)] = sample;
-            m_fSum[s] = 0;
-            m_fSumSin[s] = 0;
-            m_iCount[s] = 0;
-        }
-        m_lTime[static_cast<size_t>(m_lHead)] = now;
-        if (m_lFilled < m_lMemorySize)
-            m_lFilled += 1;
-    }
+    if (!m_bHostTime && (elapsed >= m_iMemoryInterval || elapsed < 0))
+        CloseInterval(now);
 
     if (!m_bUpdate || m_eDisplayMode != DisplayMode::Normal)
         return;
@@ -327,7 +409,7 @@ void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
 
 void TraceStore::TraceReset(int W)
 {
-    const time_t now = m_clock.Now();
+    const time_t now = Now();
     m_iColumns = std::max(W, 1);
     const size_t cells = static_cast<size_t>(m_iColumns + 1) * kTraces;
     m_fColMax.assign(cells, NO_VALUE);

@@ -7,13 +7,11 @@
 
 #include "ChartClock.h"
 #include "ChartTypes.h"
-#include "trendscope_export.h"
-
 #include <QString>
 #include <cstdint>
 #include <vector>
 
-class TRENDSCOPE_EXPORT TraceDrawSink {
+class TraceDrawSink {
 public:
     virtual ~TraceDrawSink();
     virtual void Trace_Label(int t) = 0;
@@ -23,7 +21,7 @@ public:
     virtual void Trace_Values(int t) = 0;
 };
 
-class TRENDSCOPE_EXPORT TraceStore {
+class TraceStore {
 public:
     using time_t = ChartTime::time_t;
     using DisplayMode = TrendScopeTypes::DisplayMode;
@@ -37,6 +35,12 @@ public:
     // An empty column minimum.
     static constexpr float EMPTY_MIN = 1e30f;
     static constexpr int kTraces = 5;
+    // Readings are kept strictly inside (-kValueLimit, kValueLimit), so that
+    // no sample or column can be taken for one of the markers.
+    static constexpr float kValueLimit = 1e30f;
+    // Largest value store (values x slots) Initialize creates: 1 GiB of
+    // samples, far beyond a week of ten-second samples of twenty values.
+    static constexpr int64_t kMaxStoreCells = int64_t(1) << 28;
 
     explicit TraceStore(ChartClock& clock);
     void SetDrawSink(TraceDrawSink* sink) { m_pSink = sink; }
@@ -52,12 +56,23 @@ public:
     // Keeps the low 16 bits, as the trace timer is a 16-bit count of seconds.
     void SetTraceTimer(int32_t iSeconds);
 
-    // Creates the value store once; false (nothing changed) on later calls.
-    bool Initialize(int32_t MemorySize, int32_t MemoryInterval);
-    // One reading, "number units" or a bare number.
-    void SetValue(const QString& Name, const QString& Value);
+    // Creates the value store once; false (nothing changed) on later calls
+    // and when the store would not fit in memory (error says why).
+    bool Initialize(int32_t MemorySize, int32_t MemoryInterval, QString* error = nullptr);
+    // One reading, "number units" or a bare number. False when it was not
+    // taken (unknown name, "N/A", not a number, outside the value range).
+    bool SetValue(const QString& Name, const QString& Value);
+    // One reading as a number, at the store's present time or at the
+    // host's own time stamp. Units stay as they are.
+    bool SetValue(const QString& Name, double value);
+    bool SetValueAt(const QString& Name, double value, time_t stamp);
+    // The store's present: the clock's, or once the host stamps its own
+    // readings, the latest of those stamps.
+    time_t Now() const { return m_bHostTime ? m_lHostNow : m_clock.Now(); }
+    bool HostTimed() const { return m_bHostTime; }
     // The one-second tick: closes a sample when its interval is over and
-    // advances idle traces.
+    // advances idle traces. While the host stamps its readings, their
+    // stamps close the intervals instead.
     void TraceSample();
     void TracePlotValue(int t, float v, bool bIdle, time_t tnow);
     // Empties the column buffers for a plot area W columns wide.
@@ -135,6 +150,11 @@ private:
     void WidenColumn(int c, int t, float v);
     void SetColumn(int c, int t, float v);
     void EmptyColumn(int c, int t);
+    // Finds the value and takes the number, or says why not.
+    bool Accept(int i, double value, float& v) const;
+    void Record(int i, float v, bool unitsChanged, time_t stamp);
+    // Ends the running interval: the sample is stored with this stamp.
+    void CloseInterval(time_t stamp);
 
     ChartClock& m_clock;
     TraceDrawSink* m_pSink = nullptr;
@@ -142,10 +162,14 @@ private:
     std::vector<QString> m_sValueName;
     std::vector<int16_t> m_iValueType;
     std::vector<QString> m_sValueUnits;
-    // Interval accumulators; for Degrees m_fSum holds the cosines.
-    std::vector<float> m_fSum;
-    std::vector<float> m_fSumSin;
+    // Interval accumulators; for Degrees m_fSum holds the cosines. Double
+    // sums: single precision overflows long before the readings do.
+    std::vector<double> m_fSum;
+    std::vector<double> m_fSumSin;
     std::vector<int32_t> m_iCount;
+    int32_t m_iPending = 0;
+    bool m_bHostTime = false;
+    time_t m_lHostNow = 0;
     // Number of values the store arrays were created for.
     int m_iStoreValues = 0;
     std::vector<time_t> m_lTime;

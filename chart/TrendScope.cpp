@@ -1,10 +1,17 @@
 #include "TrendScope.h"
 
+#include "ChartMenu.h"
 #include "NumberText.h"
+#include "ProfileStore.h"
+#include "SystemLib.h"
 #include "TracePainter.h"
 #include "TraceStore.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QColorDialog>
+#include <QFontDialog>
+#include <QMenu>
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
@@ -158,6 +165,16 @@ public:
     void cmdZoomRight_Click();
     void Beep();
     void ShowPopupMenu();
+    void ConnectMenu();
+    void SetTraceValueMenu(int k, int v);
+    void TraceColorDialog(int t, bool pen);
+    QColor PickColour(const QColor& initial);
+    // Emits the change signals for what differs from the last report.
+    void Report();
+    // Device pixels per logical pixel; the picture and all geometry are in
+    // device pixels, mouse positions come in logical ones.
+    bool TakePixelRatio();
+    double Device(double logical) const { return logical * m_dDpr; }
 
     TrendScope* q;
     ChartClock& m_clock;
@@ -170,9 +187,21 @@ public:
     QCursor crossHair;
     bool m_bCrossHair = false;
     std::function<void()> beep;
+    TrendScope::ColorDialog colorDialog;
+    TrendScope::FontDialog fontDialog;
+    std::unique_ptr<ChartMenu> menu;
+    MaxMinDialog* frmMaxMin = nullptr;
+    double m_dDpr = 1;
+    TrendScopeTypes::DisplayMode m_eReportedMode = TrendScopeTypes::DisplayMode::Normal;
+    int32_t m_lReportedSpan = 60;
+    int m_iReportedTraces = 1;
+    ChartTime::time_t m_lReportedStart = 0;
+    ChartTime::time_t m_lReportedEnd = 0;
 
     bool m_bLayoutChanged = true;
     bool m_bMenuHidePanel = false;
+    // Whether the press of the running selection froze a live display.
+    bool m_bFrozeOnPress = false;
     TrendScopeTypes::Colour m_lBackColor = kDefaultBackColor;
     TrendScopeTypes::Colour m_lForeColor = kDefaultForeColor;
     QString m_sFontName = QString::fromLatin1(kDefaultFontName);
@@ -196,11 +225,16 @@ ChartSurface::ChartSurface(TrendScopePrivate& priv, QWidget* parent)
 void ChartSurface::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.drawImage(event->rect(), d.painter.Surface(), event->rect());
+    // The picture is in device pixels: each logical rectangle takes its
+    // device rectangle unscaled.
+    const double dpr = d.m_dDpr;
+    const QRect r = event->rect();
+    p.drawImage(QRectF(r), d.painter.Surface(), QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
     if (d.m_iSelect[0] < 0 && d.m_iSelect[1] < 0)
         return;
     // The band inverts what lies under it, like an XOR pen, so it never
     // touches the image itself.
+    p.scale(1 / dpr, 1 / dpr);
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     const auto& g = d.painter.Geometry();
     const int x0 = std::min(d.m_iSelect[0], d.m_iSelect[2]);
@@ -285,12 +319,25 @@ void TrendScopePrivate::Trace_Values(int t)
     surface->update();
 }
 
+bool TrendScopePrivate::TakePixelRatio()
+{
+    const double dpr = std::max(q->devicePixelRatioF(), 1.0);
+    if (dpr == m_dDpr)
+        return false;
+    m_dDpr = dpr;
+    ApplyFont();
+    return true;
+}
+
 void TrendScopePrivate::TraceLayout()
 {
     if (!Showing())
         return;
-    painter.SetSurfaceSize(q->width(), q->height());
-    painter.Geometry() = TraceGeometry::Compute(q->height(), q->width(), store.m_iNumberOfTraces, painter.TextHeight(),
+    TakePixelRatio();
+    const int width = NumberText::ToInt32Saturated(Device(q->width()));
+    const int height = NumberText::ToInt32Saturated(Device(q->height()));
+    painter.SetSurfaceSize(width, height);
+    painter.Geometry() = TraceGeometry::Compute(height, width, store.m_iNumberOfTraces, painter.TextHeight(),
                                                 painter.TextWidth(QStringLiteral("-00.0")));
     tmrResize->Stop();
     tmrResize->Start(250);
@@ -313,6 +360,7 @@ void TrendScopePrivate::TraceRedraw()
     Trace_XAxis();
     m_bLayoutChanged = false;
     surface->update();
+    Report();
 }
 
 void TrendScopePrivate::Trace_XAxis()
@@ -335,8 +383,8 @@ void TrendScopePrivate::PlaceButtons()
     // 252 x 204 twips each.
     const int w = NumberText::ToInt32Saturated(252.0 * q->logicalDpiX() / 1440.0);
     const int h = NumberText::ToInt32Saturated(204.0 * q->logicalDpiY() / 1440.0);
-    const int y = painter.AxisRow();
-    int x = painter.Geometry().m_iPlotLeft[0];
+    const int y = NumberText::ToInt32Saturated(painter.AxisRow() / m_dDpr);
+    int x = NumberText::ToInt32Saturated(painter.Geometry().m_iPlotLeft[0] / m_dDpr);
     // Cancel, then pan left and right, then zoom in and out, in groups.
     const int gapBefore[] = {0, 8, 4, 8, 4};
     for (size_t i = 0; i < buttons.size(); ++i) {
@@ -350,7 +398,8 @@ void TrendScopePrivate::ApplyFont()
 {
     QFont font(m_sFontName);
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(m_fFontSize > 0 ? m_fFontSize : kDefaultFontSize);
+    // Text is drawn into the device-pixel picture, so at the device's size.
+    font.setPointSizeF((m_fFontSize > 0 ? m_fFontSize : kDefaultFontSize) * m_dDpr);
     font.setBold(m_bFontBold);
     font.setItalic(m_bFontItalic);
     font.setUnderline(m_bFontUnderline);
@@ -366,7 +415,7 @@ int TrendScopePrivate::HitTest(double X, double Y) const
 {
     if (!Showing())
         return -1;
-    return painter.Geometry().HitTest(store.m_iNumberOfTraces, X, Y);
+    return painter.Geometry().HitTest(store.m_iNumberOfTraces, Device(X), Device(Y));
 }
 
 void TrendScopePrivate::SetCrossHair(bool on)
@@ -389,14 +438,16 @@ void TrendScopePrivate::SelectStart(int16_t Button, int16_t Shift, float X, floa
         emit q->MouseDown(Button, Shift, X, Y);
         return;
     }
-    if (store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Normal) {
-        store.m_lZoomEnd = m_clock.Now();
+    m_bFrozeOnPress = store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Normal;
+    if (m_bFrozeOnPress) {
+        store.m_lZoomEnd = store.Now();
         store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
         store.m_lTimeSpanSaved = store.m_lTimeSpan;
         store.m_eDisplayMode = TrendScopeTypes::DisplayMode::Zoom;
     }
-    m_iSelect[0] = m_iSelect[2] = NumberText::ToInt16Saturated(X);
-    m_iSelect[1] = m_iSelect[3] = NumberText::ToInt16Saturated(Y);
+    m_iSelect[0] = m_iSelect[2] = NumberText::ToInt16Saturated(Device(X));
+    m_iSelect[1] = m_iSelect[3] = NumberText::ToInt16Saturated(Device(Y));
+    Report();
 }
 
 void TrendScopePrivate::SelectMove(int16_t Button, int16_t Shift, float X, float Y)
@@ -415,8 +466,8 @@ void TrendScopePrivate::SelectMove(int16_t Button, int16_t Shift, float X, float
     SetCrossHair(true);
     if (Button != 1)
         return;
-    m_iSelect[2] = NumberText::ToInt16Saturated(X);
-    m_iSelect[3] = NumberText::ToInt16Saturated(Y);
+    m_iSelect[2] = NumberText::ToInt16Saturated(Device(X));
+    m_iSelect[3] = NumberText::ToInt16Saturated(Device(Y));
     surface->update();
 }
 
@@ -443,8 +494,15 @@ void TrendScopePrivate::SelectEnd(int16_t Button, int16_t Shift, float X, float 
             store.m_lTimeSpan = store.m_lZoomEnd - store.m_lZoomStart;
             TraceLayout();
             TraceRedraw();
-        } else {
+        } else if (m_bFrozeOnPress) {
+            // The press froze a live display and nothing was selected: live
+            // again, nothing else changed.
             store.m_eDisplayMode = TrendScopeTypes::DisplayMode::Normal;
+            Report();
+        } else {
+            // A click on a zoomed display returns fully to the live one:
+            // span, buttons and columns, not just the mode.
+            cmdZoomCancel_Click();
         }
     } else if (Button == 1) {
         emit q->MouseUp(Button, Shift, X, Y);
@@ -461,6 +519,8 @@ void TrendScopePrivate::TraceToolTip(float X, float Y)
         return;
     }
     const auto& g = painter.Geometry();
+    X = static_cast<float>(Device(X));
+    Y = static_cast<float>(Device(Y));
     const double f = (X - g.m_iPlotLeft[t]) / (g.m_iPlotWidth - 1.0);
     QString when;
     if (store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Normal)
@@ -481,7 +541,9 @@ void TrendScopePrivate::TraceToolTip(float X, float Y)
         surface->setToolTip(when);
         return;
     }
-    const double value = top + (Y - g.m_iPlotTop[t]) * (static_cast<double>(bottom) - top) / (g.m_iPlotHeight - 1.0);
+    // Rows as the trace is drawn: T + 1 .. T + Hp - 1 from top to bottom.
+    const double row = std::clamp(Y - g.m_iPlotTop[t] - 1.0, 0.0, g.m_iPlotHeight - 2.0);
+    const double value = top + row * (static_cast<double>(bottom) - top) / std::max(g.m_iPlotHeight - 2.0, 1.0);
     surface->setToolTip(NumberText::Format(value, u".0") + QStringLiteral(" @ ") + when);
 }
 
@@ -491,6 +553,7 @@ void TrendScopePrivate::cmdZoomCancel_Click()
     store.m_lTimeSpan = store.m_lTimeSpanSaved;
     TraceLayout();
     TraceRedraw();
+    Report();
 }
 
 void TrendScopePrivate::cmdZoomIn_Click()
@@ -506,6 +569,7 @@ void TrendScopePrivate::cmdZoomIn_Click()
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
+    Report();
 }
 
 void TrendScopePrivate::cmdZoomOut_Click()
@@ -520,6 +584,7 @@ void TrendScopePrivate::cmdZoomOut_Click()
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
+    Report();
 }
 
 void TrendScopePrivate::cmdZoomLeft_Click()
@@ -529,6 +594,7 @@ void TrendScopePrivate::cmdZoomLeft_Click()
     store.m_lZoomEnd -= shift;
     TraceLayout();
     TraceRedraw();
+    Report();
 }
 
 void TrendScopePrivate::cmdZoomRight_Click()
@@ -538,6 +604,7 @@ void TrendScopePrivate::cmdZoomRight_Click()
     store.m_lZoomEnd += shift;
     TraceLayout();
     TraceRedraw();
+    Report();
 }
 
 void TrendScopePrivate::Beep()
@@ -548,7 +615,158 @@ void TrendScopePrivate::Beep()
         QApplication::beep();
 }
 
-void TrendScopePrivate::ShowPopupMenu() {}
+void TrendScopePrivate::Report()
+{
+    if (store.m_eDisplayMode != m_eReportedMode) {
+        m_eReportedMode = store.m_eDisplayMode;
+        emit q->displayModeChanged(m_eReportedMode);
+    }
+    if (store.m_lTimeSpan != m_lReportedSpan) {
+        m_lReportedSpan = store.m_lTimeSpan;
+        emit q->timeSpanChanged(m_lReportedSpan);
+    }
+    if (store.m_iNumberOfTraces != m_iReportedTraces) {
+        m_iReportedTraces = store.m_iNumberOfTraces;
+        emit q->numberOfTracesChanged(m_iReportedTraces);
+    }
+    if (store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Zoom
+        && (store.m_lZoomStart != m_lReportedStart || store.m_lZoomEnd != m_lReportedEnd)) {
+        m_lReportedStart = store.m_lZoomStart;
+        m_lReportedEnd = store.m_lZoomEnd;
+        emit q->zoomWindowChanged(m_lReportedStart, m_lReportedEnd);
+    }
+}
+
+void TrendScopePrivate::ShowPopupMenu()
+{
+    const int N = store.m_iNumberOfTraces;
+    for (int i = 1; i <= ChartMenu::kTraces; ++i) {
+        menu->popTraceNumber[i]->setChecked(i == N);
+        menu->popTraceLabel[i]->menuAction()->setVisible(i <= N);
+    }
+    for (int k = 1; k <= N; ++k) {
+        const int t = k - 1;
+        const int value = store.m_iTraceValue[t];
+        for (QAction* item : menu->popTraceValue[k])
+            item->setChecked(item->data().toInt() == value);
+        const bool degrees = store.TraceValueType(t) == TrendScopeTypes::ValueType::Degrees;
+        for (int r = 0; r < 3; ++r) {
+            QAction* item = menu->popTraceRange[k][static_cast<size_t>(r)];
+            item->setChecked(r == store.m_iTraceRange[t]);
+            item->setEnabled(degrees ? r != 0 : r == 0);
+        }
+        for (int s = 0; s < 2; ++s) {
+            menu->popTraceScale[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceScale[t]);
+            menu->popTraceStyle[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceStyle[t]);
+            menu->popTraceColor[k][static_cast<size_t>(s)]->setChecked(false);
+        }
+    }
+    // Exact quotients only: 5400 s checks neither "1 Hour" nor a minute entry.
+    const int32_t span = store.m_lTimeSpan;
+    for (QAction* item : menu->popTimeSpanMinutes)
+        item->setChecked(span % 60 == 0 && item->data().toInt() == span / 60);
+    for (QAction* item : menu->popTimeSpanHours)
+        item->setChecked(span % 3600 == 0 && item->data().toInt() == span / 3600);
+    for (QAction* item : {menu->popBackColor, menu->popFontColor, menu->popFontType, menu->popHide})
+        item->setChecked(false);
+    menu->popHide->setVisible(m_bMenuHidePanel);
+    menu->popSeparatorHidePanel->setVisible(m_bMenuHidePanel);
+    menu->popMenu->popup(QCursor::pos());
+}
+
+QColor TrendScopePrivate::PickColour(const QColor& initial)
+{
+    const QColor chosen = colorDialog ? colorDialog(initial, q)
+                                      : QColorDialog::getColor(initial, q, QString(), QColorDialog::ColorDialogOptions());
+    // No choice returns the preset, so nothing changes.
+    return chosen.isValid() ? chosen : initial;
+}
+
+void TrendScopePrivate::TraceColorDialog(int t, bool pen)
+{
+    TrendScopeTypes::Colour& colour = pen ? store.m_lTraceColor[t] : store.m_lTraceBackColor[t];
+    colour = QColorToColour(PickColour(ColourToQColor(colour)));
+}
+
+void TrendScopePrivate::SetTraceValueMenu(int k, int v)
+{
+    const int t = k - 1;
+    store.m_iTraceValue[t] = static_cast<int16_t>(v);
+    const auto range = static_cast<TrendScopeTypes::TraceRange>(store.m_iTraceRange[t]);
+    if (store.TraceValueType(t) == TrendScopeTypes::ValueType::Normal)
+        store.m_iTraceRange[t] = static_cast<int16_t>(TrendScopeTypes::TraceRange::Normal);
+    else if (range != TrendScopeTypes::TraceRange::Degree180 && range != TrendScopeTypes::TraceRange::Degree360)
+        store.m_iTraceRange[t] = static_cast<int16_t>(TrendScopeTypes::TraceRange::Degree360);
+    TraceLayout();
+    TraceRedraw();
+}
+
+void TrendScopePrivate::ConnectMenu()
+{
+    ChartMenu& m = *menu;
+    const auto redraw = [this] {
+        TraceLayout();
+        TraceRedraw();
+        Report();
+    };
+    m.TraceNumber = [this, redraw](int count) {
+        store.m_iNumberOfTraces = static_cast<int16_t>(count);
+        redraw();
+    };
+    m.TraceValue = [this](int k, int v) { SetTraceValueMenu(k, v); };
+    m.TraceColor = [this](int k, int line) { TraceColorDialog(k - 1, line == 1); };
+    m.TraceRange = [this, redraw](int k, int r) {
+        store.m_iTraceRange[k - 1] = static_cast<int16_t>(r);
+        redraw();
+    };
+    m.TraceScale = [this, redraw](int k, int scale) {
+        store.m_iTraceScale[k - 1] = static_cast<int16_t>(scale);
+        if (scale == static_cast<int>(TrendScopeTypes::TraceScale::Auto)) {
+            redraw();
+            return;
+        }
+        if (!frmMaxMin)
+            frmMaxMin = new MaxMinDialog(q);
+        frmMaxMin->Trace(k, q);
+        frmMaxMin->show();
+    };
+    m.TraceStyle = [this, redraw](int k, int style) {
+        store.m_iTraceStyle[k - 1] = static_cast<int16_t>(style);
+        redraw();
+    };
+    m.TimeSpan = [this, redraw](int seconds) {
+        store.m_lTimeSpan = seconds;
+        store.m_lTimeSpanSaved = seconds;
+        store.m_lZoomStart = store.m_lZoomEnd - seconds;
+        redraw();
+    };
+    m.BackColor = [this] { q->setBackColor(PickColour(q->backColor())); };
+    m.FontColor = [this] { q->setForeColor(PickColour(q->foreColor())); };
+    m.FontType = [this, redraw] {
+        QFont font(m_sFontName);
+        font.setPointSizeF(m_fFontSize);
+        font.setBold(m_bFontBold);
+        font.setItalic(m_bFontItalic);
+        font.setUnderline(m_bFontUnderline);
+        bool chosen = false;
+        if (fontDialog) {
+            chosen = fontDialog(font, q);
+        } else {
+            font = QFontDialog::getFont(&chosen, font, q);
+        }
+        if (!chosen)
+            return;
+        m_sFontName = font.family();
+        if (font.pointSizeF() > 0 && font.pointSizeF() < 1000)
+            m_fFontSize = static_cast<float>(font.pointSizeF());
+        m_bFontBold = font.bold();
+        m_bFontItalic = font.italic();
+        m_bFontUnderline = font.underline();
+        ApplyFont();
+        redraw();
+    };
+    m.Hide = [this] { emit q->Command(TrendScope::CommandHidePanel); };
+}
 
 TrendScope::TrendScope(QWidget* parent, ChartClock* clock)
     : QWidget(parent)
@@ -574,6 +792,8 @@ TrendScope::TrendScope(QWidget* parent, ChartClock* clock)
     connect(d->buttons[2], &QToolButton::clicked, this, [this] { d->cmdZoomRight_Click(); });
     connect(d->buttons[3], &QToolButton::clicked, this, [this] { d->cmdZoomIn_Click(); });
     connect(d->buttons[4], &QToolButton::clicked, this, [this] { d->cmdZoomOut_Click(); });
+    d->menu = std::make_unique<ChartMenu>(this);
+    d->ConnectMenu();
     ReadProperties({});
 }
 
@@ -583,14 +803,28 @@ void TrendScope::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     d->surface->setGeometry(0, 0, width(), height());
-    d->painter.SetSurfaceSize(width(), height());
+    d->TakePixelRatio();
+    d->painter.SetSurfaceSize(NumberText::ToInt32Saturated(d->Device(width())),
+                              NumberText::ToInt32Saturated(d->Device(height())));
     d->TraceLayout();
 }
 
 void TrendScope::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    if (d->TakePixelRatio())
+        d->TraceLayout();
     d->TraceRedraw();
+}
+
+void TrendScope::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Moved to a screen of another scale: lay out and draw at the new one.
+    if (event->type() == QEvent::ScreenChangeInternal && d->TakePixelRatio()) {
+        d->TraceLayout();
+        d->TraceRedraw();
+    }
 }
 
 void TrendScope::Trace_XAxis_Normal()
@@ -729,20 +963,44 @@ void TrendScope::GetValueOptions(int16_t iIndex, QString& sName, int16_t& iType,
     d->store.GetValueOptions(iIndex, sName, iType, sUnits);
 }
 
-void TrendScope::Initialize(int32_t MemorySize, int32_t MemoryInterval)
+bool TrendScope::Initialize(int32_t MemorySize, int32_t MemoryInterval)
 {
+    if (d->store.m_bInitialized)
+        return true;
     if (!d->store.Initialize(MemorySize, MemoryInterval))
-        return;
+        return false;
     d->m_lBackColor = 0xFFFFFF;
     d->ApplyColours();
     for (auto& colour : d->store.m_lTraceColor)
         colour = d->m_lForeColor;
+    QStringList names;
+    for (int i = 0; i < d->store.m_iNumberOfValues; ++i)
+        names << d->store.ValueName(i);
+    d->menu->SetValueNames(names);
     d->tmrTimer->Start(1000);
+    d->Report();
+    return true;
 }
 
 void TrendScope::SetValue(const QString& Name, const QString& Value)
 {
     d->store.SetValue(Name, Value);
+}
+
+bool TrendScope::SetValue(const QString& Name, double Value)
+{
+    return d->store.SetValue(Name, Value);
+}
+
+bool TrendScope::SetValue(const QString& Name, double Value, time_t Stamp)
+{
+    return d->store.SetValueAt(Name, Value, Stamp);
+}
+
+bool TrendScope::SetValue(const QString& Name, double Value, const QDateTime& Stamp)
+{
+    time_t t = 0;
+    return ChartTime::FromDateTime(Stamp, t) && d->store.SetValueAt(Name, Value, t);
 }
 
 void TrendScope::SetTraceTimer(int32_t iSeconds)
@@ -762,6 +1020,7 @@ void TrendScope::SetTimeSpan(int32_t TimeSpan)
     d->store.m_lTimeSpan = TimeSpan;
     d->TraceLayout();
     d->TraceRedraw();
+    d->Report();
 }
 
 int32_t TrendScope::GetTimeSpan() const
@@ -776,6 +1035,7 @@ void TrendScope::SetNumberOfTraces(int16_t NumberOfTraces)
     d->store.m_iNumberOfTraces = NumberOfTraces;
     d->TraceLayout();
     d->TraceRedraw();
+    d->Report();
 }
 
 int16_t TrendScope::GetNumberOfTraces() const
@@ -929,4 +1189,198 @@ void TrendScope::time_tToString(time_t t, QString& time_date) const
 void TrendScope::SetBeepHandler(std::function<void()> beep)
 {
     d->beep = std::move(beep);
+}
+
+QColor TrendScope::backColor() const
+{
+    return ColourToQColor(d->m_lBackColor);
+}
+
+QColor TrendScope::foreColor() const
+{
+    return ColourToQColor(d->m_lForeColor);
+}
+
+void TrendScope::setBackColor(const QColor& colour)
+{
+    SetBackColor(QColorToColour(colour));
+}
+
+void TrendScope::setForeColor(const QColor& colour)
+{
+    SetForeColor(QColorToColour(colour));
+}
+
+QColor TrendScope::traceColor(int iTrace) const
+{
+    return ColourToQColor(GetTraceColor(NumberText::ToInt16Saturated(iTrace)));
+}
+
+QColor TrendScope::traceBackColor(int iTrace) const
+{
+    return ColourToQColor(GetTraceBackColor(NumberText::ToInt16Saturated(iTrace)));
+}
+
+void TrendScope::setTraceColor(int iTrace, const QColor& colour)
+{
+    SetTraceColor(NumberText::ToInt16Saturated(iTrace), QColorToColour(colour));
+}
+
+void TrendScope::setTraceBackColor(int iTrace, const QColor& colour)
+{
+    SetTraceBackColor(NumberText::ToInt16Saturated(iTrace), QColorToColour(colour));
+}
+
+void TrendScope::setTimeSpan(int seconds)
+{
+    SetTimeSpan(seconds);
+}
+
+void TrendScope::setNumberOfTraces(int count)
+{
+    SetNumberOfTraces(NumberText::ToInt16Saturated(count));
+}
+
+void TrendScope::setTraceName(int iTrace, const QString& name)
+{
+    SetTraceName(NumberText::ToInt16Saturated(iTrace), name);
+}
+
+void TrendScope::setDrawing(bool on)
+{
+    SetUpdate(on);
+}
+
+bool TrendScope::SetZoomWindow(time_t start, time_t end)
+{
+    const int64_t span = static_cast<int64_t>(end) - start;
+    if (!d->store.m_bInitialized || span < 1 || span > 86400)
+        return false;
+    auto& store = d->store;
+    if (store.m_eDisplayMode == DisplayMode::Normal) {
+        store.m_lTimeSpanSaved = store.m_lTimeSpan;
+        store.m_eDisplayMode = DisplayMode::Zoom;
+    }
+    store.m_lZoomStart = start;
+    store.m_lZoomEnd = end;
+    store.m_lTimeSpan = static_cast<int32_t>(span);
+    d->TraceLayout();
+    d->TraceRedraw();
+    d->Report();
+    return true;
+}
+
+bool TrendScope::setZoomWindow(const QDateTime& start, const QDateTime& end)
+{
+    time_t from = 0, to = 0;
+    return ChartTime::FromDateTime(start, from) && ChartTime::FromDateTime(end, to) && SetZoomWindow(from, to);
+}
+
+void TrendScope::cancelZoom()
+{
+    if (d->store.m_eDisplayMode == DisplayMode::Zoom)
+        d->cmdZoomCancel_Click();
+}
+
+void TrendScope::SetColorDialog(ColorDialog dialog)
+{
+    d->colorDialog = std::move(dialog);
+}
+
+void TrendScope::SetFontDialog(FontDialog dialog)
+{
+    d->fontDialog = std::move(dialog);
+}
+
+QSize TrendScope::sizeHint() const
+{
+    return QSize(480, 320);
+}
+
+QSize TrendScope::minimumSizeHint() const
+{
+    // Room for every shown trace's 10 x 10 plot with its label line, the
+    // scale column and the time axis.
+    QFont chartFont(d->m_sFontName);
+    chartFont.setPointSizeF(d->m_fFontSize);
+    const QFontMetrics metrics(chartFont);
+    const int TH = metrics.height();
+    const int N = d->store.m_iNumberOfTraces;
+    const int width = 10 + metrics.horizontalAdvance(QStringLiteral("-00.0")) + 12;
+    const int height = N * (10 + TH + 2) + TH + (N - 1) * 8 + 8;
+    return QSize(width, height);
+}
+
+void TrendScope::GetProfile(const QString& sFile, const QString& sTitle)
+{
+    SetUpdate(false);
+    auto& store = d->store;
+    int16_t traces = 0;
+    // Stored counts and spans outside what the setters take are ignored,
+    // as a missing key would be.
+    if (ProfileGet(sFile, sTitle, u"Number of Traces", traces) && traces >= 1 && traces <= TraceStore::kTraces)
+        store.m_iNumberOfTraces = traces;
+    for (int k = 1; k <= store.m_iNumberOfTraces; ++k) {
+        const int t = k - 1;
+        const QString section = sTitle + QStringLiteral(" #") + QString::number(k);
+        ProfileGet(sFile, section, u"Back Color", store.m_lTraceBackColor[t]);
+        ProfileGet(sFile, section, u"Color", store.m_lTraceColor[t]);
+        QString name;
+        if (ProfileGet(sFile, section, u"Name", name))
+            SetTraceName(static_cast<int16_t>(k), name);
+        ProfileGet(sFile, section, u"Range", store.m_iTraceRange[t]);
+        ProfileGet(sFile, section, u"Scale", store.m_iTraceScale[t]);
+        ProfileGet(sFile, section, u"Scale Max", store.m_fScaleMax[t]);
+        ProfileGet(sFile, section, u"Scale Min", store.m_fScaleMin[t]);
+        ProfileGet(sFile, section, u"Style", store.m_iTraceStyle[t]);
+    }
+    Colour colour = 0;
+    if (ProfileGet(sFile, sTitle, u"Back Color", colour))
+        SetBackColor(colour);
+    bool italic = false;
+    if (ProfileGet(sFile, sTitle, u"Font Italic", italic))
+        SetFontItalic(italic);
+    QString name;
+    if (ProfileGet(sFile, sTitle, u"Font Name", name))
+        SetFontName(name);
+    float size = 0;
+    if (ProfileGet(sFile, sTitle, u"Font Size", size))
+        SetFontSize(size);
+    if (ProfileGet(sFile, sTitle, u"Fore Color", colour))
+        SetForeColor(colour);
+    int32_t span = 0;
+    if (ProfileGet(sFile, sTitle, u"Time Span", span))
+        SetTimeSpan(span);
+    SetUpdate(true);
+    d->Report();
+}
+
+void TrendScope::SetProfile(const QString& sFile, const QString& sTitle) const
+{
+    const auto& store = d->store;
+    // Whole numbers in full: the seven significant digits of the number
+    // form would turn white (16777215) into 16777220.
+    const auto field = [](int32_t v) { return (v < 0 ? QString() : QStringLiteral(" ")) + NumberText::Format(double(v), u"0"); };
+    ProfileStore::Write(sFile, sTitle, u"Number of Traces", field(store.m_iNumberOfTraces));
+    for (int k = 1; k <= store.m_iNumberOfTraces; ++k) {
+        const int t = k - 1;
+        const QString section = sTitle + QStringLiteral(" #") + QString::number(k);
+        ProfileStore::Write(sFile, section, u"Back Color", field(store.m_lTraceBackColor[t]));
+        ProfileStore::Write(sFile, section, u"Color", field(store.m_lTraceColor[t]));
+        ProfileStore::Write(sFile, section, u"Name", store.TraceValueName(t));
+        ProfileStore::Write(sFile, section, u"Range", field(store.m_iTraceRange[t]));
+        ProfileStore::Write(sFile, section, u"Scale", field(store.m_iTraceScale[t]));
+        ProfileStore::Write(sFile, section, u"Scale Max", NumberText::Field(store.m_fScaleMax[t]));
+        ProfileStore::Write(sFile, section, u"Scale Min", NumberText::Field(store.m_fScaleMin[t]));
+        ProfileStore::Write(sFile, section, u"Style", field(store.m_iTraceStyle[t]));
+    }
+    ProfileStore::Write(sFile, sTitle, u"Back Color", field(d->m_lBackColor));
+    ProfileStore::Write(sFile, sTitle, u"Font Italic", ProfileStore::BoolText(d->m_bFontItalic));
+    ProfileStore::Write(sFile, sTitle, u"Font Name", d->m_sFontName);
+    ProfileStore::Write(sFile, sTitle, u"Font Size", NumberText::Plain(d->m_fFontSize));
+    ProfileStore::Write(sFile, sTitle, u"Fore Color", field(d->m_lForeColor));
+    // A zoomed span may lie below what a stored span may be; the live one
+    // is what the user set.
+    const int32_t span = store.m_eDisplayMode == DisplayMode::Zoom ? store.m_lTimeSpanSaved : store.m_lTimeSpan;
+    ProfileStore::Write(sFile, sTitle, u"Time Span", field(span));
 }

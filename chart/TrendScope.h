@@ -15,12 +15,17 @@
 //     chart->SetTraceName(2, "Heading");
 //     chart->SetUpdate(true);
 //     chart->SetValue("Boat Speed", "6.2 Kts");
+//     chart->SetValue("Heading", 312.0);    // or as a number, optionally
+//                                           // with the host's time stamp
 
 #include "ChartClock.h"
 #include "ChartTime.h"
 #include "ChartTypes.h"
 #include "trendscope_export.h"
 
+#include <QColor>
+#include <QDateTime>
+#include <QFont>
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -43,6 +48,11 @@ class TRENDSCOPE_EXPORT TrendScope : public QWidget {
     Q_PROPERTY(QString FontName READ FontName WRITE SetFontName)
     Q_PROPERTY(float FontSize READ FontSize WRITE SetFontSize)
     Q_PROPERTY(bool FontUnderline READ FontUnderline WRITE SetFontUnderline)
+    Q_PROPERTY(QColor backColor READ backColor WRITE setBackColor)
+    Q_PROPERTY(QColor foreColor READ foreColor WRITE setForeColor)
+    Q_PROPERTY(int timeSpan READ GetTimeSpan WRITE setTimeSpan NOTIFY timeSpanChanged)
+    Q_PROPERTY(int numberOfTraces READ numberOfTraces WRITE setNumberOfTraces NOTIFY numberOfTracesChanged)
+    Q_PROPERTY(TrendScopeTypes::DisplayMode displayMode READ GetDisplayMode NOTIFY displayModeChanged)
 
 public:
     using time_t = ChartTime::time_t;
@@ -86,6 +96,10 @@ public:
     bool FontUnderline() const;
     void SetFontUnderline(bool state);
 
+    // The same colours as Qt colours.
+    QColor backColor() const;
+    QColor foreColor() const;
+
     // Stored properties: reading takes the default for a missing key;
     // writing leaves out every property equal to its default.
     void ReadProperties(const QVariantMap& bag);
@@ -95,11 +109,23 @@ public:
     void SetNumberOfValues(int16_t NumberOfValues);
     void SetValueOptions(int16_t iIndex, const QString& sName, int16_t iType, const QString& sUnits);
     void GetValueOptions(int16_t iIndex, QString& sName, int16_t& iType, QString& sUnits) const;
-    void Initialize(int32_t MemorySize, int32_t MemoryInterval);
+    // Creates the value store: MemorySize samples of MemoryInterval seconds
+    // for every declared value. Takes effect once; false when the store
+    // would not fit in memory, and the chart stays uninitialized.
+    bool Initialize(int32_t MemorySize, int32_t MemoryInterval);
     // One reading: a number, optionally followed by a blank and its units.
-    // Unknown names, "N/A" and readings whose part before the first blank
-    // is not a number are ignored.
+    // Unknown names, "N/A", readings whose part before the first blank is
+    // not a number and numbers of 1e30 or more in size are ignored.
     void SetValue(const QString& Name, const QString& Value);
+    // One reading as a number, now or at the host's own time (chart seconds
+    // or a local date and time), e.g. when replaying a log. Once a host
+    // stamps its readings, the stamps are the chart's clock for sampling
+    // and for the present moment of the display. False when the reading
+    // was not taken (not initialized, unknown name, not finite, 1e30 or
+    // more in size, or a time outside the chart's range).
+    bool SetValue(const QString& Name, double Value);
+    bool SetValue(const QString& Name, double Value, time_t Stamp);
+    bool SetValue(const QString& Name, double Value, const QDateTime& Stamp);
     void SetTraceTimer(int32_t iSeconds);
     int32_t GetTraceTimer() const;
 
@@ -114,6 +140,8 @@ public:
     Colour GetTraceColor(int16_t iTrace) const;
     void SetTraceBackColor(int16_t iTrace, Colour cColor);
     Colour GetTraceBackColor(int16_t iTrace) const;
+    QColor traceColor(int iTrace) const;
+    QColor traceBackColor(int iTrace) const;
     void SetTraceRange(int16_t iTrace, int16_t iRange);
     int16_t GetTraceRange(int16_t iTrace) const;
     void SetTraceStyle(int16_t iTrace, int16_t iStyle);
@@ -123,6 +151,13 @@ public:
     void SetUpdate(bool State);
     void SetMenuHidePanel(bool bState);
     bool GetMenuHidePanel() const;
+    int numberOfTraces() const { return GetNumberOfTraces(); }
+
+    // The chart's configuration in a section of a profile file: GetProfile
+    // reads it (missing keys keep the current settings) and redraws once;
+    // SetProfile writes it. Zoomed, the span written is the live one.
+    void GetProfile(const QString& sFile, const QString& sTitle);
+    void SetProfile(const QString& sFile, const QString& sTitle) const;
 
     // The zoom window, for hosts that keep it.
     DisplayMode GetDisplayMode() const;
@@ -137,6 +172,36 @@ public:
 
     // Replaces the system beep (zooming past its limits), e.g. to mute it.
     void SetBeepHandler(std::function<void()> beep);
+    // Replace the colour and font dialogs of the configuration menu. The
+    // colour dialog returns an invalid colour, the font dialog false, when
+    // the user made no choice.
+    using ColorDialog = std::function<QColor(const QColor& initial, QWidget* parent)>;
+    using FontDialog = std::function<bool(QFont& font, QWidget* parent)>;
+    void SetColorDialog(ColorDialog dialog);
+    void SetFontDialog(FontDialog dialog);
+
+    // The zoom window in chart seconds, as setZoomWindow.
+    bool SetZoomWindow(time_t start, time_t end);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+public slots:
+    void setBackColor(const QColor& colour);
+    void setForeColor(const QColor& colour);
+    void setTraceColor(int iTrace, const QColor& colour);
+    void setTraceBackColor(int iTrace, const QColor& colour);
+    void setTimeSpan(int seconds);
+    void setNumberOfTraces(int count);
+    void setTraceName(int iTrace, const QString& name);
+    // Drawing on or off, as SetUpdate.
+    void setDrawing(bool on);
+    // Freezes the display on [start, end] (1 second to a day), as a drag
+    // across a trace does; false leaves it as it was.
+    bool setZoomWindow(const QDateTime& start, const QDateTime& end);
+    // Back to the live display with the span from before zooming.
+    void cancelZoom();
+    void popUpMenu() { Trace_PopUp(); }
 
 signals:
     void Command(int32_t Command);
@@ -145,10 +210,16 @@ signals:
     void MouseUp(int16_t Button, int16_t Shift, float X, float Y);
     void Click();
     void DblClick();
+    void displayModeChanged(TrendScopeTypes::DisplayMode mode);
+    void timeSpanChanged(int seconds);
+    void numberOfTracesChanged(int count);
+    // The window shown while zoomed, in chart seconds.
+    void zoomWindowChanged(int start, int end);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class TrendScopePrivate;

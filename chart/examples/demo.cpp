@@ -1,24 +1,15 @@
 // A host of the chart: records half an hour of simulated sailing on three
-// traces and saves a picture of the control. Usage: trendscope_demo [out.png]
+// traces and saves a picture of the control. Built against the installed
+// package alone. Usage: trendscope_demo [out.png]
 
-#include "NumberText.h"
 #include "SimulatedClock.h"
-#include "TrendScope.h"
+
+#include <TrendScope.h>
 
 #include <QApplication>
 #include <QPixmap>
 #include <cmath>
 #include <random>
-
-namespace {
-
-// Readings go to the chart as text, a number, a blank and the units.
-QString Reading(double value, const char* units, const char16_t* format)
-{
-    return NumberText::Format(value, format) + QLatin1Char(' ') + QLatin1String(units);
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -30,24 +21,25 @@ int main(int argc, char** argv)
     chart.SetValueOptions(1, "True Wind Speed", 0, "Kts");
     chart.SetValueOptions(2, "True Wind Angle", 1, "R");
     chart.SetValueOptions(3, "Boat Speed", 0, "Kts");
-    chart.Initialize(8640, 10);
+    if (!chart.Initialize(8640, 10))
+        return 1;
     chart.SetTraceTimer(10);
     chart.SetFontName(QStringLiteral("DejaVu Sans"));
     chart.SetFontBold(true);
-    chart.SetUpdate(false);
-    chart.SetTimeSpan(1800);
-    chart.SetBackColor(0xE0E0E0);
-    chart.SetNumberOfTraces(3);
-    chart.SetTraceName(1, QStringLiteral("True Wind Speed"));
-    chart.SetTraceName(2, QStringLiteral("True Wind Angle"));
-    chart.SetTraceName(3, QStringLiteral("Boat Speed"));
-    chart.SetTraceColor(1, 0x8B0000);
-    chart.SetTraceColor(2, 0x006400);
-    chart.SetTraceColor(3, 0x0000C0);
-    for (int16_t t = 1; t <= 3; ++t)
-        chart.SetTraceBackColor(t, 0xF4F4F4);
+    chart.setDrawing(false);
+    chart.setTimeSpan(1800);
+    chart.setBackColor(QColor(0xE0, 0xE0, 0xE0));
+    chart.setNumberOfTraces(3);
+    chart.setTraceName(1, QStringLiteral("True Wind Speed"));
+    chart.setTraceName(2, QStringLiteral("True Wind Angle"));
+    chart.setTraceName(3, QStringLiteral("Boat Speed"));
+    chart.setTraceColor(1, QColor(0x00, 0x00, 0x8B));
+    chart.setTraceColor(2, QColor(0x00, 0x64, 0x00));
+    chart.setTraceColor(3, QColor(0xC0, 0x00, 0x00));
+    for (int t = 1; t <= 3; ++t)
+        chart.setTraceBackColor(t, QColor(0xF4, 0xF4, 0xF4));
     chart.resize(900, 640);
-    chart.SetUpdate(true);
+    chart.setDrawing(true);
     chart.show();
 
     std::mt19937 random(7);
@@ -62,9 +54,9 @@ int main(int argc, char** argv)
             const double tws = 14.0 + 3.0 * std::sin(minutes / 4.0) + gust;
             const double twa = std::fmod(40.0 + 8.0 * std::sin(minutes / 7.0) + shift + 360.0, 360.0);
             const double bsp = 5.6 + 0.18 * (tws - 14.0) + surge;
-            chart.SetValue(QStringLiteral("True Wind Speed"), Reading(tws, "Kts", u"0.0"));
-            chart.SetValue(QStringLiteral("True Wind Angle"), Reading(twa, "R", u"0.0"));
-            chart.SetValue(QStringLiteral("Boat Speed"), Reading(bsp, "Kts", u"0.00"));
+            chart.SetValue(QStringLiteral("True Wind Speed"), tws);
+            chart.SetValue(QStringLiteral("True Wind Angle"), twa);
+            chart.SetValue(QStringLiteral("Boat Speed"), bsp);
             clock.Advance(500);
         }
     }

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QApplication>
+#include <cmath>
 #include <memory>
 
 struct ChartFixture {
@@ -36,13 +37,14 @@ struct ChartFixture {
         chart->SetTraceColor(2, 0x00C000);
         chart->SetTraceColor(3, 0xFF0000);
         chart->SetUpdate(true);
+        dpr = chart->devicePixelRatioF();
     }
 
     QFont Font(bool bold = false) const
     {
         QFont f(QStringLiteral("DejaVu Sans"));
         f.setStyleHint(QFont::SansSerif);
-        f.setPointSizeF(8);
+        f.setPointSizeF(8 * dpr);
         f.setBold(bold);
         return f;
     }
@@ -54,10 +56,27 @@ struct ChartFixture {
     int TextHeight() const { return QFontMetrics(Font(), &Device()).height(); }
     int TextWidth(const QString& text) const { return QFontMetrics(Font(), &Device()).horizontalAdvance(text); }
 
+    // The strips worked out here from the layout rules, in device pixels.
     TraceGeometry Geometry() const
     {
-        return TraceGeometry::Compute(chart->height(), chart->width(), chart->GetNumberOfTraces(), TextHeight(),
-                                      TextWidth(QStringLiteral("-00.0")));
+        const auto round = [](double v) { return static_cast<int>(std::nearbyint(v)); };
+        const int H = round(chart->height() * dpr);
+        const int N = chart->GetNumberOfTraces();
+        const int TH = TextHeight();
+        TraceGeometry g;
+        g.m_iBlockHeight = round((H - TH - (N - 0.5) * 8) / N);
+        g.m_iInnerWidth = round(chart->width() * dpr) - 4;
+        g.m_iPlotHeight = g.m_iBlockHeight - TH - 2;
+        g.m_iPlotWidth = g.m_iInnerWidth - TextWidth(QStringLiteral("-00.0")) - 8;
+        if (g.m_iPlotHeight < 10 || g.m_iPlotWidth < 10)
+            g.m_iPlotHeight = g.m_iPlotWidth = 10;
+        for (int t = 0; t < N; ++t) {
+            g.m_iBlockLeft[t] = 2;
+            g.m_iBlockTop[t] = (g.m_iBlockHeight + 7) * t + 4;
+            g.m_iPlotLeft[t] = 3;
+            g.m_iPlotTop[t] = g.m_iBlockTop[t] + g.m_iBlockHeight - g.m_iPlotHeight - 1;
+        }
+        return g;
     }
 
     QImage Picture() const { return chart->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -102,6 +121,8 @@ struct ChartFixture {
     void Move(QPointF at, Qt::MouseButtons held = Qt::NoButton) { Mouse(QEvent::MouseMove, Qt::NoButton, held, at); }
     void Release(QPointF at, Qt::MouseButton b = Qt::LeftButton) { Mouse(QEvent::MouseButtonRelease, b, Qt::NoButton, at); }
 
+    // Device pixels per logical pixel of the screen the test runs on.
+    double dpr = 1;
     FakeChartClock clock;
     std::unique_ptr<TrendScope> chart;
 };

@@ -155,10 +155,11 @@ void TestTraceDrawing::manualScaleClipMark()
     // The scale column is as wide as "-00.0": the mark and 10 always show.
     QVERIFY(f.ShowsText(image, x, g.m_iPlotTop[0], ">10"));
     QVERIFY(f.ShowsText(image, x, g.m_iPlotTop[0] + g.m_iPlotHeight - f.TextHeight(), "0.0"));
-    // The reading above the scale is drawn on the top row, not beyond it.
+    // The reading above the scale is drawn on the top row inside the
+    // frame, not on the frame or beyond it.
     const int right = g.m_iPlotLeft[0] + g.m_iPlotWidth - 1;
-    QCOMPARE(image.pixel(right, g.m_iPlotTop[0]), kRed);
-    QCOMPARE(CountInColumn(image, right, 0, g.m_iPlotTop[0] - 1, kRed), 0);
+    QCOMPARE(image.pixel(right, g.m_iPlotTop[0] + 1), kRed);
+    QCOMPARE(CountInColumn(image, right, 0, g.m_iPlotTop[0], kRed), 0);
 }
 
 void TestTraceDrawing::pointStyleShowsOnlyExtremes()

@@ -1,5 +1,6 @@
 #include "ChartFixture.h"
 
+#include <QMetaEnum>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -30,6 +31,9 @@ private slots:
     void mouseEventsOnlyOutsidePlots();
     void clickAndDoubleClick();
     void crossHairAndToolTip();
+
+    void numericReadingsReplayALog();
+    void changeSignalsAndZoomWindow();
 };
 
 void TestTrendScope::identity()
@@ -505,6 +509,51 @@ void TestTrendScope::crossHairAndToolTip()
     f.Release({double(right), double(g.m_iPlotTop[0] + 4)});
     f.Move({double(right), double(g.m_iPlotTop[0])});
     QCOMPARE(surface->toolTip(), QString("10:00:00"));
+}
+
+void TestTrendScope::numericReadingsReplayALog()
+{
+    ChartFixture f;
+    QVERIFY(!f.chart->SetValue("Nothing", 5.0));
+    QVERIFY(!f.chart->SetValue("Speed", qQNaN()));
+    QVERIFY(!f.chart->SetValue("Speed", -1e30));
+    // Yesterday's log, ten minutes at one reading a second: 10 knots, then
+    // 20 knots, half of it stamped as chart seconds, half as date and time.
+    const TrendScope::time_t start = f.clock.Now() - 86400;
+    f.chart->SetUpdate(false);
+    for (int s = 0; s < 600; ++s) {
+        if (s < 300)
+            QVERIFY(f.chart->SetValue("Speed", 10.0, start + s));
+        else
+            QVERIFY(f.chart->SetValue("Speed", 20.0, QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(start + s)));
+        f.clock.AdvanceSeconds(0.01);
+    }
+    f.chart->SetTimeSpan(600);
+    f.chart->SetUpdate(true);
+    const TraceGeometry g = f.Geometry();
+    const int L = g.m_iPlotLeft[0], T = g.m_iPlotTop[0], W = g.m_iPlotWidth, Hp = g.m_iPlotHeight;
+    const QImage image = f.Picture();
+    QVERIFY(f.ShowsText(image, L + W + 6, T, "20"));
+    QVERIFY(f.ShowsText(image, L + W + 6, T + Hp - f.TextHeight(), "10"));
+    // The log's end is the present: 20 along the right, 10 along the left.
+    QCOMPARE(image.pixel(L + W - 10, T + 1), qRgb(255, 0, 0));
+    QCOMPARE(image.pixel(L + 20, T + Hp - 1), qRgb(255, 0, 0));
+}
+
+void TestTrendScope::changeSignalsAndZoomWindow()
+{
+    ChartFixture f;
+    QSignalSpy spans(f.chart.get(), &TrendScope::timeSpanChanged);
+    QSignalSpy modes(f.chart.get(), &TrendScope::displayModeChanged);
+    const QDateTime now = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(f.clock.Now());
+    QVERIFY(!f.chart->setZoomWindow(now, now.addSecs(-5)));
+    QVERIFY(f.chart->setZoomWindow(now.addSecs(-300), now));
+    QCOMPARE(QList<int>({f.chart->GetZoomStart(), f.chart->GetZoomEnd()}), QList<int>({f.clock.Now() - 300, f.clock.Now()}));
+    f.chart->cancelZoom();
+    QCOMPARE(f.chart->GetTimeSpan(), 60);
+    QCOMPARE(spans.count(), 2);
+    QCOMPARE(modes.count(), 2);
+    QCOMPARE(QByteArray(QMetaEnum::fromType<TrendScopeTypes::TraceRange>().valueToKey(2)), QByteArray("Degree360"));
 }
 
 QTEST_MAIN(TestTrendScope)
