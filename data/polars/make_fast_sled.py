@@ -21,6 +21,7 @@ PLANING = [(30, 0.0), (60, 0.0), (80, 0.35), (100, 0.75), (120, 1.0), (140, 1.0)
            (160, 0.85), (180, 0.60)]
 
 DISPLACEMENT_GAIN = 0.11     # per knot of effective wind
+WAVE_GAIN = 0.05             # knots past the hull-speed curve per knot of effective wind
 PLANING_ONSET = 14.0         # knots of effective wind before the hull lifts
 PLANING_GAIN = 0.45          # knots of boat speed per knot of wind above it
 
@@ -34,7 +35,7 @@ def curve(points, x):
 
 def boat_speed(angle, wind):
     effective = wind * curve(DRIVE, angle)
-    displacement = HULL_SPEED * math.tanh(DISPLACEMENT_GAIN * effective)
+    displacement = HULL_SPEED * math.tanh(DISPLACEMENT_GAIN * effective) + WAVE_GAIN * effective
     planing = curve(PLANING, angle) * PLANING_GAIN * max(0.0, effective - PLANING_ONSET)
     return displacement + planing
 
