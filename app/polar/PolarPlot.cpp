@@ -12,6 +12,12 @@ namespace {
 
 constexpr double Radians = MathLib::Pi / 180;
 
+// Text goes on whole pixels, so that it looks the same wherever it lands.
+int Pixel(double value)
+{
+    return NumberText::ToInt32Saturated(NumberText::RoundHalfEven(value));
+}
+
 QPen Pen(const QColor& color, int width)
 {
     QPen pen(color, width);
@@ -78,7 +84,7 @@ void PolarPlot::PolarDrawGrid(QPainter& painter, const QColor& color) const
             continue;
         // Printed as a positive number is: with a blank for the sign.
         const QString text = NumberText::Field(double(static_cast<float>(std::fabs(s))));
-        painter.drawText(QPointF(m_cx + s * m_k, m_cy + metrics.ascent()), text);
+        painter.drawText(QPoint(Pixel(m_cx + s * m_k), Pixel(m_cy) + metrics.ascent()), text);
     }
 }
 
@@ -115,8 +121,8 @@ void PolarPlot::PolarDrawCurve(QPainter& painter, int Polar, bool Label, const Q
         if (Label && m > 0) {
             const QString text = NumberText::General(m_table.m_fPolar[Polar][0][c]);
             const QPointF at = starboard[0];
-            painter.drawText(QPointF(at.x() - metrics.horizontalAdvance(text),
-                                     at.y() - metrics.height() + metrics.ascent()),
+            painter.drawText(QPoint(Pixel(at.x()) - metrics.horizontalAdvance(text),
+                                    Pixel(at.y()) - metrics.height() + metrics.ascent()),
                              text);
         }
         painter.drawPolyline(starboard);
@@ -195,11 +201,13 @@ void PolarPlot::Legend(QPainter& painter, int x, int row, const QString& text, c
     const QFontMetrics metrics = painter.fontMetrics();
     const int h = metrics.height();
     const int top = RowTop(painter, row);
+    // Half as wide as high, so that label and value fit the measured width.
+    const int w = h / 2;
     painter.setPen(Pen(Qt::black, 1));
     painter.setBrush(swatch);
-    painter.drawRect(QRect(x, top, h - 1, h - 1));
+    painter.drawRect(QRect(x, top + 1, w, h - 3));
     painter.setBrush(Qt::NoBrush);
-    painter.drawText(QPointF(x + h + 2, top + metrics.ascent()), text);
+    painter.drawText(QPoint(x + w + 3, top + metrics.ascent()), text);
 }
 
 void PolarPlot::PolarDrawLegend(QPainter& painter, const QColor& background) const

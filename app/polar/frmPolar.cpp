@@ -62,11 +62,12 @@ public:
     LedgerFrame(QWidget* parent, std::function<void(QPoint)> popup)
         : QGroupBox(QStringLiteral("Tack Ledger"), parent), m_popup(std::move(popup))
     {
+        setAutoFillBackground(true);
         const QFontMetrics metrics = fontMetrics();
         int width = 0;
         for (const Entry& e : Entries())
             width = std::max(width, metrics.horizontalAdvance(QLatin1String(e.label)));
-        setFixedSize(SampleLeft + SampleLength + 6 + width + 8, Top() + 6 * metrics.height() + 6);
+        setFixedSize(SampleLeft + SampleLength + 6 + width + 8, 2 * metrics.height() + 6 * metrics.height() + 8);
     }
 
 protected:
@@ -124,7 +125,7 @@ private:
                  {QColor(0, 255, 0), 2, "Target Starboard Tack (Heads Up)"},
                  {QColor(255, 0, 0), 2, "Target Port Tack (Heads Up)"}}};
     }
-    int Top() const { return fontMetrics().height() + 4; }
+    int Top() const { return contentsRect().top() + 2; }
     static constexpr int SampleLeft = 8;
     static constexpr int SampleLength = 24;
 
@@ -247,6 +248,8 @@ void frmPolar::BuildControls()
         lblMouse[i]->setObjectName(Indexed("lblMouse", i));
         lblMouse[i]->setWordWrap(i == 0);
         lblMouse[i]->setAutoFillBackground(true);
+        // The pointer moving over the read-out is still over the plot.
+        lblMouse[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         lblMouse[i]->setFixedSize(widths[i], 3 * metrics.lineSpacing() + 4);
         lblMouse[i]->hide();
     }
