@@ -2,20 +2,20 @@
 // headless, with every dialog recorded.
 
 #include "PolarRig.h"
-#include "ProfileStore.h"
-
-#include <QPushButton>
 
 namespace {
 
-const QByteArray SmallPolar = "TWA\t6\t10\n40\t4.0\t6.0\n90\t6.0\t8.0\n150\t5.0\t9.0\n";
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 InstrumentValues Wind(float angle, float speed, TrackMode mode = TrackModeManual)
 {
     InstrumentValues v;
     v.eTrackMode = mode;
     v.bHeadingValid = true;
-    v.fBoatSpeed = 5;
     v.fWindAngleTrue = angle;
     v.fWindSpeedTrue = speed;
     return v;
@@ -25,20 +25,22 @@ InstrumentValues Wind(float angle, float speed, TrackMode mode = TrackModeManual
 
 class TestPolarWindow : public QObject {
     Q_OBJECT
-
     std::unique_ptr<PolarRig> rig;
 
-    void Profile(const char16_t* section, const char16_t* key, const QString& value)
-    {
-        QVERIFY(ProfileStore::Write(rig->host.profile, section, key, value));
-    }
     QString Stored(const char16_t* section, const char16_t* key)
     {
         QString value;
-        ProfileStore::Read(rig->host.profile, section, key, u"", value);
+        ProfileStore::Read(rig->ProfileFile(), section, key, u"", value);
         return value;
     }
     bool Ticked(const char* name) { return rig->Action(QLatin1String(name))->isChecked(); }
+    // Angles 40, 90, 150; winds 6, 10; speeds 4 6 / 6 8 / 5 9, as File 1.
+    frmPolar& OpenSmall()
+    {
+        rig->WriteFile(QStringLiteral("bin/small.pol"), "TWA\t6\t10\n40\t4.0\t6.0\n90\t6.0\t8.0\n150\t5.0\t9.0\n");
+        rig->Profile(u"Polar Data", u"File 1", QStringLiteral("small.pol"));
+        return rig->Open();
+    }
 
 private slots:
     void init() { rig = std::make_unique<PolarRig>(); }
@@ -54,26 +56,9 @@ private slots:
         for (const char* item : {"mnuRangeCustom", "mnuWindApparent", "mnuCourseWaypoint_0", "mnuCourseLedger"})
             QVERIFY2(!Ticked(item), item);
         QVERIFY(!w.Settings().m_bCourseWaypoint);
-        QVERIFY(!rig->Action(QStringLiteral("mnuBoatMotorSpeed"))->isVisible());
-
-        // The shipped polar: 30..180 degrees, 6..30 knots; faster in more
-        // wind, fastest on a broad reach, past hull speed (10.2) when strong.
-        const PolarTable& t = w.Table();
-        QCOMPARE(t.m_iPolarCols[0], int16_t(13));
-        QCOMPARE(t.m_fPolar[0][1][0], 30.0f);
-        QCOMPARE(t.m_fPolar[0][t.m_iPolarRows[0]][0], 180.0f);
-        QCOMPARE(t.m_fPolar[0][0][13], 30.0f);
-        for (int c = 1; c <= 13; ++c) {
-            int best = 1;
-            for (int r = 1; r <= t.m_iPolarRows[0]; ++r) {
-                if (c > 1)
-                    QVERIFY(t.m_fPolar[0][r][c] > t.m_fPolar[0][r][c - 1]);
-                if (t.m_fPolar[0][r][c] > t.m_fPolar[0][best][c])
-                    best = r;
-            }
-            QVERIFY(t.m_fPolar[0][best][0] >= 110 && t.m_fPolar[0][best][0] <= 150);
-        }
-        QVERIFY(t.PolarLookup(0, 130, 30) > 15);
+        // The shipped polar, found beside the installed program.
+        QCOMPARE(w.Table().m_iPolarCols[0], int16_t(13));
+        QVERIFY(w.Table().PolarLookup(0, 130, 30) > 15);
     }
 
     void speedRangeBox_data()
@@ -109,76 +94,55 @@ private slots:
 
     void speedFactorShowsInTitleUntilOpen()
     {
-        rig->WriteFile(QStringLiteral("bin/small.pol"), SmallPolar);
-        rig->WriteFile(QStringLiteral("other.pol"), SmallPolar);
-        Profile(u"Polar Data", u"File 1", QStringLiteral("small.pol"));
-        frmPolar& w = rig->Open();
+        frmPolar& w = OpenSmall();
         rig->answers = QStringList{"0.9"};
         rig->Trigger(QStringLiteral("mnuOverlayScale"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Vanehold - 90% small.pol"));
         QCOMPARE(rig->Action(QStringLiteral("mnuOverlayScale"))->text(), QStringLiteral("Set Scaling (0.9)..."));
         QCOMPARE(w.Table().m_fPolar[0][1][1], 3.6f);
-
-        rig->openPath = rig->Path(QStringLiteral("other.pol"));
+        rig->chosen = rig->Path(QStringLiteral("bin/small.pol"));
         rig->Trigger(QStringLiteral("mnuOverlayFile1"));
-        QCOMPARE(w.Settings().m_fSpeedFactor, 1.0f);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Vanehold - other.pol"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vanehold - small.pol"));
         QCOMPARE(w.Table().m_fPolar[0][1][1], 4.0f);
         QCOMPARE(rig->messages, QStringList());
-
-        rig->openPath.clear();
+        rig->chosen.clear();
         rig->Trigger(QStringLiteral("mnuOverlayFile1"));
         QCOMPARE(rig->messages, QStringList{"Vanehold|Polar File Error: Cancel was selected."});
-        QCOMPARE(w.Settings().m_sPolarFile[0], rig->Path(QStringLiteral("other.pol")));
     }
 
     void courseItemsAndSteerControls()
     {
         frmPolar& w = rig->Open();
         rig->Show(QSize(500, 400));
-        auto* steer = w.findChild<QWidget*>(QStringLiteral("cmdSteer"));
-        auto* label = w.findChild<QWidget*>(QStringLiteral("lblSteer"));
         w.mnuCourseWaypoint_Click(1);
         QVERIFY(w.Settings().m_bCourseWaypoint && Ticked("mnuCourseWaypoint_1"));
-        QVERIFY(!rig->Action(QStringLiteral("mnuCourseTargetBearing"))->isVisible());
         w.mnuCourseWaypoint_Click(1);
         QVERIFY(!w.Settings().m_bCourseWaypoint && !Ticked("mnuCourseWaypoint_1"));
         w.mnuCourseWaypoint_Click(1);
         w.mnuCourseWaypoint_Click(0);
-        QVERIFY(w.Settings().m_bCourseWaypoint);
-        QCOMPARE(w.Settings().m_iCourseWaypointIndex, int16_t(0));
-        QVERIFY(Ticked("mnuCourseWaypoint_0") && !Ticked("mnuCourseWaypoint_1"));
+        QVERIFY(w.Settings().m_bCourseWaypoint && Ticked("mnuCourseWaypoint_0") && !Ticked("mnuCourseWaypoint_1"));
         QVERIFY(rig->Action(QStringLiteral("mnuCourseTargetBearing"))->isVisible());
-
         // The steer controls follow the tracking mode.
         w.SetValue(Wind(45, 10, TrackModeSetup));
-        QVERIFY(label->isVisible() && !steer->isVisible());
+        QVERIFY(w.findChild<QWidget*>(QStringLiteral("lblSteer"))->isVisible());
         w.SetValue(Wind(45, 10, TrackModeTrack));
-        QVERIFY(!label->isVisible() && steer->isVisible());
+        QVERIFY(w.findChild<QWidget*>(QStringLiteral("cmdSteer"))->isVisible());
     }
 
-    void windowPlace_data()
+    void minimisedWindowKeepsTheStoredPlace()
     {
-        QTest::addColumn<bool>("minimised");
-        QTest::addColumn<QString>("top");
-        QTest::newRow("normal window writes its place") << false << "1500";
-        QTest::newRow("minimised window keeps the stored place") << true << "999";
-    }
-    void windowPlace()
-    {
-        QFETCH(bool, minimised);
-        QFETCH(QString, top);
-        Profile(u"Polar Window", u"Top", QStringLiteral("999"));
-        Profile(u"Polar Window", u"Width", QStringLiteral("9000"));
+        rig->Profile(u"Polar Window", u"Width", QStringLiteral("9000"));
         frmPolar& w = rig->Open();
-        const double dpi = w.logicalDpiY();
         QCOMPARE(w.width(), qRound(9000 * w.logicalDpiX() / 1440.0));
         rig->Show(QSize(400, 300));
-        w.move(w.x(), qRound(1500 * dpi / 1440));
-        if (minimised)
-            w.showMinimized();
+        w.move(w.x(), qRound(1500 * w.logicalDpiY() / 1440.0));
         w.close();
-        QCOMPARE(Stored(u"Polar Window", u"Top").toDouble(), top.toDouble());
+        QCOMPARE(Stored(u"Polar Window", u"Top"), QStringLiteral("1500"));
+        w.show();
+        w.move(w.x(), 0);
+        w.showMinimized();
+        w.close();
+        QCOMPARE(Stored(u"Polar Window", u"Top"), QStringLiteral("1500"));
     }
 
     void fileNamesInTheProgramFolderAreStoredBare_data()
@@ -194,9 +158,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, stored);
         QDir(rig->dir.path()).mkpath(QStringLiteral("x/bin"));
-        rig->WriteFile(file, SmallPolar);
+        rig->WriteFile(file, "TWA\t6\n40\t4\n");
         rig->Open();
-        rig->openPath = rig->Path(file);
+        rig->chosen = rig->Path(file);
         rig->Trigger(QStringLiteral("mnuOverlayFile1"));
         rig->window.reset();
         QCOMPARE(Stored(u"Polar Data", u"File 1"), stored.replace(QStringLiteral("<temp>"), rig->dir.path()));
@@ -204,80 +168,65 @@ private slots:
 
     void missingMainPolarIsShownOnce()
     {
-        Profile(u"Polar Data", u"File 1", QStringLiteral("missing.pol"));
+        rig->Profile(u"Polar Data", u"File 1", QStringLiteral("missing.pol"));
         frmPolar& w = rig->Open();
+        rig->Show(QSize(400, 300));
+        w.SetValue(Wind(90, 10));
+        QCOMPARE(rig->chart, QStringList{"Polar Speed=0.0 Kts"});
         QCOMPARE(rig->messages.size(), 1);
         QVERIFY(rig->messages[0].startsWith(QStringLiteral("Vanehold|Polar File Error: ")));
         QVERIFY(rig->messages[0].size() > 30);
-        rig->Show(QSize(400, 300));
-        w.SetValue(Wind(90, 10));
-        QCOMPARE(rig->host.chart, QStringList{"Polar Speed=0.0 Kts"});
-        QCOMPARE(rig->messages.size(), 1);
     }
 
     void polarSpeedOnlyWhileVisible()
     {
-        rig->WriteFile(QStringLiteral("bin/small.pol"), SmallPolar);
-        Profile(u"Polar Data", u"File 1", QStringLiteral("small.pol"));
-        Profile(u"Polar Data", u"Plot Average", QStringLiteral("0"));
-        frmPolar& w = rig->Open();
+        rig->Profile(u"Polar Data", u"Plot Average", QStringLiteral("0"));
+        frmPolar& w = OpenSmall();
         w.SetValue(Wind(-65, 8));
         QCOMPARE(w.Live().m_fWindAngleTrue, -65.0f);
-        QCOMPARE(w.PolarSpeed(), 0.0f);
-        QCOMPARE(rig->host.chart, QStringList());
+        QCOMPARE(rig->chart, QStringList());
         // Angles 40..90 and winds 6..10 bracket (65, 8): 5 and 7, so 6.
         rig->Show(QSize(400, 300));
         w.SetValue(Wind(-65, 8));
         w.SetValue(Wind(65, 8));
         w.SetValue(Wind(120, 10));
-        QCOMPARE(rig->host.chart,
-                 (QStringList{"Polar Speed=6.0 Kts", "Polar Speed=6.0 Kts", "Polar Speed=8.5 Kts"}));
+        QCOMPARE(rig->chart, (QStringList{"Polar Speed=6.0 Kts", "Polar Speed=6.0 Kts", "Polar Speed=8.5 Kts"}));
         w.hide();
         w.SetValue(Wind(65, 8));
-        QCOMPARE(rig->host.chart.size(), 3);
+        QCOMPARE(rig->chart.size(), 3);
         QCOMPARE(w.PolarSpeed(), 8.5f);
     }
 
-    void saveAsAsksBeforeReplacing_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("no keeps the file") << false << QByteArray("old");
-        QTest::newRow("yes replaces it") << true
-                                         << QByteArray("TWA\t6\t10\r\n40\t4.0\t6.0\r\n90\t6.0\t8.0\r\n150\t5.0\t9.0\r\n");
-    }
     void saveAsAsksBeforeReplacing()
     {
-        QFETCH(bool, yes);
-        QFETCH(QByteArray, content);
-        rig->WriteFile(QStringLiteral("bin/small.pol"), SmallPolar);
+        frmPolar& w = OpenSmall();
+        rig->chosen = rig->Path(QStringLiteral("out.pol"));
         rig->WriteFile(QStringLiteral("out.pol"), "old");
-        Profile(u"Polar Data", u"File 1", QStringLiteral("small.pol"));
-        frmPolar& w = rig->Open();
-        rig->yes = yes;
-        rig->savePath = rig->Path(QStringLiteral("out.pol"));
         rig->Trigger(QStringLiteral("mnuSaveAs"));
-        QCOMPARE(rig->questions, QStringList{QStringLiteral("AutoPilot - Save As|") + rig->savePath
-                                             + QStringLiteral("file already exists.\nDo you want to replace it?")});
-        QCOMPARE(rig->ReadFile(QStringLiteral("out.pol")), content);
-        QCOMPARE(w.Settings().m_sPolarFile[0], yes ? rig->savePath : QStringLiteral("small.pol"));
+        QCOMPARE(rig->messages, QStringList{QStringLiteral("AutoPilot - Save As|") + rig->chosen
+                                            + QStringLiteral("file already exists.\nDo you want to replace it?")});
+        QCOMPARE(Read(rig->chosen), QByteArray("old"));
+        QCOMPARE(w.Settings().m_sPolarFile[0], QStringLiteral("small.pol"));
+        rig->yes = true;
+        rig->Trigger(QStringLiteral("mnuSaveAs"));
+        QCOMPARE(Read(rig->chosen), QByteArray("TWA\t6\t10\r\n40\t4.0\t6.0\r\n90\t6.0\t8.0\r\n150\t5.0\t9.0\r\n"));
+        QCOMPARE(w.Settings().m_sPolarFile[0], rig->chosen);
     }
 
     void settingsAreWrittenInOrderAndReadBack()
     {
         rig->Open();
-        rig->color = QColor(255, 255, 254);
+        rig->chosen = QStringLiteral("#fffffe");
         rig->Trigger(QStringLiteral("mnuOverlayColor"));
         rig->Trigger(QStringLiteral("mnuWindApparent"));
         rig->Trigger(QStringLiteral("mnuAverage16"));
         rig->window.reset();
-        QCOMPARE(rig->ReadFile(QStringLiteral("bin/Vanehold.ini")),
+        QCOMPARE(Read(rig->ProfileFile()),
                  QByteArray("[Polar Data]\nFile 1=Fast Sled 60ft.pol\nFile 2=Fast Sled 60ft.pol\nPlot Average=16\n"
                             "Plot Label WindSpeed=False\nPlot Type=1\nSpeed Color=16711679\nSpeed Factor=1\n"
                             "Speed Range=10\nCourse Scale=True\nCourse Target Bearing=0\nCourse Waypoint=False\n"
                             "Course Waypoint Index=3\nBoat Motor Speed=3\nBoat Type=0\n"));
-        frmPolar& w = rig->Open();
-        QCOMPARE(w.Settings().m_lSpeedColor, 16711679);
+        QCOMPARE(rig->Open().Settings().m_lSpeedColor, 16711679);
         QVERIFY(Ticked("mnuWindApparent") && Ticked("mnuAverage16"));
     }
 };
