@@ -1,0 +1,168 @@
+#pragma once
+// The Polar window: the performance polar as a full-circle plot with the
+// live wind and speed on it, the polar speed for the History chart, the
+// polar files and the window's settings.
+//
+// Controls carry their names as objectName; indexed ones add "_" and the
+// index ("lblMouse_1", "mnuRange6", "mnuBoatType_0").
+
+#include "InstrumentValues.h"
+#include "PolarHost.h"
+#include "PolarPlot.h"
+#include "PolarSettings.h"
+#include "PolarTable.h"
+
+#include <QImage>
+#include <QMainWindow>
+#include <QPixmap>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+// The dialogs the window opens. Tests replace them; the program uses Qt's.
+struct PolarWindowSetup {
+    // Input box (prompt, title, default text): the answer, empty when
+    // cancelled.
+    std::function<QString(QWidget* parent, const QString& prompt, const QString& title, const QString& text)>
+        InputBox;
+    // Message box with an OK button (title, text).
+    std::function<void(QWidget* parent, const QString& title, const QString& text)> MessageBox;
+    // Yes/No question with the exclamation icon (title, text); true for Yes.
+    std::function<bool(QWidget* parent, const QString& title, const QString& text)> AskYesNo;
+    // Open dialog (initial folder, file name, filter): true with the chosen
+    // path, or false with the reason (a cancel included) in error.
+    std::function<bool(QWidget* parent, const QString& folder, const QString& file, const QString& filter,
+                       QString& chosen, QString& error)>
+        OpenFile;
+    // Save dialog, the same way; false when cancelled. It does not ask
+    // about replacing a file: the window does.
+    std::function<bool(QWidget* parent, const QString& folder, const QString& file, const QString& filter,
+                       QString& chosen)>
+        SaveFile;
+    // Colour dialog: true with the chosen colour, false when cancelled.
+    std::function<bool(QWidget* parent, const QColor& initial, QColor& chosen)> ChooseColor;
+};
+
+class frmPolar : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmPolar(PolarHost& host, PolarWindowSetup setup = {}, QWidget* parent = nullptr);
+    ~frmPolar() override;
+
+    // Creation: Initialize(true), which reads the settings and the main
+    // polar. The window stays hidden until shown.
+    void Form_Load();
+    // Saves the settings; also done when the window is closed or deleted.
+    void Form_Unload();
+    // Every setting to its default, the profile when bRecall, the menus,
+    // then the main polar (a failure is shown, the table stays empty).
+    void Initialize(bool bRecall);
+
+    // One set of live values from the main window. Averages always; only
+    // a visible window looks up the polar speed, draws and feeds the chart.
+    void SetValue(const InstrumentValues& values);
+
+    // Full redraw: grid, curves and legends; after every setting change,
+    // a good file read and a resize.
+    void PolarRedraw();
+
+    const PolarTable& Table() const { return *m_table; }
+    const PolarSettings& Settings() const { return m_settings; }
+    const PolarLive& Live() const { return m_live; }
+    float PolarSpeed() const { return m_fPolarSpeed; }
+    int PolarCount() const { return m_iPolarCount; }
+
+    // The Course menu's choice of target, index 0..2. Its items stay
+    // disabled until the course search is built, unless ticked, so that a
+    // course mode recalled from the profile can be switched off.
+    void mnuCourseWaypoint_Click(int Index);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildControls();
+    QAction* Item(QMenu* menu, const QString& name, const QString& caption, std::function<void()> command,
+                  bool checkable = true);
+    // A menu command: the setting changes, then the menus and the plot.
+    void Command(const std::function<void()>& change);
+
+    void PolarProfileRecall();
+    void PolarProfileSave();
+    void PolarMenuRefresh();
+    bool PolarFileRead(int Polar);
+    void PolarFileOpen(int Polar);
+    void PolarFileSaveAs();
+    // Asks for a number until one is given; false when the answer is
+    // empty. Above zero only when positive is set.
+    bool AskNumber(const QString& prompt, const QString& title, float current, float& value, bool positive = false);
+    void ShowMessage(const QString& text);
+
+    void StaticLayerBegin();
+    void LiveLayerClear();
+    void PolarDrawLegend();
+    void PolarDrawCurrent();
+    void LiveUpdate();
+    void CourseUpdate();
+    void Form_Resize();
+    void Form_MouseDown(Qt::MouseButton button, int X, int Y);
+    void Form_MouseMove(int X, int Y);
+    void MouseLabelPlace(double PX, double PY);
+    void PaintCanvas(QPainter& painter, const QRect& area);
+    QString ProfileFolder() const;
+
+    PolarHost& m_host;
+    PolarWindowSetup m_setup;
+    PolarSettings m_settings;
+    std::unique_ptr<PolarTable> m_table;
+    PolarLive m_live;
+    PolarPlot m_plot;
+    int m_iPolarCount = 1;
+    int32_t m_lTrackModeLast = 0;
+    float m_fPolarSpeed = 0;
+    // Filled by the course search.
+    float m_fTargetSpeed = 0;
+    double m_fMouseX = 0;
+    double m_fMouseY = 0;
+    // Set once the settings are loaded: only then are they saved.
+    bool m_bLoaded = false;
+
+    // Grid, curves and legends; redrawn only by PolarRedraw.
+    QPixmap m_staticLayer;
+    // Live read-outs over it, cleared before each update.
+    QImage m_liveLayer;
+
+    QWidget* m_canvas = nullptr;
+    QFrame* lnMenu = nullptr;
+    QLabel* lblMouse[2] = {};
+    QLabel* lblSteer = nullptr;
+    QPushButton* cmdSteer = nullptr;
+    QPushButton* cmdTack = nullptr;
+    QGroupBox* frmLedger = nullptr;
+    QMenu* mnuLedger = nullptr;
+
+    QAction* mnuWindApparent = nullptr;
+    QAction* mnuWindTrue = nullptr;
+    QAction* mnuPlotLabelWindSpeed = nullptr;
+    QAction* mnuRange[13] = {};
+    QAction* mnuRangeCustom = nullptr;
+    QAction* mnuOverlayFile2 = nullptr;
+    QAction* mnuOverlayScale = nullptr;
+    QAction* mnuAverage[33] = {};
+    QAction* mnuCourseWaypoint[3] = {};
+    QAction* mnuCourseTargetSeparator = nullptr;
+    QAction* mnuCourseTargetBearing = nullptr;
+    QAction* mnuCourseScale = nullptr;
+    QAction* mnuCourseLedger = nullptr;
+    QAction* mnuBoatType[2] = {};
+    QAction* mnuBoatMotorSpeed = nullptr;
+};
