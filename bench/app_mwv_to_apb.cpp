@@ -23,6 +23,7 @@ struct Window {
         MainWindowSetup setup;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
+        setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};
         setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
         setup.Core.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
         setup.Beep = [] {};

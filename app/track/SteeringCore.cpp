@@ -2,6 +2,7 @@
 
 #include "SerialPort.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 
 SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
@@ -174,6 +175,11 @@ void SteeringCore::SetOutputStatus(const QString& text)
 void SteeringCore::ChartSetValue(const QString& name, const QString& value)
 {
     emit ChartReading(name, value);
+}
+
+QString SteeringCore::ProgramFolder() const
+{
+    return QCoreApplication::applicationDirPath();
 }
 
 void SteeringCore::ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,

@@ -8,6 +8,7 @@
 #include "InstrumentState.h"
 #include "InstrumentValues.h"
 #include "NmeaReceiver.h"
+#include "PolarHost.h"
 #include "ProfileHost.h"
 #include "ProfileSettings.h"
 #include "SerialLinks.h"
@@ -47,6 +48,7 @@ struct CoreSetup {
 enum class CoreWindow { History, Polar };
 
 class SteeringCore : public QObject,
+                     public PolarHost,
                      private NmeaReceiverHost,
                      private InstrumentDisplay,
                      private SerialLinksHost,
@@ -117,6 +119,10 @@ public:
     bool WindowVisible(CoreWindow window) const;
     // A reading for the History chart from another window ("Polar Speed").
     void ChartSetValue(const QString& name, const QString& value) override;
+    // The profile file and the program's folder, for the windows that keep
+    // their own keys and files.
+    QString ProfileFile() const override { return m_settings.m_sProfileFile; }
+    QString ProgramFolder() const override;
 
 signals:
     // Status bar panels: 1 mode, 2 input line, 3 output line and alarm.

@@ -101,6 +101,9 @@ frmMain::~frmMain()
     // first.
     for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]})
         box->removeEventFilter(this);
+    if (m_polar)
+        m_polar->removeEventFilter(this);
+    m_polar.reset();
     m_tmrUnload.reset();
 }
 
@@ -131,6 +134,16 @@ void frmMain::Bind()
     connect(core, &SteeringCore::ValueShown, this,
             [this](InstrumentValue which, const QString& text) { m_values[int(which)]->setText(text); });
     connect(core, &SteeringCore::ValueStale, this, &frmMain::ShowValueStale);
+    connect(core, &SteeringCore::PolarValues, this, [this](const InstrumentValues& values) {
+        if (m_polar) {
+            m_polar->SetValue(values);
+            return;
+        }
+        // Made outside the receive path: loading it may ask the user about
+        // a missing polar file, and the control loop must not wait on that.
+        QMetaObject::invokeMethod(this, [this] { PolarWindow(); }, Qt::QueuedConnection);
+    });
+    connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
     connect(core, &SteeringCore::WindIndicatorShown, this, [this](const QString& text) {
         m_sWindIndicator = text;
         ShowCaption();
@@ -346,7 +359,9 @@ void frmMain::BuildMenus()
     QMenu* view = addMenu("mnuView", QStringLiteral("&View"));
     addItem(view, "mnuViewDiagram", QStringLiteral("Block Diagram..."), false);
     addItem(view, "mnuViewHistory", QStringLiteral("History Plot..."), false);
-    addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), false);
+    mnuViewPolar = addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), true);
+    mnuViewPolar->setCheckable(true);
+    connect(mnuViewPolar, &QAction::triggered, this, [this] { ShowWindow(CoreWindow::Polar); });
 
     QMenu* options = addMenu("mnuConfigure", QStringLiteral("&Options"));
     addItem(options, "mnuOptionsInput", QStringLiteral("Input..."), false);
@@ -427,6 +442,13 @@ void frmMain::StoreTextBox(QLineEdit* box)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // The profile keeps which windows were open; the View menu ticks them.
+    if (m_polar && watched == m_polar.get()
+        && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        const bool visible = event->type() == QEvent::Show;
+        m_core.SetWindowVisible(CoreWindow::Polar, visible);
+        mnuViewPolar->setChecked(visible);
+    }
     auto* box = qobject_cast<QLineEdit*>(watched);
     if (box && (box == txtAutoPilot || box == txtDesired[1] || box == txtDesired[2])) {
         if (event->type() == QEvent::ShortcutOverride) {
@@ -486,6 +508,26 @@ void frmMain::ShowBelow(QWidget* window)
     window->show();
 }
 
+frmPolar& frmMain::PolarWindow()
+{
+    if (!m_polar) {
+        m_polar = std::make_unique<frmPolar>(m_core, m_setup.Polar);
+        m_polar->installEventFilter(this);
+        m_polar->Form_Load();
+    }
+    return *m_polar;
+}
+
+void frmMain::ShowWindow(CoreWindow window)
+{
+    if (window == CoreWindow::History)
+        return;
+    QWidget* shown = &PolarWindow();
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+}
+
 void frmMain::tmrUnload_Timer()
 {
     close();
@@ -541,6 +583,12 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     // Closed for good: a further tick must not save the profile again.
     m_tmrUnload->SetEnabled(false);
+    // The other windows keep their own keys as they go.
+    if (m_polar) {
+        m_polar->removeEventFilter(this);
+        m_polar->Form_Unload();
+        m_polar->close();
+    }
     if (result == SteeringCore::CloseResult::SaveFailed) {
         // The program still closes, but the user learns that the changes
         // of this run are not in the profile. At shutdown nobody is there

@@ -9,6 +9,7 @@
 // "StatusBar_2").
 
 #include "SteeringCore.h"
+#include "frmPolar.h"
 
 #include <QMainWindow>
 
@@ -33,6 +34,8 @@ struct MainWindowSetup {
     std::function<void()> Beep;
     // A warning the user must see (title, text).
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
+    // What the Polar window takes (its prompts and dialogs).
+    PolarWindowSetup Polar;
 };
 
 class frmMain : public QMainWindow {
@@ -54,6 +57,11 @@ public:
 
     // Places a window below this one, inside the screen, and shows it.
     void ShowBelow(QWidget* window);
+
+    // The History and Polar windows, made on first use (hidden when the
+    // first use is a value handed to them), shown modeless.
+    void ShowWindow(CoreWindow window);
+    frmPolar& PolarWindow();
 
     // Public so that tests with manual timers can tick it.
     void tmrUnload_Timer();
@@ -83,6 +91,8 @@ private:
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
+    std::unique_ptr<frmPolar> m_polar;
+    QAction* mnuViewPolar = nullptr;
     std::unique_ptr<SwitchTimer> m_tmrUnload;
     bool m_bShutdown = false;
     bool m_bClosing = false;

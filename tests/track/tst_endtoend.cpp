@@ -125,6 +125,7 @@ class TestEndToEnd : public QObject {
         MainWindowSetup setup;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
+        setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};
         setup.Core.ProfileFile = path;
         setup.AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
         setup.Beep = [] {};

@@ -88,6 +88,7 @@ class TestMainWindow : public QObject {
         MainWindowSetup setup;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
+        setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};
         setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
         setup.Core.ProfileFile = Profile();
         setup.Core.ForceSimulate = forceSimulate;
@@ -239,7 +240,7 @@ private slots:
         } items[] = {
             {"mnuFileDefault", "Default", true},           {"mnuFileExit", "Exit", true},
             {"mnuViewDiagram", "Block Diagram...", false}, {"mnuViewHistory", "History Plot...", false},
-            {"mnuViewPolar", "Polar Plot...", false},      {"mnuOptionsInput", "Input...", false},
+            {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", false},
             {"mnuOptionsData", "Data...", false},          {"mnuOptionsOutput", "Output...", false},
             {"mnuOptionsTrack", "Tracking...", false},     {"mnuOptionsSimulate", "Simulate...", false},
             {"mnuHelpDiagram", "Block Diagram...", false}, {"mnuHelpAbout", "About...", false},
@@ -666,6 +667,27 @@ private slots:
         };
         QCOMPARE(options.events, expected);
         QCOMPARE(w.Panel(2), QStringLiteral("Sentence Error"));
+    }
+
+    // Opened from the menu, the Polar window is ticked there, gets the live
+    // values and is shown again at the next start.
+    void polarWindowIsRemembered()
+    {
+        frmMain& w = Open();
+        auto* item = Find<QAction>("mnuViewPolar");
+        item->trigger();
+        QVERIFY(w.PolarWindow().isVisible());
+        QVERIFY(item->isChecked());
+        Button(5)->trigger();
+        Instruments();
+        QVERIFY(w.PolarWindow().Live().m_fBoatSpeed > 0); // averaging from 0
+        QVERIFY(w.close());
+        QVERIFY(ReadFile(Profile()).contains("[Polar Window]\nVisible=True"));
+
+        frmMain& again = Open();
+        QVERIFY(again.PolarWindow().isVisible());
+        again.PolarWindow().close();
+        QVERIFY(!Find<QAction>("mnuViewPolar")->isChecked());
     }
 
     void showBelowKeepsTheWindowOnScreen()
