@@ -9,6 +9,7 @@
 // "StatusBar_2").
 
 #include "SteeringCore.h"
+#include "frmOptions.h"
 
 #include <QMainWindow>
 
@@ -20,6 +21,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class frmAbout;
+class frmDiagram;
 
 // What the window takes from its surroundings. Tests replace the core's
 // ports, clock and timers, the prompts and the beep; the program uses the
@@ -33,6 +36,8 @@ struct MainWindowSetup {
     std::function<void()> Beep;
     // A warning the user must see (title, text).
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
+    // Message boxes, noise and serial devices of the Options dialog.
+    OptionsSetup Options;
 };
 
 class frmMain : public QMainWindow {
@@ -46,6 +51,11 @@ public:
 
     // The core the other windows take.
     SteeringCore& Core() { return m_core; }
+
+    // The other windows, each made on first use.
+    frmOptions& Options();
+    frmDiagram& Diagram();
+    frmAbout& About();
 
     // Closing asked for by the system (shutdown, terminal gone): the same
     // orderly close, without the question nobody is there to answer, and
@@ -80,6 +90,7 @@ private:
     void ShowValueStale(InstrumentValue which, bool stale);
     void RequestForeground();
     void ShowCaption();
+    void ShowDiagram();
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
@@ -101,4 +112,10 @@ private:
     QLabel* lblAppWindAngle[3] = {};
     QLabel* lblTrueWindAngle[3] = {};
     QLabel* m_values[7] = {};
+    QAction* mnuViewDiagram = nullptr;
+
+    // Children of this window, deleted before the core they show.
+    frmOptions* m_options = nullptr;
+    frmDiagram* m_diagram = nullptr;
+    frmAbout* m_about = nullptr;
 };
