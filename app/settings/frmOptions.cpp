@@ -130,16 +130,17 @@ public:
         setMinimumSize(470, 170);
         const struct {
             const char* text;
-            int x;
-            int y;
+            QRect place;
         } labels[] = {
-            {"Desired Wind Angle", 4, 28},   {"Current Wind Angle", 56, 136}, {"Overshoot Circuit", 160, 26},
-            {"Tracking Circuit", 176, 130},  {"Accumulator", 186, 102},       {"Scale", 354, 42},
-            {"Bearing", 408, 26},
+            {"Desired Wind Angle", QRect(4, 30, 130, 16)},    {"Current Wind Angle", QRect(40, 130, 140, 16)},
+            {"Overshoot Circuit", QRect(140, 30, 150, 16)},   {"Tracking Circuit", QRect(145, 132, 150, 16)},
+            {"Accumulator", QRect(175, 92, 90, 36)},          {"Scale", QRect(340, 32, 60, 36)},
+            {"Bearing", QRect(400, 30, 70, 16)},
         };
         for (const auto& l : labels) {
             auto* label = new QLabel(QLatin1String(l.text), this);
-            label->move(l.x, l.y - label->sizeHint().height() / 2);
+            label->setAlignment(Qt::AlignCenter);
+            label->setGeometry(l.place);
         }
     }
 
@@ -154,7 +155,7 @@ protected:
         const ArrowLine lnArrow[] = {
             {QLineF(4, 50, 100, 50), ArrowTag::Right},    {QLineF(110, 60, 110, 126), ArrowTag::Top},
             {QLineF(120, 50, 280, 50), ArrowTag::Right},  {QLineF(150, 50, 150, 110), ArrowTag::None},
-            {QLineF(150, 110, 180, 110), ArrowTag::Right}, {QLineF(260, 110, 290, 110), ArrowTag::None},
+            {QLineF(150, 110, 175, 110), ArrowTag::Right}, {QLineF(265, 110, 290, 110), ArrowTag::None},
             {QLineF(290, 60, 290, 110), ArrowTag::Top},   {QLineF(300, 50, 340, 50), ArrowTag::Right},
             {QLineF(400, 50, 460, 50), ArrowTag::Right},
         };
@@ -165,7 +166,7 @@ protected:
         painter.drawText(QRectF(100, 40, 20, 20), Qt::AlignCenter, QStringLiteral("+"));
         painter.drawText(QRectF(280, 40, 20, 20), Qt::AlignCenter, QStringLiteral("+"));
         painter.drawRect(QRectF(340, 32, 60, 36));
-        painter.drawRect(QRectF(180, 92, 80, 36));
+        painter.drawRect(QRectF(175, 92, 90, 36));
     }
 };
 
@@ -539,7 +540,8 @@ QWidget* frmOptions::BuildSimulate()
     grid->addWidget(lblSimulateWaypointRng, 8, 2);
     grid->setColumnStretch(3, 1);
     grid->setRowStretch(9, 1);
-    column->addWidget(frmSimulate, 1);
+    column->addWidget(frmSimulate);
+    column->addStretch(1);
     return page;
 }
 
