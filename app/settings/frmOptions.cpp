@@ -132,7 +132,7 @@ public:
             const char* text;
             QRect place;
         } labels[] = {
-            {"Desired Wind Angle", QRect(4, 30, 130, 16)},    {"Current Wind Angle", QRect(40, 130, 140, 16)},
+            {"Desired Wind Angle", QRect(2, 22, 124, 16)},    {"Current Wind Angle", QRect(40, 130, 140, 16)},
             {"Overshoot Circuit", QRect(140, 30, 150, 16)},   {"Tracking Circuit", QRect(145, 132, 150, 16)},
             {"Accumulator", QRect(175, 92, 90, 36)},          {"Scale", QRect(340, 32, 60, 36)},
             {"Bearing", QRect(400, 30, 70, 16)},
