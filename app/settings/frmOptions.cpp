@@ -707,6 +707,9 @@ void frmOptions::OptionsLoad()
     txtTrackBandwidth->setText(Plain(s.m_fTrackBandwidth));
     txtTrackDamping->setText(Plain(s.m_fTrackDamping));
     txtTrackMaxSteerTo->setText(Plain(s.m_fTrackMaxSteerTo));
+    // The controls show the settings now: nothing is left to apply (also
+    // after the dialog was closed with Escape).
+    SetApplyBold(false);
     m_bLoading = false;
 }
 
