@@ -216,3 +216,16 @@ bool SteeringCore::WindowVisible(CoreWindow window) const
 {
     return m_bWindowVisible[window == CoreWindow::History ? 0 : 1];
 }
+
+bool SteeringCore::NmeaPortOpen() const
+{
+    return m_nmeaPort->PortOpen();
+}
+
+bool SteeringCore::PilotPortOpen() const
+{
+    if (m_settings.m_iNmeaPort != m_settings.m_iPilotPort)
+        return m_pilotPort->PortOpen();
+    const TrackMode mode = m_settings.m_eTrackMode;
+    return m_nmeaPort->PortOpen() && (mode == TrackModeManual || mode == TrackModeTrack);
+}

@@ -84,6 +84,11 @@ public:
     bool PilotStart() { return m_links->PilotStart(); }
     void PilotStop() { m_links->PilotStop(); }
     QString NmeaStatusText() const { return m_links->NmeaStatusText(); }
+    // Whether the instrument port is open, and whether the autopilot
+    // sentences go out on an open port (their own, or the instrument port
+    // they share in Manual and Track).
+    bool NmeaPortOpen() const;
+    bool PilotPortOpen() const;
     QString PilotStatusText() const { return m_links->PilotStatusText(); }
 
     void TrackSetOff() { m_track->TrackSetOff(); }

@@ -4,6 +4,8 @@
 #include "SerialPort.h"
 #include "SerialPortFactory.h"
 #include "ToolbarImages.h"
+#include "frmAbout.h"
+#include "frmDiagram.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,6 +107,43 @@ frmMain::~frmMain()
         m_polar->removeEventFilter(this);
     m_polar.reset();
     m_tmrUnload.reset();
+    delete m_about;
+    delete m_diagram;
+    delete m_options;
+}
+
+frmOptions& frmMain::Options()
+{
+    if (!m_options)
+        m_options = new frmOptions(m_core, m_setup.Options, this);
+    return *m_options;
+}
+
+frmDiagram& frmMain::Diagram()
+{
+    if (!m_diagram) {
+        m_diagram = new frmDiagram(this);
+        connect(m_diagram, &frmDiagram::OptionsRequested, this, [this](int tab, QWidget* button) {
+            Options().SetTab(tab);
+            frmDiagram::ShowNear(button, &Options());
+        });
+        connect(m_diagram, &frmDiagram::VisibilityChanged, mnuViewDiagram, &QAction::setChecked);
+        connect(m_diagram, &frmDiagram::PolarRequested, this, [this] { ShowWindow(CoreWindow::Polar); });
+    }
+    return *m_diagram;
+}
+
+frmAbout& frmMain::About()
+{
+    if (!m_about)
+        m_about = new frmAbout(windowIcon(), this);
+    return *m_about;
+}
+
+void frmMain::ShowDiagram()
+{
+    ShowBelow(&Diagram());
+    mnuViewDiagram->setChecked(m_diagram->isVisible());
 }
 
 void frmMain::Bind()
@@ -357,23 +396,42 @@ void frmMain::BuildMenus()
             [this] { close(); });
 
     QMenu* view = addMenu("mnuView", QStringLiteral("&View"));
-    addItem(view, "mnuViewDiagram", QStringLiteral("Block Diagram..."), false);
+    mnuViewDiagram = addItem(view, "mnuViewDiagram", QStringLiteral("Block Diagram..."), true);
+    mnuViewDiagram->setCheckable(true);
+    connect(mnuViewDiagram, &QAction::triggered, this, &frmMain::ShowDiagram);
     addItem(view, "mnuViewHistory", QStringLiteral("History Plot..."), false);
     mnuViewPolar = addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), true);
     mnuViewPolar->setCheckable(true);
     connect(mnuViewPolar, &QAction::triggered, this, [this] { ShowWindow(CoreWindow::Polar); });
 
     QMenu* options = addMenu("mnuConfigure", QStringLiteral("&Options"));
-    addItem(options, "mnuOptionsInput", QStringLiteral("Input..."), false);
-    addItem(options, "mnuOptionsData", QStringLiteral("Data..."), false);
-    addItem(options, "mnuOptionsOutput", QStringLiteral("Output..."), false);
-    addItem(options, "mnuOptionsTrack", QStringLiteral("Tracking..."), false);
-    options->addSeparator()->setObjectName(QStringLiteral("mnuConfigureSeparator"));
-    addItem(options, "mnuOptionsSimulate", QStringLiteral("Simulate..."), false);
+    const struct {
+        const char* name;
+        const char* caption;
+        int tab;
+    } optionItems[] = {
+        {"mnuOptionsInput", "Input...", frmOptions::TabInput},
+        {"mnuOptionsData", "Data...", frmOptions::TabData},
+        {"mnuOptionsOutput", "Output...", frmOptions::TabOutput},
+        {"mnuOptionsTrack", "Tracking...", frmOptions::TabTracking},
+        {"mnuOptionsSimulate", "Simulate...", frmOptions::TabSimulate},
+    };
+    for (const auto& item : optionItems) {
+        if (item.tab == frmOptions::TabSimulate)
+            options->addSeparator()->setObjectName(QStringLiteral("mnuConfigureSeparator"));
+        const int tab = item.tab;
+        connect(addItem(options, item.name, QLatin1String(item.caption), true), &QAction::triggered, this,
+                [this, tab] {
+                    Options().SetTab(tab);
+                    Options().ShowCenter();
+                });
+    }
 
     QMenu* help = addMenu("mnuHelp", QStringLiteral("&Help"));
-    addItem(help, "mnuHelpDiagram", QStringLiteral("Block Diagram..."), false);
-    addItem(help, "mnuHelpAbout", QStringLiteral("About..."), false);
+    connect(addItem(help, "mnuHelpDiagram", QStringLiteral("Block Diagram..."), true), &QAction::triggered, this,
+            &frmMain::ShowDiagram);
+    connect(addItem(help, "mnuHelpAbout", QStringLiteral("About..."), true), &QAction::triggered, this,
+            [this] { About().show(); });
 }
 
 void frmMain::BuildShortcuts()
@@ -589,6 +647,10 @@ void frmMain::closeEvent(QCloseEvent* event)
         m_polar->Form_Unload();
         m_polar->close();
     }
+    for (QWidget* window : {static_cast<QWidget*>(m_about), static_cast<QWidget*>(m_diagram),
+                            static_cast<QWidget*>(m_options)})
+        if (window)
+            window->hide();
     if (result == SteeringCore::CloseResult::SaveFailed) {
         // The program still closes, but the user learns that the changes
         // of this run are not in the profile. At shutdown nobody is there

@@ -10,6 +10,7 @@
 
 #include "SteeringCore.h"
 #include "frmPolar.h"
+#include "frmOptions.h"
 
 #include <QMainWindow>
 
@@ -21,6 +22,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class frmAbout;
+class frmDiagram;
 
 // What the window takes from its surroundings. Tests replace the core's
 // ports, clock and timers, the prompts and the beep; the program uses the
@@ -36,6 +39,8 @@ struct MainWindowSetup {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // What the Polar window takes (its prompts and dialogs).
     PolarWindowSetup Polar;
+    // Message boxes, noise and serial devices of the Options dialog.
+    OptionsSetup Options;
 };
 
 class frmMain : public QMainWindow {
@@ -49,6 +54,11 @@ public:
 
     // The core the other windows take.
     SteeringCore& Core() { return m_core; }
+
+    // The other windows, each made on first use.
+    frmOptions& Options();
+    frmDiagram& Diagram();
+    frmAbout& About();
 
     // Closing asked for by the system (shutdown, terminal gone): the same
     // orderly close, without the question nobody is there to answer, and
@@ -88,6 +98,7 @@ private:
     void ShowValueStale(InstrumentValue which, bool stale);
     void RequestForeground();
     void ShowCaption();
+    void ShowDiagram();
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
@@ -111,4 +122,10 @@ private:
     QLabel* lblAppWindAngle[3] = {};
     QLabel* lblTrueWindAngle[3] = {};
     QLabel* m_values[7] = {};
+    QAction* mnuViewDiagram = nullptr;
+
+    // Children of this window, deleted before the core they show.
+    frmOptions* m_options = nullptr;
+    frmDiagram* m_diagram = nullptr;
+    frmAbout* m_about = nullptr;
 };

@@ -239,11 +239,11 @@ private slots:
             bool enabled;
         } items[] = {
             {"mnuFileDefault", "Default", true},           {"mnuFileExit", "Exit", true},
-            {"mnuViewDiagram", "Block Diagram...", false}, {"mnuViewHistory", "History Plot...", false},
-            {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", false},
-            {"mnuOptionsData", "Data...", false},          {"mnuOptionsOutput", "Output...", false},
-            {"mnuOptionsTrack", "Tracking...", false},     {"mnuOptionsSimulate", "Simulate...", false},
-            {"mnuHelpDiagram", "Block Diagram...", false}, {"mnuHelpAbout", "About...", false},
+            {"mnuViewDiagram", "Block Diagram...", true},  {"mnuViewHistory", "History Plot...", false},
+            {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", true},
+            {"mnuOptionsData", "Data...", true},           {"mnuOptionsOutput", "Output...", true},
+            {"mnuOptionsTrack", "Tracking...", true},      {"mnuOptionsSimulate", "Simulate...", true},
+            {"mnuHelpDiagram", "Block Diagram...", true},  {"mnuHelpAbout", "About...", true},
         };
         for (const auto& item : items) {
             QAction* action = Find<QAction>(item.name);

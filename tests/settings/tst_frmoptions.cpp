@@ -1,0 +1,473 @@
+// The Options dialog on a steering core over fake ports: controls found by
+// their names, Apply and its failures, the bold mark, link restarts, the
+// live lists, the scroll-bar pairs, the devices of the port numbers and the
+// response preview.
+
+#include "FakeSerialPort.h"
+#include "SteeringCore.h"
+#include "TrackPicture.h"
+#include "frmOptions.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMouseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The member each box is stored in.
+double Stored(const ProfileSettings& s, const QString& box)
+{
+    if (box == QLatin1String("txtNmeaPort"))
+        return s.m_iNmeaPort;
+    if (box == QLatin1String("txtPilotPort"))
+        return s.m_iPilotPort;
+    const std::pair<const char*, float ProfileSettings::*> members[] = {
+        {"txtNmeaTrueWindAverage", &ProfileSettings::m_fNmeaTrueWindAverage},
+        {"txtNmeaWindIndicatorAverage", &ProfileSettings::m_fNmeaWindIndicatorAverage},
+        {"txtSimulateBoatSpeed", &ProfileSettings::m_fSimulateBoatSpeed},
+        {"txtSimulateCompassOffset", &ProfileSettings::m_fSimulateCompassOffset},
+        {"txtSimulateTime", &ProfileSettings::m_fSimulateTime},
+        {"txtSimulateVariation", &ProfileSettings::m_fSimulateVariation},
+        {"txtSimulateWaypointRng", &ProfileSettings::m_fSimulateWaypointRange},
+        {"txtTrackAlarmLimit", &ProfileSettings::m_fTrackAlarmLimit},
+        {"txtTrackBandwidth", &ProfileSettings::m_fTrackBandwidth},
+        {"txtTrackDamping", &ProfileSettings::m_fTrackDamping},
+        {"txtTrackMaxSteerTo", &ProfileSettings::m_fTrackMaxSteerTo},
+    };
+    for (const auto& m : members)
+        if (box == QLatin1String(m.first))
+            return s.*m.second;
+    return -12345;
+}
+
+// A sentence with a checksum that is wrong in every bit.
+QString BadChecksum(const QString& body)
+{
+    unsigned x = 0;
+    for (QChar c : body.mid(1))
+        x ^= c.unicode();
+    return body + QStringLiteral("*%1\r\n").arg(x ^ 0xFF, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+void MoveMouse(QWidget* widget, QPoint at)
+{
+    QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+// Edits typed in every tab, by their place in the order of Apply.
+struct Edit {
+    const char* box;
+    const char* text;
+    double value;
+    int order;
+};
+const Edit GoodEdits[] = {
+    {"txtNmeaWindIndicatorAverage", "30", 30, 2}, {"txtPilotPort", "7", 7, 4},
+    {"txtSimulateBoatSpeed", "5.5", 5.5, 5},      {"txtTrackAlarmLimit", "9", 9, 7},
+    {"txtTrackMaxSteerTo", "20", 20, 10},
+};
+
+} // namespace
+
+class TestOptions : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<SteeringCore> m_core;
+    std::unique_ptr<frmOptions> m_options;
+    FakeSerialPort* m_ports[2] = {};
+    int m_made = 0;
+    QStringList m_messages;
+    QStringList m_devices;
+
+    QString Profile() const { return m_dir->filePath(QStringLiteral("Vanehold.ini")); }
+
+    // The core as the program starts it (Setup), the dialog open on it.
+    void Open(const QByteArray& profile = {})
+    {
+        QFile file(Profile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(profile);
+        file.close();
+        CoreSetup setup;
+        setup.ManualTimers = true;
+        setup.ProfileFile = Profile();
+        setup.Random = [] { return 0.5; };
+        setup.Clock = [] { return int64_t(0); };
+        setup.Ports = [this](QObject* parent) { return m_ports[m_made++] = new FakeSerialPort(parent); };
+        m_core = std::make_unique<SteeringCore>(setup);
+        m_core->ProfileInitialize(true);
+        OptionsSetup options;
+        options.Message = [this](QWidget*, const QString& title, const QString& text) {
+            m_messages << title + QLatin1Char('|') + text;
+        };
+        options.Random = [] { return 0.5; };
+        options.SerialDevices = [this] { return m_devices; };
+        m_options = std::make_unique<frmOptions>(*m_core, options);
+        m_options->ShowCenter();
+    }
+
+    template <typename T = QWidget>
+    T* Find(const QString& name)
+    {
+        T* child = m_options->findChild<T*>(name);
+        if (!child)
+            qWarning("no control %s", qPrintable(name));
+        return child;
+    }
+    void Type(const QString& box, const QString& text)
+    {
+        auto* edit = Find<QLineEdit>(box);
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClicks(edit, text);
+    }
+    void Apply() { Find<QPushButton>(QStringLiteral("cmdApply"))->click(); }
+    bool Bold() { return Find<QPushButton>(QStringLiteral("cmdApply"))->font().bold(); }
+    void Step(const char* bar, bool up)
+    {
+        Find<QScrollBar>(QLatin1String(bar))
+            ->triggerAction(up ? QAbstractSlider::SliderSingleStepSub : QAbstractSlider::SliderSingleStepAdd);
+    }
+    QStringList Lines(const char* list)
+    {
+        QStringList lines;
+        auto* widget = Find<QListWidget>(QLatin1String(list));
+        for (int i = 0; i < widget->count(); ++i)
+            lines << (widget->item(i)->isSelected() ? QStringLiteral("* ") : QString()) + widget->item(i)->text();
+        return lines;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_made = 0;
+        m_messages.clear();
+        m_devices.clear();
+    }
+    void cleanup()
+    {
+        m_options.reset();
+        m_core.reset();
+        m_dir.reset();
+    }
+
+    void applyStoresTheTypedValue_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("shown");
+        auto row = [](const char* box, const char* text, double value, const char* shown) {
+            QTest::newRow(box) << box << text << value << shown;
+        };
+        row("txtNmeaWindIndicatorAverage", "0", 0, "0");
+        row("txtNmeaPort", "6.5", 6, "6"); // whole numbers round half to even
+        row("txtPilotPort", " 12 ", 12, "12");
+        row("txtSimulateCompassOffset", "-3", -3, "-3");
+        row("txtSimulateTime", "1:30", 1.5, "1:30");
+        row("txtSimulateWaypointRng", "7.5", 7.5, "7.5");
+        row("txtTrackBandwidth", "30", 30, "30");
+        row("txtTrackDamping", "0.5", 0.5, "0.5");
+        row("txtTrackMaxSteerTo", "25", 25, "25");
+    }
+    void applyStoresTheTypedValue()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QFETCH(QString, shown);
+        Open();
+        Type(box, text);
+        Apply();
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(Stored(m_core->Settings(), box), value);
+        QCOMPARE(Find<QLineEdit>(box)->text(), shown);
+        QVERIFY(!Bold());
+    }
+
+    void failureNamesItsTabAndKeepsWhatCameBefore_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("order");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("averaging of half a sample")
+            << "txtNmeaTrueWindAverage" << "0.5" << 1
+            << "Data Options Problem Nmea True Wind Average must be 0 (no averaging) or from 1 to 3600.";
+        QTest::newRow("port 0") << "txtNmeaPort" << "0" << 3
+                                << "Input Options Problem Nmea Port must be from 1 to 255.";
+        QTest::newRow("variation 100") << "txtSimulateVariation" << "100" << 6
+                                       << "Simulate Options Problem Simulate Variation must be from -90 to 90.";
+        QTest::newRow("letters in bandwidth")
+            << "txtTrackBandwidth" << "abc" << 8 << "Tracking Options Problem Track Bandwidth is not a number: \"abc\"";
+        QTest::newRow("a loop that would not settle")
+            << "txtTrackBandwidth" << "1" << 8
+            << "Tracking Options Problem Track Bandwidth must be at least 2.0 at damping 4.";
+        QTest::newRow("damping 0") << "txtTrackDamping" << "0" << 9
+                                   << "Tracking Options Problem Track Damping must be above 0.";
+    }
+    void failureNamesItsTabAndKeepsWhatCameBefore()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(int, order);
+        QFETCH(QString, message);
+        Open();
+        const ProfileSettings before = m_core->Settings();
+        for (const Edit& edit : GoodEdits)
+            Type(QLatin1String(edit.box), QLatin1String(edit.text));
+        Type(box, text);
+        Find<QPushButton>(QStringLiteral("cmdOk"))->click();
+        QCOMPARE(m_messages, QStringList{QStringLiteral("Vanehold|") + message});
+        for (const Edit& edit : GoodEdits) {
+            const double expected = edit.order < order ? edit.value : Stored(before, QLatin1String(edit.box));
+            QCOMPARE(Stored(m_core->Settings(), QLatin1String(edit.box)), expected);
+        }
+        QCOMPARE(Stored(m_core->Settings(), box), Stored(before, box));
+        QVERIFY(m_options->isVisible());
+        QVERIFY(Bold());
+    }
+
+    void applyTurnsBoldOnlyOnUserEdits_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("port typed") << "txtNmeaPort" << true;
+        QTest::newRow("preview time typed") << "txtTrackTime" << true;
+        QTest::newRow("max steer-to typed") << "txtTrackMaxSteerTo" << false;
+        QTest::newRow("simulate clicked") << "chkSimulate" << true;
+        QTest::newRow("sentence unchecked") << "lstNmeaSentence" << true;
+        QTest::newRow("device picked") << "cmbNmeaDevice" << true;
+    }
+    void applyTurnsBoldOnlyOnUserEdits()
+    {
+        QFETCH(QString, control);
+        QFETCH(bool, bold);
+        m_devices = QStringList{QStringLiteral("/dev/ttyUSB0")};
+        Open();
+        QVERIFY(!Bold()); // loading the values is no edit
+        QWidget* widget = Find(control);
+        if (auto* box = qobject_cast<QLineEdit*>(widget))
+            QTest::keyClicks(box, QStringLiteral("1"));
+        else if (auto* check = qobject_cast<QCheckBox*>(widget))
+            check->click();
+        else if (auto* list = qobject_cast<QTreeWidget*>(widget))
+            list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
+        else if (auto* combo = qobject_cast<QComboBox*>(widget))
+            emit combo->activated(0);
+        QCOMPARE(Bold(), bold);
+        Find<QPushButton>(QStringLiteral("cmdCancel"))->click();
+        QVERIFY(!Bold());
+        QVERIFY(!m_options->isVisible());
+    }
+
+    void portChangeRestartsAnOpenLink_data()
+    {
+        QTest::addColumn<QByteArray>("profile");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("restarted");
+        QTest::newRow("instrument link open") << QByteArray() << int(TrackModeSetup) << "txtNmeaPort" << true;
+        QTest::newRow("instrument link closed") << QByteArray() << int(TrackModeOff) << "txtNmeaPort" << false;
+        QTest::newRow("autopilot on its own port")
+            << QByteArray("[Pilot]\nPort= 6\n") << int(TrackModeManual) << "txtPilotPort" << true;
+        QTest::newRow("autopilot sharing the instrument port")
+            << QByteArray() << int(TrackModeManual) << "txtPilotPort" << true;
+        QTest::newRow("autopilot link not started") << QByteArray() << int(TrackModeSetup) << "txtPilotPort" << false;
+    }
+    void portChangeRestartsAnOpenLink()
+    {
+        QFETCH(QByteArray, profile);
+        QFETCH(int, mode);
+        QFETCH(QString, box);
+        QFETCH(bool, restarted);
+        Open(profile);
+        m_core->tbrTrack_ButtonClick(mode);
+        QCOMPARE(int(m_core->Settings().m_eTrackMode), mode);
+        QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
+        Type(box, QStringLiteral("9"));
+        Apply();
+        QCOMPARE(Stored(m_core->Settings(), box), 9.0);
+        QCOMPARE(status.size() > 0, restarted);
+        QCOMPARE(int(m_core->Settings().m_eTrackMode), restarted ? int(TrackModeSetup) : mode);
+        if (restarted && box == QLatin1String("txtNmeaPort")) {
+            QVERIFY(m_ports[0]->PortOpen());
+            QCOMPARE(m_ports[0]->CommPort(), 9);
+            QCOMPARE(Find<QLabel>(QStringLiteral("lblNmeaStatus"))->text(), QStringLiteral("Running"));
+        }
+    }
+
+    void liveListsHoldTheLast101Lines_data()
+    {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<bool>("listOn");
+        QTest::addColumn<bool>("visible");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("last");
+        // 120 lines: even ones good, odd ones with a wrong checksum.
+        QTest::newRow("raw") << 1 << true << true << 101 << "$IIMWV,19.0,R,10.5,N,A*CE <<Checksum Error>>"
+                             << "$IIMWV,119.0,R,10.5,N,A*FF <<Checksum Error>>";
+        QTest::newRow("errors") << 2 << true << true << 60 << "Checksum Error - $IIMWV,1.0,R,10.5,N,A*F7"
+                                << "Checksum Error - $IIMWV,119.0,R,10.5,N,A*FF";
+        QTest::newRow("display off") << 1 << false << true << 0 << "" << "";
+        QTest::newRow("dialog hidden") << 1 << true << false << 0 << "" << "";
+    }
+    void liveListsHoldTheLast101Lines()
+    {
+        QFETCH(int, format);
+        QFETCH(bool, listOn);
+        QFETCH(bool, visible);
+        QFETCH(int, count);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        Open();
+        Find<QRadioButton>(QStringLiteral("optNmeaDataFormat_") + QString::number(format))->click();
+        Find<QRadioButton>(listOn ? QStringLiteral("optNmeaListOn") : QStringLiteral("optNmeaListOff"))->click();
+        if (!visible)
+            m_options->hide();
+        for (int i = 0; i < 120; ++i) {
+            const QString angle = QString::number(i) + QStringLiteral(".0");
+            m_ports[0]->feed(i % 2 ? BadChecksum(QStringLiteral("$IIMWV,") + angle + QStringLiteral(",R,10.5,N,A"))
+                                   : QStringLiteral("$IIVTG,") + angle + QStringLiteral(",T,,M,6.0,N,,K\r\n"));
+        }
+        const QStringList lines = Lines("lstNmeaData");
+        QCOMPARE(lines.size(), count);
+        if (count == 0)
+            return;
+        QCOMPARE(lines.first(), first);
+        QCOMPARE(lines.last(), last);
+        // Only the lines a value was taken from are highlighted.
+        for (const QString& line : lines)
+            QCOMPARE(line.startsWith(QLatin1String("* ")), line.contains(QLatin1String("VTG")));
+        if (format == 1)
+            QCOMPARE(lines[1], QStringLiteral("* $IIVTG,20.0,T,,M,6.0,N,,K"));
+    }
+
+    void scrollBarsStepTheBoxes_data()
+    {
+        QTest::addColumn<QString>("bar");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<bool>("autoApply");
+        QTest::newRow("fine time up at 0:59") << "vscSimulateTime_1" << true << "0:59" << "1:00" << false;
+        QTest::newRow("coarse time up") << "vscSimulateTime_0" << true << "0:55" << "1:05" << false;
+        QTest::newRow("fine time down at 0:00") << "vscSimulateTime_1" << false << "0:00" << "-0:01" << false;
+        QTest::newRow("coarse wind past north") << "vscSimulateTrueWindAngle_0" << true << "355" << "5" << false;
+        QTest::newRow("fine wind below north") << "vscSimulateTrueWindAngle_1" << false << "0" << "359" << false;
+        QTest::newRow("auto apply") << "vscSimulateTrueWindAngle_0" << true << "0" << "10" << true;
+    }
+    void scrollBarsStepTheBoxes()
+    {
+        QFETCH(QString, bar);
+        QFETCH(bool, up);
+        QFETCH(QString, start);
+        QFETCH(QString, result);
+        QFETCH(bool, autoApply);
+        Open();
+        const bool time = bar.startsWith(QLatin1String("vscSimulateTime"));
+        const QString box = time ? QStringLiteral("txtSimulateTime") : QStringLiteral("txtSimulateTrueWindAngle");
+        Find<QLineEdit>(box)->setText(start);
+        Type(QStringLiteral("txtTrackAlarmLimit"), QStringLiteral("7")); // an edit on another tab
+        if (autoApply)
+            Find<QCheckBox>(QStringLiteral("chkSimulateAutoApply"))->click();
+        Step(qPrintable(bar), up);
+        QCOMPARE(Find<QLineEdit>(box)->text(), result);
+        QCOMPARE(Find<QScrollBar>(bar)->value(), 0);
+        QVERIFY(Find<QScrollBar>(bar)->isEnabled());
+        QCOMPARE(Bold(), !autoApply);
+        // With Auto Apply every tab is applied at each step.
+        QCOMPARE(m_core->Settings().m_fSimulateTrueWindAngle, autoApply ? 10.0f : 0.0f);
+        QCOMPARE(m_core->Settings().m_fTrackAlarmLimit, autoApply ? 7.0f : 5.0f);
+    }
+
+    void timeStepMovesTheSimulatedWaypoint()
+    {
+        // Heading 5, the waypoint ahead at 10 miles, 8 knots: one hour on,
+        // 2 miles to go; another hour, 6 miles behind.
+        Open("[Pilot]\nBearing=5\n");
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblSimulateWaypointRng"))->text(), QStringLiteral("10.0"));
+        Find<QLineEdit>(QStringLiteral("txtSimulateTime"))->setText(QStringLiteral("0:59"));
+        Step("vscSimulateTime_1", true);
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblSimulateWaypointBrg"))->text(), QStringLiteral("5"));
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblSimulateWaypointRng"))->text(), QStringLiteral("2.0"));
+        Type(QStringLiteral("txtSimulateTime"), QStringLiteral("2:00"));
+        Apply();
+        QCOMPARE(m_core->Settings().m_fSimulateTime, 2.0f);
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblSimulateWaypointBrg"))->text(), QStringLiteral("-175"));
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblSimulateWaypointRng"))->text(), QStringLiteral("6.0"));
+    }
+
+    void pickedDeviceIsWrittenForThePortNumber_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("before");
+        QTest::newRow("another number") << "7" << "/dev/ttyS6";
+        QTest::newRow("the same number") << "5" << "/dev/ttyS4";
+    }
+    void pickedDeviceIsWrittenForThePortNumber()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, before);
+        m_devices = QStringList{QStringLiteral("/dev/serial/by-id/usb-FTDI_A1-if00-port0"), QStringLiteral("/dev/ttyUSB0")};
+        Open("[Nmea]\nPort=5\n");
+        auto* label = Find<QLabel>(QStringLiteral("lblNmeaDevice"));
+        QCOMPARE(label->text(), QStringLiteral("/dev/ttyS4"));
+        Type(QStringLiteral("txtNmeaPort"), port);
+        QCOMPARE(label->text(), before);
+        auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
+        QCOMPARE(devices->count(), 2);
+        emit devices->activated(0);
+        QCOMPARE(label->text(), m_devices[0]);
+        QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
+        Apply();
+        QCOMPARE(m_messages, QStringList());
+        QFile file(Profile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Nmea]\nPort=5\n[Ports]\n") + port.toLatin1() + '=' + m_devices[0].toLatin1() + '\n');
+        // The open link moves to the device.
+        QCOMPARE(status.size() > 0, true);
+        QCOMPARE(label->text(), m_devices[0]);
+    }
+
+    void previewSaysWhyItDrawsNothing()
+    {
+        Open();
+        Type(QStringLiteral("txtTrackTime"), QStringLiteral("0"));
+        Find<QTabWidget>(QStringLiteral("SSTab"))->setCurrentIndex(frmOptions::TabTracking);
+        auto* picture = Find<TrackPicture>(QStringLiteral("pctTrack"));
+        QCOMPARE(picture->Why(), QStringLiteral("Time must be above 0 and at most 86400"));
+        MoveMouse(picture, QPoint(0, 0));
+        QCOMPARE(picture->toolTip(), QString());
+
+        Type(QStringLiteral("txtTrackTime"), QStringLiteral("300"));
+        Apply();
+        QCOMPARE(picture->Why(), QString());
+        // Top left: time 0 and the top of the scale.
+        MoveMouse(picture, QPoint(0, 0));
+        QCOMPARE(picture->toolTip(), QStringLiteral("time=0, bearing=10"));
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_frmoptions.moc"
