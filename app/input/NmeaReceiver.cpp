@@ -54,12 +54,14 @@ void NmeaReceiver::ClearLine()
 
 bool NmeaReceiver::Line(const QString& line)
 {
+    m_host.NmeaReceived(line);
     NmeaProcess(line);
     return !m_bClearPending;
 }
 
 bool NmeaReceiver::Overlong(const QString& firstPart)
 {
+    m_host.NmeaReceived(firstPart);
     LineError(QStringLiteral("Sentence Error"), firstPart);
     return !m_bClearPending;
 }

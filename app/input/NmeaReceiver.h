@@ -29,6 +29,8 @@ public:
     virtual void NmeaData(const QString& sline, bool bChecked) = 0;
     // Every rejected or undecodable line, with the message in front.
     virtual void NmeaError(const QString& sline) = 0;
+    // Every line as it arrived, before any check (for a record).
+    virtual void NmeaReceived(const QString& line) { (void)line; }
     // One control step, after each wind update once both winds are valid.
     virtual void TrackStep() = 0;
     // A wind update while a wind is still unknown: no step can run.

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QMetaMethod>
 
 SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     : QObject(parent)
@@ -16,6 +17,8 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         clock->start();
         m_setup.Clock = [clock] { return int64_t(clock->elapsed()); };
     }
+    if (!m_setup.WallClock)
+        m_setup.WallClock = [] { return QDateTime::currentDateTime(); };
     for (int64_t& at : m_lShownAt)
         at = -1;
 
@@ -134,7 +137,11 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
         m_bStale[i] = false;
         emit ValueStale(which, false);
     }
-    InstrumentDisplay::ShowNumber(which, value);
+    // Formatting costs more than the rest of a sentence's work: only for a
+    // label that someone shows.
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueShown);
+    if (isSignalConnected(shown))
+        InstrumentDisplay::ShowNumber(which, value);
 }
 
 void SteeringCore::ShowValue(InstrumentValue which, const QString& text)

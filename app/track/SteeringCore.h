@@ -17,6 +17,7 @@
 #include "Simulator.h"
 #include "TrackControl.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 
@@ -42,6 +43,9 @@ struct CoreSetup {
     SerialPortFactory::Creator Ports;
     // Milliseconds on a steady clock, for the age of instrument values.
     std::function<int64_t()> Clock;
+    // The local date and time of what is happening: now, or the time of a
+    // replayed line.
+    std::function<QDateTime()> WallClock;
 };
 
 // The windows whose visibility the profile keeps.
@@ -119,6 +123,10 @@ public:
     enum class CloseResult { Busy, Saved, SaveFailed };
     CloseResult Close();
 
+    // The local time of the values being handled (the replayed time while
+    // replaying).
+    QDateTime Now() const { return m_setup.WallClock(); }
+
     // The windows tell their visibility, which the profile keeps.
     void SetWindowVisible(CoreWindow window, bool visible);
     bool WindowVisible(CoreWindow window) const;
@@ -156,6 +164,8 @@ signals:
     // For the Options dialog: lines received (and whether a value was
     // taken), rejected lines, sentences sent, link states, lists emptied.
     void NmeaLine(const QString& sline, bool used);
+    // Every line as it arrived, before any check.
+    void LineReceived(const QString& line);
     void NmeaLineError(const QString& sline);
     void PilotSent(const QString& sline);
     void NmeaLinkStatus(const QString& text);
@@ -174,6 +184,7 @@ private:
     void SetInputStatus(const QString& text) override;
     void NmeaData(const QString& sline, bool bChecked) override { emit NmeaLine(sline, bChecked); }
     void NmeaError(const QString& sline) override { emit NmeaLineError(sline); }
+    void NmeaReceived(const QString& line) override { emit LineReceived(line); }
     void TrackWait() override { m_track->TrackWait(); }
     void PolarSetValue(const InstrumentValues& values) override { emit PolarValues(values); }
 

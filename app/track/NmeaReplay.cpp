@@ -1,0 +1,162 @@
+#include "NmeaReplay.h"
+
+#include "NumberText.h"
+#include "SteeringCore.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+QString ReplayPort::Input()
+{
+    QString text;
+    text.swap(m_input);
+    return text;
+}
+
+void ReplayPort::Feed(const QString& text)
+{
+    if (!m_open)
+        return;
+    m_input += text;
+    emit OnComm(comEvReceive);
+}
+
+NmeaReplay::NmeaReplay(SteeringCore& core, ReplayPort& port, NmeaCapture capture, int64_t& clockMs)
+    : m_core(core)
+    , m_port(port)
+    , m_capture(std::move(capture))
+    , m_clock(clockMs)
+{
+    if (!m_capture.lines.isEmpty()) {
+        m_clock = m_capture.lines.front().ms;
+        m_nextTick = m_clock + 1000;
+    }
+}
+
+void NmeaReplay::FeedUpTo(int64_t ms, const std::function<void()>& afterLine)
+{
+    // A long silence in the file is at most an hour of link timer ticks:
+    // enough for every watch to see it.
+    constexpr int64_t longestGap = 3600 * 1000;
+    const auto& lines = m_capture.lines;
+    while (m_next < lines.size() && lines[m_next].ms <= ms) {
+        const NmeaCaptureLine& line = lines[m_next++];
+        m_nextTick = std::max(m_nextTick, line.ms - longestGap);
+        for (; m_nextTick <= line.ms; m_nextTick += 1000) {
+            m_clock = m_nextTick;
+            if (m_core.tmrNmea().Enabled())
+                m_core.tmrNmea_Timer();
+        }
+        m_clock = line.ms;
+        m_port.Feed(line.line + QStringLiteral("\r\n"));
+        if (afterLine)
+            afterLine();
+    }
+}
+
+void NmeaReplay::RunAll(const std::function<void()>& afterLine)
+{
+    if (!m_capture.lines.isEmpty())
+        FeedUpTo(m_capture.lines.back().ms, afterLine);
+    emit Finished();
+}
+
+void NmeaReplay::Start(double speed)
+{
+    if (m_capture.lines.isEmpty() || !(speed > 0)) {
+        emit Finished();
+        return;
+    }
+    const int64_t first = m_capture.lines.front().ms;
+    auto wall = std::make_shared<QElapsedTimer>();
+    wall->start();
+    m_timer.setInterval(20);
+    connect(&m_timer, &QTimer::timeout, this, [this, wall, first, speed] {
+        FeedUpTo(first + int64_t(double(wall->elapsed()) * speed), {});
+        if (m_next >= m_capture.lines.size()) {
+            m_timer.stop();
+            emit Finished();
+        }
+    });
+    m_timer.start();
+}
+
+ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
+    : m_clock(clockMs)
+{
+    SteeringCore* c = &core;
+    connect(c, &SteeringCore::NmeaLine, this, [this](const QString& line, bool) {
+        ++m_iLines;
+        ++m_types[line.startsWith(QLatin1Char('$')) && line.size() >= 6 ? line.mid(3, 3) : QStringLiteral("other")];
+    });
+    connect(c, &SteeringCore::NmeaLineError, this, [this](const QString& line) {
+        const qsizetype dash = line.indexOf(QLatin1String(" - "));
+        ++m_errors[dash < 0 ? line : line.left(dash)];
+    });
+    connect(c, &SteeringCore::DeltaShown, this, [this](int index, const QString&) {
+        if (index == 1)
+            ++m_iSteps;
+    });
+    connect(c, &SteeringCore::PilotSent, this, &ReplayReport::Sent);
+    connect(c, &SteeringCore::DeltaAlarm, this, [this](int, bool alarm) {
+        if (alarm && !m_bAlarm)
+            m_lAlarmSince = m_clock;
+        else if (!alarm && m_bAlarm)
+            m_lAlarmMs += m_clock - m_lAlarmSince;
+        m_bAlarm = alarm;
+    });
+}
+
+void ReplayReport::Sent(const QString& sentence)
+{
+    const QStringList fields = sentence.split(QLatin1Char(','));
+    double heading = 0;
+    if (fields.size() < 9 || !NumberText::TryParseDecimal(fields[8], heading))
+        return;
+    if (m_iSent++ == 0) {
+        m_fHeadingMin = m_fHeadingMax = heading;
+    } else {
+        m_fHeadingMin = std::min(m_fHeadingMin, heading);
+        m_fHeadingMax = std::max(m_fHeadingMax, heading);
+        const double turn = std::fabs(std::remainder(heading - m_fLastHeading, 360.0));
+        m_fTurnSum += turn;
+        m_fTurnMax = std::max(m_fTurnMax, turn);
+        ++m_iTurns;
+    }
+    m_fLastHeading = heading;
+}
+
+QString ReplayReport::Text(const NmeaCapture& capture) const
+{
+    auto number = [](double v, const char16_t* format) { return NumberText::Format(v, format); };
+    QString text;
+    const int64_t span = capture.lines.isEmpty() ? 0 : capture.lines.back().ms - capture.lines.front().ms;
+    text += QStringLiteral("Lines: ") + number(m_iLines, u"0") + QStringLiteral(" sentences, ")
+            + number(capture.skipped, u"0") + QStringLiteral(" other lines skipped, ")
+            + number(double(span) / 1000, u"0") + QStringLiteral(" s") + (capture.timed ? QString() : QStringLiteral(" (no times in the file)"))
+            + QLatin1Char('\n');
+    text += QStringLiteral("Sentences by type:");
+    for (auto it = m_types.begin(); it != m_types.end(); ++it)
+        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(it.value(), u"0");
+    text += QStringLiteral("\nErrors by kind:");
+    if (m_errors.isEmpty())
+        text += QStringLiteral(" none");
+    for (auto it = m_errors.begin(); it != m_errors.end(); ++it)
+        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(it.value(), u"0") + QLatin1Char(';');
+    if (text.endsWith(QLatin1Char(';')))
+        text.chop(1);
+    text += QStringLiteral("\nControl steps: ") + number(m_iSteps, u"0");
+    text += QStringLiteral("\nHeading change per step: mean ")
+            + number(m_iTurns ? m_fTurnSum / m_iTurns : 0, u"0.00") + QStringLiteral(", max ")
+            + number(m_fTurnMax, u"0.00");
+    const int64_t alarmMs = m_lAlarmMs + (m_bAlarm ? m_clock - m_lAlarmSince : 0);
+    text += QStringLiteral("\nTime in alarm: ") + number(double(alarmMs) / 1000, u"0") + QStringLiteral(" s");
+    text += QStringLiteral("\nAPB sentences: ") + number(m_iSent, u"0");
+    if (m_iSent > 0)
+        text += QStringLiteral(", headings ") + number(m_fHeadingMin, u"0.0") + QStringLiteral(" to ")
+                + number(m_fHeadingMax, u"0.0");
+    return text + QLatin1Char('\n');
+}

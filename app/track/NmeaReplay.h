@@ -1,0 +1,98 @@
+#pragma once
+// A day's sailing again: recorded or captured lines fed through the real
+// receive path and control loop with their own times, and a summary of what
+// the loop made of them. This is how bandwidth and damping are tuned ashore.
+
+#include "NmeaCapture.h"
+#include "SerialPort.h"
+
+#include <QMap>
+#include <QObject>
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+
+class SteeringCore;
+
+// The instrument port of a replay: always opens, receives what the replay
+// feeds, sends nowhere (the sentences sent are reported by the core).
+class ReplayPort : public SerialPort {
+    Q_OBJECT
+public:
+    using SerialPort::SerialPort;
+    void SetCommPort(int port) override { m_port = port; }
+    int CommPort() const override { return m_port; }
+    bool Open(QString&) override { return m_open = true; }
+    void Close() override { m_open = false; }
+    bool PortOpen() const override { return m_open; }
+    QString Input() override;
+    void Output(const QString&) override {}
+    QString LastError() const override { return QString(); }
+    void Feed(const QString& text);
+
+private:
+    int m_port = 1;
+    bool m_open = false;
+    QString m_input;
+};
+
+class NmeaReplay : public QObject {
+    Q_OBJECT
+public:
+    // clockMs is the core's clock: the replay sets it to each line's time.
+    NmeaReplay(SteeringCore& core, ReplayPort& port, NmeaCapture capture, int64_t& clockMs);
+
+    // Every line at once, the clock and the one-second link timer following
+    // the lines' times. afterLine runs after each line.
+    void RunAll(const std::function<void()>& afterLine = {});
+    // The lines in step with the wall clock, speed times faster; Finished
+    // when the last is fed.
+    void Start(double speed);
+
+    const NmeaCapture& Capture() const { return m_capture; }
+
+signals:
+    void Finished();
+
+private:
+    void FeedUpTo(int64_t ms, const std::function<void()>& afterLine);
+
+    SteeringCore& m_core;
+    ReplayPort& m_port;
+    NmeaCapture m_capture;
+    int64_t& m_clock;
+    qsizetype m_next = 0;
+    int64_t m_nextTick = 0;
+    QTimer m_timer;
+};
+
+// What a replay did, counted from what the core reports.
+class ReplayReport : public QObject {
+    Q_OBJECT
+public:
+    ReplayReport(SteeringCore& core, const int64_t& clockMs);
+
+    int Steps() const { return m_iSteps; }
+    // The summary, one item per line.
+    QString Text(const NmeaCapture& capture) const;
+
+private:
+    void Sent(const QString& sentence);
+
+    const int64_t& m_clock;
+    QMap<QString, int> m_types;
+    QMap<QString, int> m_errors;
+    int m_iLines = 0;
+    int m_iSteps = 0;
+    int m_iSent = 0;
+    double m_fLastHeading = -1;
+    double m_fTurnSum = 0;
+    double m_fTurnMax = 0;
+    int m_iTurns = 0;
+    double m_fHeadingMin = 0;
+    double m_fHeadingMax = 0;
+    bool m_bAlarm = false;
+    int64_t m_lAlarmSince = 0;
+    int64_t m_lAlarmMs = 0;
+};
