@@ -16,6 +16,7 @@ public:
     QString ProfileFile() const override { return folder + QStringLiteral("/Vanehold.ini"); }
     QString ProgramFolder() const override { return folder; }
     void ChartSetValue(const QString&, const QString&) override {}
+    void TackRequest(float, float, float) override {}
 };
 
 // A made-up polar: rows evenly from 0 to 180 degrees, wind speeds 1, 2, ...

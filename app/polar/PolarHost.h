@@ -15,4 +15,8 @@ public:
     virtual QString ProgramFolder() const = 0;
     // The History chart's SetValue(Name, Value text), e.g. "6.2 Kts".
     virtual void ChartSetValue(const QString& name, const QString& value) = 0;
+    // The Steer and Tack buttons: the Tack dialog is asked to turn the boat
+    // from Heading to SteerTo (0..360) with the true wind at WindAngle
+    // (-180..180); the program adds its autopilot heading.
+    virtual void TackRequest(float SteerTo, float Heading, float WindAngle) = 0;
 };

@@ -1,5 +1,6 @@
 #include "frmPolar.h"
 
+#include "MathLib.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
 
@@ -265,8 +266,11 @@ void frmPolar::BuildControls()
     for (QWidget* w : {static_cast<QWidget*>(lblSteer), static_cast<QWidget*>(cmdSteer),
                        static_cast<QWidget*>(cmdTack)}) {
         w->setFixedWidth(steerWidth);
+        w->setAutoFillBackground(true);
         w->hide();
     }
+    connect(cmdSteer, &QPushButton::clicked, this, &frmPolar::cmdSteer_Click);
+    connect(cmdTack, &QPushButton::clicked, this, &frmPolar::cmdTack_Click);
 
     mnuLedger = new QMenu(QStringLiteral("Popup Ledger"), this);
     mnuLedger->setObjectName(QStringLiteral("mnuLedger"));
@@ -532,7 +536,6 @@ void frmPolar::PolarMenuRefresh()
     for (int i = 0; i < 3; ++i) {
         const bool ticked = course && m_settings.m_iCourseWaypointIndex == i;
         mnuCourseWaypoint[i]->setChecked(ticked);
-        mnuCourseWaypoint[i]->setEnabled(ticked);
     }
     mnuCourseLedger->setChecked(!frmLedger->isHidden());
     mnuCourseScale->setChecked(m_settings.m_bCourseScale);
@@ -696,7 +699,8 @@ void frmPolar::PolarDrawLegend()
     const bool buttons = course && (mode == TrackModeManual || mode == TrackModeTrack);
     lblSteer->setVisible(course && mode == TrackModeSetup);
     cmdSteer->setVisible(buttons);
-    cmdTack->setVisible(buttons);
+    // A one-leg course has nothing to tack to.
+    cmdTack->setVisible(buttons && m_bTackShown);
     const int left = int(m_plot.Centre().x()) - cmdTack->width() / 2;
     lblSteer->move(left, 0);
     cmdSteer->move(left, 0);
@@ -715,18 +719,32 @@ void frmPolar::PolarDrawCurrent()
 
 void frmPolar::SetValue(const InstrumentValues& values)
 {
-    m_live.Average(values, m_settings.m_fPlotAverage);
-    // Hidden: the averages run on, nothing is drawn or sent.
-    if (!isVisible())
+    if (m_bLiveBusy) {
+        m_livePending = values;
+        m_bLivePending = true;
         return;
-    if (m_live.m_lTrackMode != m_lTrackModeLast) {
-        m_lTrackModeLast = m_live.m_lTrackMode;
-        PolarDrawLegend();
     }
-    m_fPolarSpeed = m_table->PolarLookup(0, std::fabs(m_live.m_fWindAngleTrue), m_live.m_fWindSpeedTrue);
-    LiveUpdate();
-    m_host.ChartSetValue(QStringLiteral("Polar Speed"),
-                         NumberText::Format(m_fPolarSpeed, u"0.0") + QStringLiteral(" Kts"));
+    m_bLiveBusy = true;
+    InstrumentValues next = values;
+    for (;;) {
+        m_live.Average(next, m_settings.m_fPlotAverage);
+        // Hidden: the averages run on, nothing is drawn or sent.
+        if (isVisible()) {
+            if (m_live.m_lTrackMode != m_lTrackModeLast) {
+                m_lTrackModeLast = m_live.m_lTrackMode;
+                PolarDrawLegend();
+            }
+            m_fPolarSpeed = m_table->PolarLookup(0, std::fabs(m_live.m_fWindAngleTrue), m_live.m_fWindSpeedTrue);
+            LiveUpdate();
+            m_host.ChartSetValue(QStringLiteral("Polar Speed"),
+                                 NumberText::Format(m_fPolarSpeed, u"0.0") + QStringLiteral(" Kts"));
+        }
+        if (!m_bLivePending)
+            break;
+        m_bLivePending = false;
+        next = m_livePending;
+    }
+    m_bLiveBusy = false;
 }
 
 // Every live redraw passes here: the current point alone, or, in course
@@ -735,8 +753,13 @@ void frmPolar::LiveUpdate()
 {
     const bool course = m_settings.m_bCourseWaypoint && m_live.m_bHeadingValid;
     const int index = m_settings.m_iCourseWaypointIndex;
-    if (course && (index == 0 || ((index == 1 || index == 2) && m_live.m_bWaypointValid))) {
-        CourseUpdate();
+    const PolarLive& v = m_live;
+    if (course && index == 0) {
+        CourseUpdate(v.m_fHeading, m_settings.m_fCourseTargetBearing, v.m_fWindAngleTrue, v.m_fWindSpeedTrue,
+                     v.m_fBoatSpeed, m_fPolarSpeed);
+    } else if (course && (index == 1 || index == 2) && v.m_bWaypointValid) {
+        CourseUpdate(v.m_fHeading, v.m_fWaypointBearing, v.m_fWindAngleTrue, v.m_fWindSpeedTrue, v.m_fBoatSpeed,
+                     m_fPolarSpeed);
     } else {
         LiveLayerClear();
         PolarDrawCurrent();
@@ -744,12 +767,85 @@ void frmPolar::LiveUpdate()
     m_canvas->update();
 }
 
-void frmPolar::CourseUpdate()
+QColor frmPolar::ToneColor(CourseTone tone) const
 {
+    switch (tone) {
+    case CourseTone::LightGreen:
+        return PolarColor::LightGreen;
+    case CourseTone::LightRed:
+        return PolarColor::LightRed;
+    case CourseTone::Starboard:
+        return QColor(0, 255, 0);
+    case CourseTone::Port:
+        return QColor(255, 0, 0);
+    case CourseTone::Bearing:
+        return QColor(0, 0, 255);
+    case CourseTone::None:
+        break;
+    }
+    return palette().color(QPalette::Window);
+}
+
+void frmPolar::CourseUpdate(float Heading, float Bearing, float WindAngle, float WindSpeed, float BoatSpeed,
+                            float PolarSpeed)
+{
+    CourseInput in;
+    in.Heading = Heading;
+    in.Bearing = Bearing;
+    in.WindAngle = WindAngle;
+    in.WindSpeed = WindSpeed;
+    in.BoatSpeed = BoatSpeed;
+    in.PolarSpeed = PolarSpeed;
+    in.WaypointRange = m_live.m_fWaypointRange;
+    const CoursePlan plan = CoursePlanMake(*m_table, m_settings, in);
+    // Worked out first, so that the read-outs of this update show it.
+    m_fSteerChange = plan.SteerChange;
+    m_fTargetSpeed = plan.Vmg;
+    if (plan.TackShown)
+        m_fTackHeading = plan.TackHeading;
+    m_bTackShown = plan.TackShown;
+
     LiveLayerClear();
     PolarDrawCurrent();
-    // The best legs and the steer advice are drawn here once the course
-    // search is built.
+    if (!m_liveLayer.isNull()) {
+        QPainter painter(&m_liveLayer);
+        Prepare(painter, m_canvas->font());
+        for (const CourseLine& line : plan.Lines)
+            m_plot.PlotArrow(painter, line.arrow, line.width, line.angle1, line.radius1, line.angle2, line.radius2,
+                             ToneColor(line.tone));
+        painter.setPen(QPen(Qt::black, 1));
+        const int h = painter.fontMetrics().height();
+        const int edge = painter.fontMetrics().horizontalAdvance(QStringLiteral("Stb (M)   100 (100%)"));
+        for (const auto& [row, text] : plan.Values)
+            painter.drawText(QRect(0, m_plot.RowTop(painter, row), edge, h), Qt::AlignRight | Qt::AlignTop, text);
+    }
+
+    auto paint = [](QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+        QPalette palette = widget->palette();
+        palette.setColor(role, color);
+        widget->setPalette(palette);
+    };
+    const QColor steer = ToneColor(plan.SteerTone);
+    lblSteer->setText(plan.SteerText);
+    paint(lblSteer, QPalette::Window, steer);
+    cmdSteer->setText(plan.SteerText);
+    paint(cmdSteer, QPalette::Button, steer);
+    if (plan.TackShown) {
+        cmdTack->setText(plan.TackCaption);
+        paint(cmdTack, QPalette::Button, ToneColor(plan.TackTone));
+    }
+    cmdTack->setVisible(plan.TackShown && !cmdSteer->isHidden());
+}
+
+void frmPolar::cmdSteer_Click()
+{
+    const float SteerTo = float(MathLib::Angle360(double(m_live.m_fHeading) + m_fSteerChange));
+    m_host.TackRequest(SteerTo, m_live.m_fHeading, m_live.m_fWindAngleTrue);
+}
+
+void frmPolar::cmdTack_Click()
+{
+    m_host.TackRequest(float(MathLib::Angle360(m_fTackHeading)), m_live.m_fHeading, m_live.m_fWindAngleTrue);
 }
 
 void frmPolar::Form_Resize()

@@ -6,6 +6,7 @@
 // Controls carry their names as objectName; indexed ones add "_" and the
 // index ("lblMouse_1", "mnuRange6", "mnuBoatType_0").
 
+#include "CourseSearch.h"
 #include "InstrumentValues.h"
 #include "PolarHost.h"
 #include "PolarPlot.h"
@@ -79,10 +80,19 @@ public:
     float PolarSpeed() const { return m_fPolarSpeed; }
     int PolarCount() const { return m_iPolarCount; }
 
-    // The Course menu's choice of target, index 0..2. Its items stay
-    // disabled until the course search is built, unless ticked, so that a
-    // course mode recalled from the profile can be switched off.
+    // The Course menu's choice of target, index 0..2: the ticked one again
+    // turns course mode off.
     void mnuCourseWaypoint_Click(int Index);
+
+    // What the last course update worked out; kept until the next one.
+    float SteerChange() const { return m_fSteerChange; }
+    float TackHeading() const { return m_fTackHeading; }
+    float TargetSpeed() const { return m_fTargetSpeed; }
+
+    // The steer buttons: the nearer leg, and the other leg (a tack or a
+    // jibe), through the Tack dialog.
+    void cmdSteer_Click();
+    void cmdTack_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,7 +122,9 @@ private:
     void PolarDrawLegend();
     void PolarDrawCurrent();
     void LiveUpdate();
-    void CourseUpdate();
+    void CourseUpdate(float Heading, float Bearing, float WindAngle, float WindSpeed, float BoatSpeed,
+                      float PolarSpeed);
+    QColor ToneColor(CourseTone tone) const;
     void Form_Resize();
     void Form_MouseDown(Qt::MouseButton button, int X, int Y);
     void Form_MouseMove(int X, int Y);
@@ -129,8 +141,17 @@ private:
     int m_iPolarCount = 1;
     int32_t m_lTrackModeLast = 0;
     float m_fPolarSpeed = 0;
-    // Filled by the course search.
+    // Filled by the course update.
     float m_fTargetSpeed = 0;
+    float m_fSteerChange = 0;
+    float m_fTackHeading = 0;
+    bool m_bTackShown = false;
+    // A live update runs to its end on one set of values: values that
+    // arrive meanwhile (from an event handled inside it) wait, the latest
+    // replacing older ones, and are taken right after it.
+    bool m_bLiveBusy = false;
+    bool m_bLivePending = false;
+    InstrumentValues m_livePending;
     double m_fMouseX = 0;
     double m_fMouseY = 0;
     // Set once the settings are loaded: only then are they saved.

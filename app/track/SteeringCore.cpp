@@ -1,10 +1,13 @@
 #include "SteeringCore.h"
 
+#include "NumberText.h"
 #include "SerialPort.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QMetaMethod>
+
+#include <cmath>
 
 SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     : QObject(parent)
@@ -52,11 +55,33 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     m_simulator = std::make_unique<Simulator>(m_settings, *m_state, simulatorHost, m_setup.Random);
     m_profile = std::make_unique<SettingsProfile>(m_settings, profileHost);
     m_profile->SetCommandLinePath(m_setup.ProfileFile);
+
+    if (m_setup.ManualTimers) {
+        m_tmrTack = std::make_unique<ManualTimer>();
+    } else {
+        auto timer = std::make_unique<IntervalTimer>(1000, [this] { TimerTack_Timer(); }, this);
+        timer->setObjectName(QStringLiteral("TimerTack"));
+        m_tmrTack = std::move(timer);
+    }
+    TackHost& tackHost = *this;
+    m_tack = std::make_unique<TackProcedure>(tackHost, *m_tmrTack);
+    connect(m_tack.get(), &TackProcedure::Started, this, [this] {
+        m_sPanelBeforeTack = m_sPanel[1];
+        ShowTackProgress();
+    });
+    connect(m_tack.get(), &TackProcedure::Stepped, this, &SteeringCore::ShowTackProgress);
+    connect(m_tack.get(), &TackProcedure::Stopped, this, [this] { SetPanel(1, m_sPanelBeforeTack); });
+    // The walk is over: the main window takes the keyboard again.
+    connect(m_tack.get(), &TackProcedure::Closed, this, [this](bool finished) {
+        if (finished)
+            emit ForegroundRequested();
+    });
 }
 
 SteeringCore::~SteeringCore()
 {
-    // The timer calls back into the core; it goes first.
+    // The timers call back into the core; they go first.
+    m_tmrTack.reset();
     m_tmrNmea.reset();
 }
 
@@ -82,8 +107,58 @@ bool SteeringCore::ProfileSave()
     return saved;
 }
 
+void SteeringCore::TackCancelRunning()
+{
+    if (m_tack->Running())
+        m_tack->Cancel();
+}
+
+void SteeringCore::TrackSetOff()
+{
+    TackCancelRunning();
+    m_track->TrackSetOff();
+}
+
+void SteeringCore::TrackSetSetup()
+{
+    TackCancelRunning();
+    m_track->TrackSetSetup();
+}
+
+void SteeringCore::TrackSetManual()
+{
+    TackCancelRunning();
+    m_track->TrackSetManual();
+}
+
+void SteeringCore::TrackSetTrack()
+{
+    TackCancelRunning();
+    m_track->TrackSetTrack();
+}
+
+void SteeringCore::tbrTrack_ButtonClick(int index)
+{
+    TackCancelRunning();
+    m_track->tbrTrack_ButtonClick(index);
+}
+
+void SteeringCore::TackAutoPilot(float a)
+{
+    m_settings.m_fAutoPilot = a;
+    emit AutoPilotShown(NumberText::General(a));
+}
+
+void SteeringCore::ShowTackProgress()
+{
+    const auto whole = [](float value) { return NumberText::Format(std::fabs(double(value)), u"0"); };
+    SetPanel(1, m_tack->Word() + QLatin1Char(' ') + whole(m_tack->ProgressDone()) + QLatin1Char('/')
+                    + whole(m_tack->Total()));
+}
+
 void SteeringCore::cmdSteer_Click(int Index, const QString& autoPilotText)
 {
+    TackCancelRunning();
     if (m_settings.m_eTrackMode != TrackModeTrack)
         m_track->StoreAutoPilotText(autoPilotText);
     m_track->TrackSteerTo(Index == 2 ? 1.0f : -1.0f);

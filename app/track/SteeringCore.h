@@ -15,6 +15,7 @@
 #include "SerialPortFactory.h"
 #include "SettingsProfile.h"
 #include "Simulator.h"
+#include "TackProcedure.h"
 #include "TrackControl.h"
 
 #include <QDateTime>
@@ -58,7 +59,8 @@ class SteeringCore : public QObject,
                      private SerialLinksHost,
                      private TrackHost,
                      private SimulatorHost,
-                     private ProfileHost {
+                     private ProfileHost,
+                     private TackHost {
     Q_OBJECT
 public:
     // A value not refreshed for this long is shown as stale, and Track does
@@ -95,14 +97,16 @@ public:
     bool PilotPortOpen() const;
     QString PilotStatusText() const { return m_links->PilotStatusText(); }
 
-    void TrackSetOff() { m_track->TrackSetOff(); }
-    void TrackSetSetup() override { m_track->TrackSetSetup(); }
-    void TrackSetManual() override { m_track->TrackSetManual(); }
-    void TrackSetTrack() { m_track->TrackSetTrack(); }
-    void tbrTrack_ButtonClick(int index) { m_track->tbrTrack_ButtonClick(index); }
+    // A mode change ends a tack or steer walk first: two hands never steer
+    // at once.
+    void TrackSetOff();
+    void TrackSetSetup() override;
+    void TrackSetManual() override;
+    void TrackSetTrack();
+    void tbrTrack_ButtonClick(int index);
     void optControl_Click(int Index) { m_track->optControl_Click(Index); }
     // Degrees, positive to starboard.
-    void TrackSteerTo(float Delta) { m_track->TrackSteerTo(Delta); }
+    void TrackSteerTo(float Delta) override { m_track->TrackSteerTo(Delta); }
     // A steer button: index 2 is "To Starboard", any other "To Port".
     // Outside Track the heading box's text is taken first.
     void cmdSteer_Click(int Index, const QString& autoPilotText);
@@ -117,6 +121,26 @@ public:
     void tmrNmea_Timer();
     SwitchTimer& tmrNmea() { return *m_tmrNmea; }
     bool ReceiveBusy() const { return m_receiver->ReceiveBusy(); }
+
+    // The tack, jibe and steer procedure and its one-second timer.
+    TackProcedure& Tack() { return *m_tack; }
+    SwitchTimer& TimerTack() { return *m_tmrTack; }
+    void TimerTack_Timer() { m_tack->TimerTack_Timer(); }
+    void TackSetValue(float SteerTo, float Heading, float AutoPilot, float WindAngle)
+    {
+        m_tack->SetValue(SteerTo, Heading, AutoPilot, WindAngle);
+    }
+    bool TackStart(const QString& heading, const QString& overshoot, const QString& rate, QString& why)
+    {
+        return m_tack->Start(heading, overshoot, rate, why);
+    }
+    void TackCancel() { m_tack->Cancel(); }
+    // The Polar window's steer and tack buttons: the Tack dialog is asked
+    // for, with the autopilot heading added.
+    void TackRequest(float SteerTo, float Heading, float WindAngle) override
+    {
+        emit TackRequested(SteerTo, Heading, m_settings.m_fAutoPilot, WindAngle);
+    }
 
     // The links stop; unless the receive path is still at work, the
     // profile is saved.
@@ -174,6 +198,8 @@ signals:
     void PilotLinesCleared();
     // The profile asks for a window to be shown at start.
     void WindowRequested(CoreWindow window);
+    // For the Tack dialog (SetValue's arguments).
+    void TackRequested(float SteerTo, float Heading, float AutoPilot, float WindAngle);
 
 private:
     // The age of a value, and which source a tracked angle waits for.
@@ -231,6 +257,15 @@ private:
     bool HistoryWindowVisible() const override { return m_bWindowVisible[0]; }
     bool PolarWindowVisible() const override { return m_bWindowVisible[1]; }
 
+    // TackHost
+    bool TrackManual() const override { return m_settings.m_eTrackMode == TrackModeManual; }
+    float TrackMaxSteerTo() const override { return m_settings.m_fTrackMaxSteerTo; }
+    void TackAutoPilot(float a) override;
+    void TackBeep() override { emit BeepRequested(); }
+    // Panel 1 shows a walk: "Tack 35/100".
+    void ShowTackProgress();
+    void TackCancelRunning();
+
     void SetPanel(int panel, const QString& text);
 
     CoreSetup m_setup;
@@ -244,6 +279,9 @@ private:
     std::unique_ptr<TrackControl> m_track;
     std::unique_ptr<Simulator> m_simulator;
     std::unique_ptr<SettingsProfile> m_profile;
+    std::unique_ptr<SwitchTimer> m_tmrTack;
+    std::unique_ptr<TackProcedure> m_tack;
+    QString m_sPanelBeforeTack;
 
     QString m_sPanel[4];
     bool m_bWindowVisible[2] = {false, false};

@@ -106,6 +106,7 @@ frmMain::~frmMain()
     if (m_polar)
         m_polar->removeEventFilter(this);
     m_polar.reset();
+    m_tack.reset();
     m_tmrUnload.reset();
     delete m_about;
     delete m_diagram;
@@ -183,6 +184,10 @@ void frmMain::Bind()
         QMetaObject::invokeMethod(this, [this] { PolarWindow(); }, Qt::QueuedConnection);
     });
     connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
+    connect(core, &SteeringCore::TackRequested, this,
+            [this](float SteerTo, float Heading, float AutoPilot, float WindAngle) {
+                TackWindow().SetValue(SteerTo, Heading, AutoPilot, WindAngle);
+            });
     connect(core, &SteeringCore::WindIndicatorShown, this, [this](const QString& text) {
         m_sWindIndicator = text;
         ShowCaption();
@@ -576,6 +581,15 @@ frmPolar& frmMain::PolarWindow()
     return *m_polar;
 }
 
+frmTack& frmMain::TackWindow()
+{
+    if (!m_tack) {
+        m_tack = std::make_unique<frmTack>(m_core, this);
+        m_tack->Form_Load();
+    }
+    return *m_tack;
+}
+
 void frmMain::ShowWindow(CoreWindow window)
 {
     if (window == CoreWindow::History)
@@ -651,6 +665,10 @@ void frmMain::closeEvent(QCloseEvent* event)
                             static_cast<QWidget*>(m_options)})
         if (window)
             window->hide();
+    if (m_tack) {
+        m_tack->Form_Unload();
+        m_tack->hide();
+    }
     if (result == SteeringCore::CloseResult::SaveFailed) {
         // The program still closes, but the user learns that the changes
         // of this run are not in the profile. At shutdown nobody is there

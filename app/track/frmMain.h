@@ -11,6 +11,7 @@
 #include "SteeringCore.h"
 #include "frmPolar.h"
 #include "frmOptions.h"
+#include "frmTack.h"
 
 #include <QMainWindow>
 
@@ -72,6 +73,8 @@ public:
     // first use is a value handed to them), shown modeless.
     void ShowWindow(CoreWindow window);
     frmPolar& PolarWindow();
+    // The Tack dialog, made (and its profile keys read) on first use.
+    frmTack& TackWindow();
 
     // Public so that tests with manual timers can tick it.
     void tmrUnload_Timer();
@@ -103,6 +106,7 @@ private:
     MainWindowSetup m_setup;
     SteeringCore m_core;
     std::unique_ptr<frmPolar> m_polar;
+    std::unique_ptr<frmTack> m_tack;
     QAction* mnuViewPolar = nullptr;
     std::unique_ptr<SwitchTimer> m_tmrUnload;
     bool m_bShutdown = false;

@@ -3,6 +3,7 @@
 // dialog replaced by a recorder. The program folder is <temp>/bin and the
 // shipped polar lies in <temp>/share/vanehold/polars, as after installing.
 
+#include "NumberText.h"
 #include "ProfileStore.h"
 #include "frmPolar.h"
 
@@ -34,6 +35,13 @@ struct PolarRig : PolarHost {
     QString ProfileFile() const override { return Path(QStringLiteral("bin/Vanehold.ini")); }
     QString ProgramFolder() const override { return Path(QStringLiteral("bin")); }
     void ChartSetValue(const QString& name, const QString& value) override { chart << name + '=' + value; }
+    QStringList tacks; // "SteerTo Heading WindAngle" of each Tack dialog request
+    void TackRequest(float SteerTo, float Heading, float WindAngle) override
+    {
+        tacks << QStringList{NumberText::Format(SteerTo, u"0"), NumberText::Format(Heading, u"0"),
+                             NumberText::Format(WindAngle, u"0")}
+                     .join(' ');
+    }
 
     frmPolar& Open()
     {

@@ -1,0 +1,195 @@
+#include "frmTack.h"
+
+#include "NumberText.h"
+#include "SteeringCore.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QLabel* NewLabel(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    return label;
+}
+
+QLineEdit* NewBox(QWidget* parent, const char* name)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setMaximumWidth(70);
+    box->setAlignment(Qt::AlignRight);
+    return box;
+}
+
+int Whole(float value)
+{
+    return NumberText::ToInt32Saturated(NumberText::RoundHalfEven(std::fabs(double(value))));
+}
+
+} // namespace
+
+frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(core)
+{
+    setObjectName(QStringLiteral("frmTack"));
+    setWindowTitle(QStringLiteral("Vanehold - Tack"));
+    setModal(false);
+
+    auto* outer = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
+    auto* left = new QVBoxLayout;
+    top->addLayout(left);
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(NewLabel(this, "lblHeading", QStringLiteral("Heading")));
+    txtHeading = NewBox(this, "txtHeading");
+    heading->addWidget(txtHeading);
+    left->addLayout(heading);
+
+    fraOptions = new QGroupBox(QStringLiteral("Options"), this);
+    fraOptions->setObjectName(QStringLiteral("fraOptions"));
+    auto* options = new QGridLayout(fraOptions);
+    lblOvershoot = NewLabel(fraOptions, "lblOvershoot", QStringLiteral("Overshoot"));
+    txtOvershoot = NewBox(fraOptions, "txtOvershoot");
+    QLabel* lblRate = NewLabel(fraOptions, "lblRate", QStringLiteral("Rate"));
+    lblRate->setToolTip(QStringLiteral("Rate of Change (deg/sec)"));
+    txtRate = NewBox(fraOptions, "txtRate");
+    txtRate->setToolTip(lblRate->toolTip());
+    options->addWidget(lblOvershoot, 0, 0);
+    options->addWidget(txtOvershoot, 0, 1);
+    options->addWidget(lblRate, 1, 0);
+    options->addWidget(txtRate, 1, 1);
+    left->addWidget(fraOptions);
+    left->addStretch(1);
+
+    lstTack = new QListWidget(this);
+    lstTack->setObjectName(QStringLiteral("lstTack"));
+    lstTack->setFocusPolicy(Qt::NoFocus);
+    lstTack->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("1) Set tracking mode to Manual")) + 24);
+    lstTack->setMaximumHeight(6 * fontMetrics().lineSpacing() + 8);
+    top->addWidget(lstTack, 1);
+
+    ProgressBarTack = new QProgressBar(this);
+    ProgressBarTack->setObjectName(QStringLiteral("ProgressBarTack"));
+    ProgressBarTack->setTextVisible(false);
+    ProgressBarTack->hide();
+    outer->addWidget(ProgressBarTack);
+    lblStatus = NewLabel(this, "lblStatus", QString());
+    outer->addWidget(lblStatus);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    cmdOk = new QPushButton(QStringLiteral("OK"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    buttons->addWidget(cmdOk);
+    buttons->addWidget(cmdCancel);
+    outer->addLayout(buttons);
+    connect(cmdOk, &QPushButton::clicked, this, &frmTack::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmTack::cmdCancel_Click);
+
+    TackProcedure* tack = &m_core.Tack();
+    connect(tack, &TackProcedure::Proposed, this, &frmTack::ShowProposal);
+    connect(tack, &TackProcedure::Started, this, &frmTack::ShowStart);
+    connect(tack, &TackProcedure::Stepped, this, &frmTack::ShowStep);
+    connect(tack, &TackProcedure::Closed, this, [this](bool) { hide(); });
+}
+
+frmTack::~frmTack()
+{
+    Form_Unload();
+}
+
+void frmTack::Form_Load()
+{
+    m_core.Tack().TackProfileRecall(m_core.ProfileFile());
+    m_bLoaded = true;
+}
+
+void frmTack::Form_Unload()
+{
+    if (!m_bLoaded)
+        return;
+    m_bLoaded = false;
+    m_core.Tack().TackProfileSave(m_core.ProfileFile());
+}
+
+void frmTack::SetValue(float SteerTo, float Heading, float AutoPilot, float WindAngle)
+{
+    ProgressBarTack->hide();
+    m_core.TackSetValue(SteerTo, Heading, AutoPilot, WindAngle);
+}
+
+void frmTack::ShowProposal()
+{
+    const TackProcedure& tack = m_core.Tack();
+    const int index = tack.ProcedureIndex();
+    cmdCancel->setEnabled(true);
+    cmdOk->setEnabled(true);
+    txtOvershoot->setText(NumberText::Format(tack.m_fOvershoot[index], u"0"));
+    txtRate->setText(NumberText::Format(tack.m_fRate[index], u"0"));
+    txtOvershoot->setEnabled(true);
+    txtRate->setEnabled(true);
+    lstTack->clear();
+    lstTack->addItems(tack.Steps());
+    const bool overshoot = index != TackProcedure::Steer;
+    lblOvershoot->setVisible(overshoot);
+    txtOvershoot->setVisible(overshoot);
+    lblStatus->clear();
+    setWindowTitle(QStringLiteral("Vanehold - ") + tack.Word());
+    txtHeading->setText(NumberText::Format(tack.SteerTo(), u"0"));
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmTack::ShowStart()
+{
+    cmdOk->setEnabled(false);
+    txtRate->setEnabled(false);
+    txtOvershoot->setEnabled(false);
+    lblStatus->clear();
+    // A change of 0 still has a bar: it fills at the first tick.
+    ProgressBarTack->setRange(0, std::max(1, Whole(m_core.Tack().Total())));
+    ProgressBarTack->setValue(0);
+    ProgressBarTack->show();
+}
+
+void frmTack::ShowStep()
+{
+    const TackProcedure& tack = m_core.Tack();
+    ProgressBarTack->setValue(tack.ProgressDone() == tack.Total() ? ProgressBarTack->maximum()
+                                                                   : Whole(tack.ProgressDone()));
+    txtHeading->setText(NumberText::Format(tack.StepHeading(), u"0"));
+}
+
+void frmTack::cmdOk_Click()
+{
+    QString why;
+    if (!m_core.TackStart(txtHeading->text(), txtOvershoot->text(), txtRate->text(), why))
+        lblStatus->setText(why);
+}
+
+void frmTack::cmdCancel_Click()
+{
+    m_core.TackCancel();
+    hide();
+}
+
+void frmTack::reject()
+{
+    cmdCancel_Click();
+}
