@@ -3,6 +3,7 @@
 
 #include "NmeaCapture.h"
 #include "NmeaReplay.h"
+#include "NumberText.h"
 #include "TerminationSignals.h"
 #include "frmMain.h"
 
@@ -18,115 +19,33 @@
 
 namespace {
 
-// Every line received and every sentence sent, each with its time, one
-// line each, written as it happens so that a power cut loses nothing.
-class NmeaRecordFile {
-public:
-    explicit NmeaRecordFile(SteeringCore& core)
-        : m_core(core)
-    {
+bool ReadCapture(const QString& path, NmeaCapture& capture)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "vanehold: cannot read %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+        return false;
     }
-    bool Open(const QString& path)
-    {
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-            std::fprintf(stderr, "vanehold: cannot write %s: %s\n", qPrintable(path), qPrintable(m_file.errorString()));
-            return false;
-        }
-        m_file.write("# Vanehold record: local time, < received, > sent\n");
-        m_file.flush();
-        QObject::connect(&m_core, &SteeringCore::LineReceived, &m_core,
-                         [this](const QString& line) { Write(QLatin1Char('<'), line); });
-        QObject::connect(&m_core, &SteeringCore::PilotSent, &m_core,
-                         [this](const QString& line) { Write(QLatin1Char('>'), line); });
-        return true;
-    }
-
-private:
-    void Write(QChar direction, const QString& line)
-    {
-        m_file.write(NmeaRecordLine(m_core.Now(), direction, line).toLatin1() + '\n');
-        m_file.flush();
-    }
-    SteeringCore& m_core;
-    QFile m_file;
-};
-
-// A record or capture fed through the program instead of the instrument
-// port: its own ports, clock and link timer.
-class ReplaySource {
-public:
-    static std::unique_ptr<ReplaySource> Load(const QString& path)
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::fprintf(stderr, "vanehold: cannot read %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
-            return nullptr;
-        }
-        auto source = std::make_unique<ReplaySource>();
-        source->m_capture = NmeaCaptureRead(QString::fromLatin1(file.readAll()), QFileInfo(file).lastModified());
-        return source;
-    }
-    void Prepare(CoreSetup& setup)
-    {
-        setup.ManualTimers = true;
-        setup.Clock = [this] { return m_clock; };
-        setup.WallClock = [this] { return QDateTime::fromMSecsSinceEpoch(m_clock); };
-        setup.Ports = [this](QObject* parent) {
-            auto* port = new ReplayPort(parent);
-            if (!m_port)
-                m_port = port;
-            return port;
-        };
-    }
-    // The replay replaces the instruments, simulated ones too.
-    void Start(SteeringCore& core, double speed)
-    {
-        if (core.Settings().m_bSimulate) {
-            core.Settings().m_bSimulate = false;
-            core.TrackSetSetup();
-        }
-        m_replay = std::make_unique<NmeaReplay>(core, *m_port, std::move(m_capture), m_clock);
-        if (speed > 0)
-            m_replay->Start(speed);
-    }
-    NmeaReplay& Replay() { return *m_replay; }
-    const int64_t& Clock() const { return m_clock; }
-
-private:
-    NmeaCapture m_capture;
-    int64_t m_clock = 0;
-    ReplayPort* m_port = nullptr;
-    std::unique_ptr<NmeaReplay> m_replay;
-};
+    capture = NmeaCaptureRead(QString::fromLatin1(file.readAll()), QFileInfo(file).lastModified());
+    return true;
+}
 
 int RunReport(const QString& path, const QString& profile)
 {
+    NmeaCapture capture;
     if (path.isEmpty()) {
         std::fprintf(stderr, "vanehold: --report needs --replay FILE\n");
         return 2;
     }
-    std::unique_ptr<ReplaySource> source = ReplaySource::Load(path);
-    if (!source)
+    if (!ReadCapture(path, capture))
         return 1;
+    ReplaySession session(std::move(capture));
     CoreSetup setup;
     setup.ProfileFile = profile;
-    source->Prepare(setup);
+    session.Prepare(setup);
     SteeringCore core(setup);
     core.ProfileInitialize(true);
-    ReplayReport report(core, source->Clock());
-    source->Start(core, 0);
-    core.TrackSetManual();
-    // Track from the first control step, so that it holds the angle the
-    // boat was sailing then, as a sailor pressing Track would.
-    bool tracked = false;
-    source->Replay().RunAll([&] {
-        if (!tracked && report.Steps() > 0) {
-            tracked = true;
-            core.TrackSetTrack();
-        }
-    });
-    std::fputs(qPrintable(report.Text(source->Replay().Capture())), stdout);
+    std::fputs(qPrintable(session.Report(core)), stdout);
     return 0;
 }
 
@@ -209,27 +128,34 @@ int main(int argc, char* argv[])
     MainWindowSetup setup;
     setup.Core.ProfileFile = parser.value(profile);
     setup.Core.ForceSimulate = parser.isSet(simulate);
-    std::unique_ptr<ReplaySource> source;
+    std::unique_ptr<ReplaySession> session;
     if (parser.isSet(replay)) {
-        source = ReplaySource::Load(parser.value(replay));
-        if (!source)
+        NmeaCapture capture;
+        if (!ReadCapture(parser.value(replay), capture))
             return 1;
-        source->Prepare(setup.Core);
+        session = std::make_unique<ReplaySession>(std::move(capture));
+        session->Prepare(setup.Core);
     }
     frmMain window(setup);
     QObject::connect(&termination, &TerminationSignals::Requested, &window, &frmMain::CloseForShutdown);
-    std::unique_ptr<NmeaRecordFile> recording;
+    QFile recordFile(parser.value(record));
+    std::unique_ptr<RecordWriter> recording;
     if (parser.isSet(record)) {
-        recording = std::make_unique<NmeaRecordFile>(window.Core());
-        if (!recording->Open(parser.value(record)))
+        if (!recordFile.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            std::fprintf(stderr, "vanehold: cannot write %s: %s\n", qPrintable(recordFile.fileName()),
+                         qPrintable(recordFile.errorString()));
             return 1;
+        }
+        recordFile.write("# Vanehold record: local time, < received, > sent\n");
+        recording = std::make_unique<RecordWriter>(window.Core(), recordFile);
     }
     window.Form_Load();
     window.show();
-    if (source) {
-        bool ok = false;
-        const double factor = parser.value(speed).toDouble(&ok);
-        source->Start(window.Core(), ok && factor > 0 ? factor : 1);
+    if (session) {
+        double factor = 1;
+        if (!NumberText::TryParse(parser.value(speed), factor) || !(factor > 0))
+            factor = 1;
+        session->Start(window.Core(), factor);
     }
 
     if (parser.isSet(screenshot)) {

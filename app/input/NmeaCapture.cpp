@@ -97,6 +97,8 @@ NmeaCapture NmeaCaptureRead(QStringView text, const QDateTime& start)
     // Times known for some lines: index into capture.lines, and the time.
     QVector<std::pair<qsizetype, qint64>> marks;
     QDate date = start.toUTC().date();
+    QDate baseDate;
+    qint64 baseMs = 0;
 
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -137,8 +139,13 @@ NmeaCapture NmeaCaptureRead(QStringView text, const QDateTime& start)
             if (d > 0 && m > 0 && y > 0 && QDate(y, m, d).isValid())
                 date = QDate(y, m, d);
         }
-        if (dayMs >= 0)
-            marks.append({capture.lines.size(), qint64(QDateTime(date, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch() + dayMs)});
+        if (dayMs >= 0) {
+            if (date != baseDate) {
+                baseDate = date;
+                baseMs = QDateTime(date, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+            }
+            marks.append({capture.lines.size(), baseMs + dayMs});
+        }
         capture.lines.append({0, line.toString()});
     }
 

@@ -4,6 +4,7 @@
 #include "SteeringCore.h"
 
 #include <QElapsedTimer>
+#include <QFileDevice>
 
 #include <algorithm>
 #include <cmath>
@@ -112,9 +113,13 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
 
 void ReplayReport::Sent(const QString& sentence)
 {
-    const QStringList fields = sentence.split(QLatin1Char(','));
+    // The bearing, field 8.
+    qsizetype from = 0;
+    for (int field = 0; field < 8 && from >= 0; ++field)
+        from = sentence.indexOf(QLatin1Char(','), from + 1);
+    const qsizetype to = from < 0 ? -1 : sentence.indexOf(QLatin1Char(','), from + 1);
     double heading = 0;
-    if (fields.size() < 9 || !NumberText::TryParseDecimal(fields[8], heading))
+    if (to < 0 || !NumberText::TryParseDecimal(QStringView(sentence).mid(from + 1, to - from - 1), heading))
         return;
     if (m_iSent++ == 0) {
         m_fHeadingMin = m_fHeadingMax = heading;
@@ -159,4 +164,59 @@ QString ReplayReport::Text(const NmeaCapture& capture) const
         text += QStringLiteral(", headings ") + number(m_fHeadingMin, u"0.0") + QStringLiteral(" to ")
                 + number(m_fHeadingMax, u"0.0");
     return text + QLatin1Char('\n');
+}
+
+void ReplaySession::Prepare(CoreSetup& setup)
+{
+    setup.ManualTimers = true;
+    setup.Clock = [this] { return m_clock; };
+    setup.WallClock = [this] { return QDateTime::fromMSecsSinceEpoch(m_clock); };
+    setup.Ports = [this](QObject* parent) {
+        auto* port = new ReplayPort(parent);
+        if (!m_port)
+            m_port = port;
+        return port;
+    };
+}
+
+void ReplaySession::Start(SteeringCore& core, double speed)
+{
+    if (core.Settings().m_bSimulate) {
+        core.Settings().m_bSimulate = false;
+        core.TrackSetSetup();
+    }
+    m_replay = std::make_unique<NmeaReplay>(core, *m_port, std::move(m_capture), m_clock);
+    if (speed > 0)
+        m_replay->Start(speed);
+}
+
+QString ReplaySession::Report(SteeringCore& core)
+{
+    ReplayReport report(core, m_clock);
+    Start(core, 0);
+    core.TrackSetManual();
+    bool tracked = false;
+    m_replay->RunAll([&] {
+        if (!tracked && report.Steps() > 0) {
+            tracked = true;
+            core.TrackSetTrack();
+        }
+    });
+    return report.Text(m_replay->Capture());
+}
+
+RecordWriter::RecordWriter(SteeringCore& core, QIODevice& device)
+    : m_core(core)
+    , m_device(device)
+{
+    SteeringCore* c = &core;
+    connect(c, &SteeringCore::LineReceived, this, [this](const QString& line) { Write(QLatin1Char('<'), line); });
+    connect(c, &SteeringCore::PilotSent, this, [this](const QString& line) { Write(QLatin1Char('>'), line); });
+}
+
+void RecordWriter::Write(QChar direction, const QString& line)
+{
+    m_device.write(NmeaRecordLine(m_core.Now(), direction, line).toLatin1() + '\n');
+    if (auto* file = qobject_cast<QFileDevice*>(&m_device))
+        file->flush();
 }

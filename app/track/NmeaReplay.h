@@ -12,8 +12,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
+class QIODevice;
 class SteeringCore;
+struct CoreSetup;
 
 // The instrument port of a replay: always opens, receives what the replay
 // feeds, sends nowhere (the sentences sent are reported by the core).
@@ -95,4 +98,44 @@ private:
     bool m_bAlarm = false;
     int64_t m_lAlarmSince = 0;
     int64_t m_lAlarmMs = 0;
+};
+
+// A replay set up as the program runs one: its own port, clock and link
+// timer in place of the instrument port.
+class ReplaySession {
+public:
+    explicit ReplaySession(NmeaCapture capture)
+        : m_capture(std::move(capture))
+    {
+    }
+    // Before the core is made.
+    void Prepare(CoreSetup& setup);
+    // The replay replaces the instruments, simulated ones too. Speed 0 feeds
+    // nothing yet (see Report).
+    void Start(SteeringCore& core, double speed);
+    NmeaReplay& Replay() { return *m_replay; }
+    const int64_t& Clock() const { return m_clock; }
+    // Without a window, as fast as possible: Manual, then Track from the
+    // first control step (holding the angle sailed then, as a sailor pressing
+    // Track would). The summary.
+    QString Report(SteeringCore& core);
+
+private:
+    NmeaCapture m_capture;
+    int64_t m_clock = 0;
+    ReplayPort* m_port = nullptr;
+    std::unique_ptr<NmeaReplay> m_replay;
+};
+
+// Every line received and every sentence sent, each with its time, written
+// as it happens so that a power cut loses nothing.
+class RecordWriter : public QObject {
+    Q_OBJECT
+public:
+    RecordWriter(SteeringCore& core, QIODevice& device);
+
+private:
+    void Write(QChar direction, const QString& line);
+    SteeringCore& m_core;
+    QIODevice& m_device;
 };
