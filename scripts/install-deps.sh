@@ -10,6 +10,8 @@ packages=(
   libbenchmark-dev
   fonts-dejavu-core
   xvfb xauth
+  # cpack -G DEB: dpkg-shlibdeps and file
+  dpkg-dev file
 )
 
 missing=()

@@ -118,6 +118,16 @@ bool DirWritable(const QString& dir)
     return info.isDir() && info.isWritable();
 }
 
+// An installed program (in bin/, its data in ../share/vanehold) never writes
+// beside itself, also when it could (run as root): that folder belongs to
+// the package manager.
+bool InstalledProgram(const QString& dir)
+{
+    const QDir program(dir);
+    return program.dirName() == QLatin1String("bin")
+        && QFileInfo(program.filePath(QStringLiteral("../share/vanehold"))).isDir();
+}
+
 } // namespace
 
 QString ProfilePath(const QString& commandLinePath)
@@ -125,7 +135,7 @@ QString ProfilePath(const QString& commandLinePath)
     return ProfilePath(commandLinePath, QCoreApplication::applicationDirPath(),
                        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
                            + QStringLiteral("/Vanehold"),
-                       DirWritable);
+                       [](const QString& dir) { return DirWritable(dir) && !InstalledProgram(dir); });
 }
 
 QString ProfilePath(const QString& commandLinePath, const QString& programDir, const QString& userConfigDir,

@@ -9,10 +9,10 @@
 
 // The profile file. A path given on the command line wins. Otherwise
 // Vanehold.ini in the program's folder, as existing installations keep it;
-// when that folder cannot be written (an installed program), Vanehold.ini in
-// the user's configuration folder, so that saved settings are not lost. That
-// folder is created when missing, and a profile left in the program's folder
-// is copied there once as the starting point.
+// when that folder cannot be written, or is the bin/ folder of an installed
+// program, Vanehold.ini in the user's configuration folder, so that saved
+// settings are not lost. That folder is created when missing, and a profile
+// left in the program's folder is copied there once as the starting point.
 QString ProfilePath(const QString& commandLinePath = QString());
 // The same decision with its inputs handed in.
 QString ProfilePath(const QString& commandLinePath, const QString& programDir, const QString& userConfigDir,
