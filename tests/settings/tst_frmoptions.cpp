@@ -96,6 +96,10 @@ class TestOptions : public QObject {
     int m_made = 0;
     QStringList m_messages;
     QStringList m_devices;
+    // The input box: the text it was opened with, and what the user leaves
+    // in it (a null text cancels).
+    QString m_offered;
+    QString m_reply;
 
     QString Profile() const { return m_dir->filePath(QStringLiteral("Vanehold.ini")); }
 
@@ -120,6 +124,11 @@ class TestOptions : public QObject {
         };
         options.Random = [] { return 0.5; };
         options.SerialDevices = [this] { return m_devices; };
+        options.InputBox = [this](QWidget*, const QString&, const QString&, QString& text) {
+            m_offered = text;
+            text = m_reply;
+            return !m_reply.isNull();
+        };
         m_options = std::make_unique<frmOptions>(*m_core, options);
         m_options->ShowCenter();
     }
@@ -436,7 +445,7 @@ private slots:
         Type(QStringLiteral("txtNmeaPort"), port);
         QCOMPARE(label->text(), before);
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
-        QCOMPARE(devices->count(), 2);
+        QCOMPARE(devices->count(), 5); // and a separator, "Network... tcp://..." and "Network... udp://..."
         emit devices->activated(0);
         QCOMPARE(label->text(), m_devices[0]);
         QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
@@ -448,6 +457,47 @@ private slots:
         // The open link moves to the device.
         QCOMPARE(status.size() > 0, true);
         QCOMPARE(label->text(), m_devices[0]);
+    }
+
+    void networkEntryTakesAnEditedEndpoint_data()
+    {
+        QTest::addColumn<QByteArray>("ports");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("offered");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("template edited") << QByteArray() << "Network... tcp://host:10110"
+                                         << " tcp://192.168.1.20:10110" << "tcp://host:10110" << "";
+        QTest::newRow("the port's endpoint offered") << QByteArray("[Ports]\n5=udp://:2000\n")
+                                                     << "Network... udp://:10110" << "udp://:10111" << "udp://:2000" << "";
+        QTest::newRow("malformed") << QByteArray() << "Network... tcp://host:10110" << "tcp://192.168.1.20"
+                                   << "tcp://host:10110" << "Network|tcp://192.168.1.20: port number missing.";
+        QTest::newRow("cancelled") << QByteArray() << "Network... udp://:10110" << QString() << "udp://:10110" << "";
+    }
+    void networkEntryTakesAnEditedEndpoint()
+    {
+        QFETCH(QByteArray, ports);
+        QFETCH(QString, entry);
+        QFETCH(QString, reply);
+        QFETCH(QString, offered);
+        QFETCH(QString, message);
+        m_devices = QStringList{QStringLiteral("/dev/ttyUSB0")};
+        m_reply = reply;
+        Open("[Nmea]\nPort=5\n" + ports);
+        auto* label = Find<QLabel>(QStringLiteral("lblNmeaDevice"));
+        const QString before = label->text();
+        auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
+        QVERIFY(devices->findText(entry) > 1);
+        emit devices->activated(devices->findText(entry));
+        QCOMPARE(m_offered, offered);
+        QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{message});
+        const bool taken = message.isEmpty() && !reply.isNull();
+        QCOMPARE(label->text(), taken ? reply.trimmed() : before);
+        QCOMPARE(Bold(), taken);
+        Apply();
+        QFile file(Profile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), "[Nmea]\nPort=5\n" + (taken ? "[Ports]\n5=" + reply.trimmed().toLatin1() + '\n' : ports));
     }
 
     void previewSaysWhyItDrawsNothing()
