@@ -36,6 +36,15 @@ NetworkSerialPort::NetworkSerialPort(EndpointResolver endpointForPort, NetworkTi
     connect(&m_udp, &QUdpSocket::readyRead, this, &NetworkSerialPort::ReadDatagrams);
 }
 
+NetworkSerialPort::~NetworkSerialPort()
+{
+    // The sockets are torn down after this object's own members: nothing
+    // they say then may reach it.
+    m_tcp.disconnect(this);
+    m_udp.disconnect(this);
+    Close();
+}
+
 bool NetworkSerialPort::Open(QString& errorDescription)
 {
     if (m_eState != Closed) {

@@ -36,6 +36,7 @@ public:
 
     explicit NetworkSerialPort(EndpointResolver endpointForPort, NetworkTiming timing = {},
                                QObject* parent = nullptr);
+    ~NetworkSerialPort() override;
 
     void SetCommPort(int port) override { m_port = port; }
     int CommPort() const override { return m_port; }
