@@ -138,6 +138,9 @@ void NetworkSerialPort::Connect()
 void NetworkSerialPort::MakeReady()
 {
     m_connectTimer.stop();
+    // One short sentence a second: send it now rather than wait for more.
+    if (m_endpoint.eKind == NetworkEndpoint::TcpClient)
+        m_tcp.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_eState = Ready;
     m_iPauseMs = 0;
     if (m_bTroubleShown || m_bDropShown) {
