@@ -21,6 +21,15 @@ public:
         // The device went away while open (a USB adapter pulled out). The
         // port is closed by then; LastError() tells what happened.
         comEventDeviceLost = 1100,
+        // A network connection is down or could not be made; it is tried
+        // again after a pause. The port stays open meanwhile.
+        comEventReconnecting = 1101,
+        // A network endpoint carries data again after a reconnect or after
+        // dropped output: its text is empty, clearing the status.
+        comEventLinkUp = 1102,
+        // Output could not be sent (an endpoint that only receives, a send
+        // that failed); raised once until a send succeeds again.
+        comEventOutputDropped = 1103,
     };
 
     using QObject::QObject;
@@ -46,8 +55,9 @@ public:
 
     // Status text of an event other than received characters: the line
     // errors by name, a lost device with its description, any other code
-    // as "Event " and its number.
-    QString CommEventText(int commEvent) const;
+    // as "Event " and its number. Ports with events of their own add their
+    // texts.
+    virtual QString CommEventText(int commEvent) const;
 
 signals:
     // One event per condition; the code is one of CommEventCode or any

@@ -1,6 +1,6 @@
 #include "SerialPortFactory.h"
 
-#include "DeviceSerialPort.h"
+#include "NamedSerialPort.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
 
@@ -45,7 +45,7 @@ SerialPort* SerialPortFactory::Create(QObject* parent) const
     if (m_creator)
         return m_creator(parent);
     std::function<QString()> profileFile = m_profileFile;
-    return new DeviceSerialPort(
-        [profileFile](int port) { return SerialDeviceName(profileFile ? profileFile() : QString(), port); },
+    return new NamedSerialPort(
+        [profileFile](int port) { return SerialDeviceName(profileFile ? profileFile() : QString(), port); }, {},
         parent);
 }

@@ -7,8 +7,9 @@
 #include <functional>
 
 // Device of a port number: the key of that number in the profile section
-// "Ports" when present ("5=/dev/ttyUSB0", any device path), otherwise the
-// system's own name: /dev/ttyS<N-1> on Linux, COM<N> on Windows.
+// "Ports" when present ("5=/dev/ttyUSB0", any device path, or a network
+// endpoint such as "5=tcp://192.168.1.20:10110"), otherwise the system's own
+// name: /dev/ttyS<N-1> on Linux, COM<N> on Windows.
 QString SerialDeviceName(const QString& profileFile, int port);
 
 // Error description for a port number below 1.
@@ -23,8 +24,8 @@ public:
     // the ports instead (tests hand in fake ones).
     explicit SerialPortFactory(std::function<QString()> profileFile = {}, Creator creator = {});
 
-    // A real port over the serial device, or what the creator makes. The
-    // parent owns the port.
+    // A real port over the serial device or network endpoint of its number,
+    // or what the creator makes. The parent owns the port.
     SerialPort* Create(QObject* parent) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "DiagramArrows.h"
 #include "MathLib.h"
+#include "NetworkEndpoint.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
 #include "SerialDevices.h"
@@ -20,6 +21,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -191,6 +193,14 @@ frmOptions::frmOptions(SteeringCore& core, OptionsSetup setup, QWidget* parent)
     }
     if (!m_setup.SerialDevices)
         m_setup.SerialDevices = SerialDevicesPresent;
+    if (!m_setup.InputBox)
+        m_setup.InputBox = [](QWidget* owner, const QString& title, const QString& prompt, QString& text) {
+            bool ok = false;
+            const QString typed = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, text, &ok);
+            if (ok)
+                text = typed;
+            return ok;
+        };
 
     SSTab = new QTabWidget(this);
     SSTab->setObjectName(QStringLiteral("SSTab"));
@@ -566,6 +576,11 @@ void frmOptions::Bind()
         connect(cmbDevice[link], QOverload<int>::of(&QComboBox::activated), this, [this, link](int index) {
             if (index < 0)
                 return;
+            const QString pattern = cmbDevice[link]->itemData(index).toString();
+            if (!pattern.isEmpty()) {
+                PickNetwork(link, pattern);
+                return;
+            }
             m_sDevice[link] = cmbDevice[link]->itemText(index);
             ShowDevice(link);
             MarkChanged();
@@ -851,15 +866,49 @@ bool frmOptions::ApplyTracking(QString& why)
 void frmOptions::FillDevices()
 {
     const QStringList devices = m_setup.SerialDevices();
-    for (QComboBox* combo : cmbDevice) {
+    // The instruments may come by TCP or UDP; the autopilot's sentences go
+    // by TCP or are sent as UDP datagrams.
+    const QStringList network[2] = {{QStringLiteral("tcp://host:10110"), QStringLiteral("udp://:10110")},
+                                    {QStringLiteral("tcp://host:10110"), QStringLiteral("udp://host:10110")}};
+    for (int link = 0; link <= 1; ++link) {
+        QComboBox* combo = cmbDevice[link];
         combo->clear();
         combo->addItems(devices);
+        if (!devices.isEmpty())
+            combo->insertSeparator(combo->count());
+        for (const QString& pattern : network[link])
+            combo->addItem(QStringLiteral("Network... ") + pattern, pattern);
         combo->setCurrentIndex(-1);
         combo->setPlaceholderText(devices.isEmpty() ? QStringLiteral("No serial device found")
                                                     : QStringLiteral("Serial devices present"));
-        combo->setToolTip(QStringLiteral("Choose the device of this port number"));
-        combo->setEnabled(!devices.isEmpty());
+        combo->setToolTip(QStringLiteral("Choose the device or network endpoint of this port number"));
     }
+}
+
+void frmOptions::PickNetwork(int link, const QString& pattern)
+{
+    cmbDevice[link]->setCurrentIndex(-1);
+    // The endpoint the port has now is a better start than the template
+    // when it is of the same kind.
+    QString endpoint = pattern;
+    const QString current = lblDevice[link]->text();
+    if (current.startsWith(pattern.left(pattern.indexOf(u':') + 3), Qt::CaseInsensitive))
+        endpoint = current;
+    const QString prompt = link == 0
+        ? QStringLiteral("Instrument endpoint: tcp://host:port, or udp://:port to listen")
+        : QStringLiteral("Autopilot endpoint: tcp://host:port, or udp://host:port to send");
+    if (!m_setup.InputBox(this, QStringLiteral("Network"), prompt, endpoint))
+        return;
+    endpoint = endpoint.trimmed();
+    NetworkEndpoint parsed;
+    QString why;
+    if (!ParseNetworkEndpoint(endpoint, parsed, why)) {
+        m_setup.Message(this, QStringLiteral("Network"), endpoint + QStringLiteral(": ") + why + QLatin1Char('.'));
+        return;
+    }
+    m_sDevice[link] = endpoint;
+    ShowDevice(link);
+    MarkChanged();
 }
 
 void frmOptions::ShowDevice(int link)

@@ -34,6 +34,8 @@ struct OptionsSetup {
     std::function<double()> Random;
     // Serial devices present, offered for each port number.
     std::function<QStringList()> SerialDevices;
+    // An input box (title, prompt, text to edit); false when cancelled.
+    std::function<bool(QWidget* parent, const QString& title, const QString& prompt, QString& text)> InputBox;
 };
 
 class frmOptions : public QDialog {
@@ -83,6 +85,9 @@ private:
     // number maps to, or the device picked for it.
     void ShowDevice(int link);
     void FillDevices();
+    // A "Network..." entry: the user edits its template (or the endpoint
+    // the port has now) into the endpoint of the port number.
+    void PickNetwork(int link, const QString& pattern);
     bool ApplyPort(int link, QString& why);
     bool ApplyTracking(QString& why);
 

@@ -1,5 +1,5 @@
-#include "DeviceSerialPort.h"
 #include "FakeSerialPort.h"
+#include "NamedSerialPort.h"
 #include "SerialPortFactory.h"
 
 #include <QFile>
@@ -43,10 +43,10 @@ void TestSerialPort::factoryMakesRealOrInstalledPorts()
     {
         QFile f(profile);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Ports]\n5=/nonexistent/vanehold-port\n");
+        f.write("[Ports]\n5=/nonexistent/vanehold-port\n6=tcp://127.0.0.1\n");
     }
     SerialPortFactory factory([&] { return profile; });
-    auto* real = qobject_cast<DeviceSerialPort*>(factory.Create(&owner));
+    auto* real = qobject_cast<NamedSerialPort*>(factory.Create(&owner));
     QVERIFY(real);
     QCOMPARE(real->parent(), &owner);
     // The profile is asked at Open, so a path settled later still counts.
@@ -54,6 +54,10 @@ void TestSerialPort::factoryMakesRealOrInstalledPorts()
     QString error;
     QVERIFY(!real->Open(error));
     QCOMPARE(real->DeviceName(), QStringLiteral("/nonexistent/vanehold-port"));
+    real->SetCommPort(6); // the name decides the kind at each Open
+    QVERIFY(!real->Open(error) && real->IsNetwork());
+    QCOMPARE(real->LastError(), QStringLiteral("Port 6 (tcp://127.0.0.1): port number missing"));
+    real->SetCommPort(5);
     profile.clear();
     real->Open(error);
     QCOMPARE(real->DeviceName(), SerialDeviceName(QString(), 5));

@@ -96,6 +96,9 @@ class TestOptions : public QObject {
     int m_made = 0;
     QStringList m_messages;
     QStringList m_devices;
+    // The input box: the text it opened with, and the user's (null: cancel).
+    QString m_offered;
+    QString m_reply;
 
     QString Profile() const { return m_dir->filePath(QStringLiteral("Vanehold.ini")); }
 
@@ -120,6 +123,11 @@ class TestOptions : public QObject {
         };
         options.Random = [] { return 0.5; };
         options.SerialDevices = [this] { return m_devices; };
+        options.InputBox = [this](QWidget*, const QString&, const QString&, QString& text) {
+            m_offered = text;
+            text = m_reply;
+            return !m_reply.isNull();
+        };
         m_options = std::make_unique<frmOptions>(*m_core, options);
         m_options->ShowCenter();
     }
@@ -436,7 +444,7 @@ private slots:
         Type(QStringLiteral("txtNmeaPort"), port);
         QCOMPARE(label->text(), before);
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
-        QCOMPARE(devices->count(), 2);
+        QCOMPARE(devices->count(), 5); // and a separator, "Network... tcp://..." and "Network... udp://..."
         emit devices->activated(0);
         QCOMPARE(label->text(), m_devices[0]);
         QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
@@ -448,6 +456,34 @@ private slots:
         // The open link moves to the device.
         QCOMPARE(status.size() > 0, true);
         QCOMPARE(label->text(), m_devices[0]);
+    }
+
+    void networkEntryTakesAnEditedEndpoint_data()
+    {
+        // The box opens with the template, or the port's endpoint of that kind.
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("edited") << "Network... tcp://host:10110" << " tcp://10.0.0.2:10110" << "";
+        QTest::newRow("port's own") << "Network... udp://:10110" << "udp://:2001" << "";
+        QTest::newRow("malformed") << "Network... tcp://host:10110" << "tcp://10.0.0.2" << "tcp://10.0.0.2: port number missing.";
+        QTest::newRow("cancelled") << "Network... udp://:10110" << QString() << "";
+    }
+    void networkEntryTakesAnEditedEndpoint()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, reply);
+        QFETCH(QString, message);
+        m_devices = QStringList{QStringLiteral("/dev/ttyUSB0")};
+        m_reply = reply;
+        Open("[Ports]\n5=udp://:2000\n");
+        auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
+        emit devices->activated(devices->findText(entry));
+        QCOMPARE(m_offered, entry.contains(u"udp") ? QStringLiteral("udp://:2000") : QStringLiteral("tcp://host:10110"));
+        QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{"Network|" + message});
+        const bool taken = message.isEmpty() && !reply.isNull();
+        QCOMPARE(Find<QLabel>(QStringLiteral("lblNmeaDevice"))->text(), taken ? reply.trimmed() : "udp://:2000");
+        QCOMPARE(Bold(), taken);
     }
 
     void previewSaysWhyItDrawsNothing()
