@@ -9,12 +9,14 @@
 // "StatusBar_2").
 
 #include "SteeringCore.h"
+#include "frmHistory.h"
 #include "frmPolar.h"
 
 #include <QMainWindow>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -36,6 +38,8 @@ struct MainWindowSetup {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // What the Polar window takes (its prompts and dialogs).
     PolarWindowSetup Polar;
+    // What the History window takes (its chart clock and message box).
+    HistoryWindowSetup History;
 };
 
 class frmMain : public QMainWindow {
@@ -61,6 +65,7 @@ public:
     // The History and Polar windows, made on first use (hidden when the
     // first use is a value handed to them), shown modeless.
     void ShowWindow(CoreWindow window);
+    frmHistory& HistoryWindow();
     frmPolar& PolarWindow();
 
     // Public so that tests with manual timers can tick it.
@@ -91,6 +96,10 @@ private:
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
+    std::unique_ptr<frmHistory> m_history;
+    // Readings that came before the History window was made, for it.
+    std::vector<std::function<void(frmHistory&)>> m_historyPending;
+    QAction* mnuViewHistory = nullptr;
     std::unique_ptr<frmPolar> m_polar;
     QAction* mnuViewPolar = nullptr;
     std::unique_ptr<SwitchTimer> m_tmrUnload;

@@ -239,7 +239,7 @@ private slots:
             bool enabled;
         } items[] = {
             {"mnuFileDefault", "Default", true},           {"mnuFileExit", "Exit", true},
-            {"mnuViewDiagram", "Block Diagram...", false}, {"mnuViewHistory", "History Plot...", false},
+            {"mnuViewDiagram", "Block Diagram...", false}, {"mnuViewHistory", "History Plot...", true},
             {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", false},
             {"mnuOptionsData", "Data...", false},          {"mnuOptionsOutput", "Output...", false},
             {"mnuOptionsTrack", "Tracking...", false},     {"mnuOptionsSimulate", "Simulate...", false},
