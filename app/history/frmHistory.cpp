@@ -68,10 +68,15 @@ frmHistory::~frmHistory() = default;
 
 void frmHistory::Form_Load()
 {
-    HistorySetup();
+    const bool recording = HistorySetup();
     HistoryProfileRead();
     m_bLoaded = true;
     Form_Resize();
+    // The configuration is loaded all the same, so that the profile keeps it.
+    if (!recording)
+        m_setup.MessageBox(this, windowTitle(),
+                           QStringLiteral("The History chart could not get the memory for its recording: "
+                                          "nothing is recorded until the program is started again."));
 }
 
 void frmHistory::Form_Unload()
@@ -80,7 +85,7 @@ void frmHistory::Form_Unload()
         HistoryProfileSave();
 }
 
-void frmHistory::HistorySetup()
+bool frmHistory::HistorySetup()
 {
     TrendScope& chart = *m_chart;
     chart.SetNumberOfValues(static_cast<int16_t>(std::size(kValues)));
@@ -103,11 +108,7 @@ void frmHistory::HistorySetup()
     // The chart's "Hide Panel" entry hides this window.
     chart.SetMenuHidePanel(true);
     chart.SetUpdate(true);
-    // The configuration is kept all the same, so that the profile keeps it.
-    if (!initialized)
-        m_setup.MessageBox(this, windowTitle(),
-                           QStringLiteral("The History chart could not get the memory for its recording: "
-                                          "nothing is recorded until the program is started again."));
+    return initialized;
 }
 
 void frmHistory::HistoryProfileRead()

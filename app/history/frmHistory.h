@@ -59,7 +59,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void HistorySetup();
+    // False when the chart got no memory for its store.
+    bool HistorySetup();
     void HistoryProfileRead();
     void HistoryProfileSave();
     void Form_Resize();
