@@ -44,8 +44,6 @@ frmDiagram::frmDiagram(QWidget* parent)
     connect(cmdOutput, &QPushButton::clicked, this, [this] { emit OptionsRequested(OutputTab, cmdOutput); });
     connect(cmdHistory, &QPushButton::clicked, this, &frmDiagram::HistoryRequested);
     connect(cmdPolar, &QPushButton::clicked, this, &frmDiagram::PolarRequested);
-    // The History window does not exist yet.
-    cmdHistory->setEnabled(false);
 
     auto label = [this](const char* text, const QRect& place, bool framed, const char* tip = "") {
         auto* l = new QLabel(QLatin1String(text), this);

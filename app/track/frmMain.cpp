@@ -103,6 +103,9 @@ frmMain::~frmMain()
     // first.
     for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]})
         box->removeEventFilter(this);
+    if (m_history)
+        m_history->removeEventFilter(this);
+    m_history.reset();
     if (m_polar)
         m_polar->removeEventFilter(this);
     m_polar.reset();
@@ -130,6 +133,14 @@ frmDiagram& frmMain::Diagram()
         });
         connect(m_diagram, &frmDiagram::VisibilityChanged, mnuViewDiagram, &QAction::setChecked);
         connect(m_diagram, &frmDiagram::PolarRequested, this, [this] { ShowWindow(CoreWindow::Polar); });
+        // Open already: its chart's configuration menu instead of a second
+        // window.
+        connect(m_diagram, &frmDiagram::HistoryRequested, this, [this] {
+            if (m_history && m_history->isVisible())
+                m_history->ConfigurePopup();
+            else
+                ShowWindow(CoreWindow::History);
+        });
     }
     return *m_diagram;
 }
@@ -182,6 +193,27 @@ void frmMain::Bind()
         // Made outside the receive path: loading it may ask the user about
         // a missing polar file, and the control loop must not wait on that.
         QMetaObject::invokeMethod(this, [this] { PolarWindow(); }, Qt::QueuedConnection);
+    });
+    // The History window is made outside the receive path too (its load
+    // may tell the user that the chart has no memory); until it exists the
+    // readings wait for it.
+    auto toHistory = [this](std::function<void(frmHistory&)> reading) {
+        if (m_historyPending.empty())
+            QMetaObject::invokeMethod(this, [this] { HistoryWindow(); }, Qt::QueuedConnection);
+        m_historyPending.push_back(std::move(reading));
+    };
+    connect(core, &SteeringCore::HistoryReading, this,
+            [this, toHistory](const QString& name, float value, const QString& units) {
+                if (m_history)
+                    m_history->SetValue(name, value, units);
+                else
+                    toHistory([=](frmHistory& window) { window.SetValue(name, value, units); });
+            });
+    connect(core, &SteeringCore::ChartReading, this, [this, toHistory](const QString& name, const QString& value) {
+        if (m_history)
+            m_history->Chart().SetValue(name, value);
+        else
+            toHistory([=](frmHistory& window) { window.Chart().SetValue(name, value); });
     });
     connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
     connect(core, &SteeringCore::TackRequested, this,
@@ -404,7 +436,9 @@ void frmMain::BuildMenus()
     mnuViewDiagram = addItem(view, "mnuViewDiagram", QStringLiteral("Block Diagram..."), true);
     mnuViewDiagram->setCheckable(true);
     connect(mnuViewDiagram, &QAction::triggered, this, &frmMain::ShowDiagram);
-    addItem(view, "mnuViewHistory", QStringLiteral("History Plot..."), false);
+    mnuViewHistory = addItem(view, "mnuViewHistory", QStringLiteral("History Plot..."), true);
+    mnuViewHistory->setCheckable(true);
+    connect(mnuViewHistory, &QAction::triggered, this, [this] { ShowWindow(CoreWindow::History); });
     mnuViewPolar = addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), true);
     mnuViewPolar->setCheckable(true);
     connect(mnuViewPolar, &QAction::triggered, this, [this] { ShowWindow(CoreWindow::Polar); });
@@ -506,6 +540,12 @@ void frmMain::StoreTextBox(QLineEdit* box)
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // The profile keeps which windows were open; the View menu ticks them.
+    if (m_history && watched == m_history.get()
+        && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        const bool visible = event->type() == QEvent::Show;
+        m_core.SetWindowVisible(CoreWindow::History, visible);
+        mnuViewHistory->setChecked(visible);
+    }
     if (m_polar && watched == m_polar.get()
         && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         const bool visible = event->type() == QEvent::Show;
@@ -571,6 +611,19 @@ void frmMain::ShowBelow(QWidget* window)
     window->show();
 }
 
+frmHistory& frmMain::HistoryWindow()
+{
+    if (!m_history) {
+        m_history = std::make_unique<frmHistory>(m_core, m_setup.History);
+        m_history->installEventFilter(this);
+        m_history->Form_Load();
+        for (const auto& reading : m_historyPending)
+            reading(*m_history);
+        m_historyPending.clear();
+    }
+    return *m_history;
+}
+
 frmPolar& frmMain::PolarWindow()
 {
     if (!m_polar) {
@@ -592,12 +645,14 @@ frmTack& frmMain::TackWindow()
 
 void frmMain::ShowWindow(CoreWindow window)
 {
-    if (window == CoreWindow::History)
-        return;
-    QWidget* shown = &PolarWindow();
+    const bool history = window == CoreWindow::History;
+    QWidget* shown = history ? static_cast<QWidget*>(&HistoryWindow()) : &PolarWindow();
     shown->show();
     shown->raise();
     shown->activateWindow();
+    // A click on the ticked item takes the tick off; the window is open
+    // all the same.
+    (history ? mnuViewHistory : mnuViewPolar)->setChecked(true);
 }
 
 void frmMain::tmrUnload_Timer()
@@ -655,7 +710,12 @@ void frmMain::closeEvent(QCloseEvent* event)
     }
     // Closed for good: a further tick must not save the profile again.
     m_tmrUnload->SetEnabled(false);
-    // The other windows keep their own keys as they go.
+    // The other windows keep their own keys as they go (the History
+    // window as it closes).
+    if (m_history) {
+        m_history->removeEventFilter(this);
+        m_history->close();
+    }
     if (m_polar) {
         m_polar->removeEventFilter(this);
         m_polar->Form_Unload();

@@ -9,6 +9,7 @@
 // "StatusBar_2").
 
 #include "SteeringCore.h"
+#include "frmHistory.h"
 #include "frmPolar.h"
 #include "frmOptions.h"
 #include "frmTack.h"
@@ -17,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -42,6 +44,8 @@ struct MainWindowSetup {
     PolarWindowSetup Polar;
     // Message boxes, noise and serial devices of the Options dialog.
     OptionsSetup Options;
+    // What the History window takes (its chart clock and message box).
+    HistoryWindowSetup History;
 };
 
 class frmMain : public QMainWindow {
@@ -72,6 +76,7 @@ public:
     // The History and Polar windows, made on first use (hidden when the
     // first use is a value handed to them), shown modeless.
     void ShowWindow(CoreWindow window);
+    frmHistory& HistoryWindow();
     frmPolar& PolarWindow();
     // The Tack dialog, made (and its profile keys read) on first use.
     frmTack& TackWindow();
@@ -105,6 +110,10 @@ private:
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
+    std::unique_ptr<frmHistory> m_history;
+    // Readings that came before the History window was made, for it.
+    std::vector<std::function<void(frmHistory&)>> m_historyPending;
+    QAction* mnuViewHistory = nullptr;
     std::unique_ptr<frmPolar> m_polar;
     std::unique_ptr<frmTack> m_tack;
     QAction* mnuViewPolar = nullptr;

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QMenu>
 #include <QTest>
 
 #include <memory>
@@ -95,7 +96,16 @@ private slots:
         QVERIFY(w.Options().isVisible());
         QCOMPARE(w.Options().findChild<QTabWidget*>(QStringLiteral("SSTab"))->currentIndex(), tab);
         QVERIFY(w.screen()->geometry().contains(w.Options().frameGeometry()));
-        QVERIFY(!w.Diagram().findChild<QPushButton*>(QStringLiteral("cmdHistory"))->isEnabled()); // not yet
+        // History: the window first, then, while it is open, its chart's
+        // configuration menu instead of a second window.
+        auto* history = w.Diagram().findChild<QPushButton*>(QStringLiteral("cmdHistory"));
+        history->click();
+        QVERIFY(w.HistoryWindow().isVisible());
+        QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuViewHistory"))->isChecked());
+        history->click();
+        auto* menu = w.HistoryWindow().findChild<QMenu*>(QStringLiteral("popMenu"));
+        QVERIFY(menu && menu->isVisible());
+        menu->close();
         w.Diagram().findChild<QPushButton*>(QStringLiteral("cmdPolar"))->click();
         QVERIFY(w.PolarWindow().isVisible());
         QVERIFY(w.findChild<QAction*>(QStringLiteral("mnuViewPolar"))->isChecked());

@@ -239,7 +239,7 @@ private slots:
             bool enabled;
         } items[] = {
             {"mnuFileDefault", "Default", true},           {"mnuFileExit", "Exit", true},
-            {"mnuViewDiagram", "Block Diagram...", true},  {"mnuViewHistory", "History Plot...", false},
+            {"mnuViewDiagram", "Block Diagram...", true},  {"mnuViewHistory", "History Plot...", true} ,
             {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", true},
             {"mnuOptionsData", "Data...", true},           {"mnuOptionsOutput", "Output...", true},
             {"mnuOptionsTrack", "Tracking...", true},      {"mnuOptionsSimulate", "Simulate...", true},

@@ -1,0 +1,206 @@
+#include "frmHistory.h"
+
+#include "NumberText.h"
+#include "PolarSettings.h"
+#include "ProfileStore.h"
+#include "SystemLib.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QMessageBox>
+
+#include <iterator>
+
+namespace {
+
+const char16_t* const kHistoryWindow = u"History Window";
+const QString kHistoryTrace = QStringLiteral("History Trace");
+
+// The values declared to the chart, in the order of its Data menus.
+struct Value {
+    const char* name;
+    TrendScope::ValueType type;
+    const char* units;
+};
+const Value kValues[] = {
+    {"Boat Speed", TrendScope::ValueType::Normal, "Kts"},
+    {"Heading", TrendScope::ValueType::Degrees, "M"},
+    {"True Wind Speed", TrendScope::ValueType::Normal, "Kts"},
+    {"True Wind Angle", TrendScope::ValueType::Degrees, "R"},
+    {"App Wind Speed", TrendScope::ValueType::Normal, "Kts"},
+    {"App Wind Angle", TrendScope::ValueType::Degrees, "R"},
+    {"Pilot Heading", TrendScope::ValueType::Degrees, "Deg"},
+    {"Pilot Delta", TrendScope::ValueType::Degrees, "Deg"},
+    {"Polar Speed", TrendScope::ValueType::Normal, "Kts"},
+};
+const char* const kDefaultTraces[] = {"True Wind Speed", "True Wind Angle", "Boat Speed"};
+
+// The chart sits this far in from the window's top left, in twips.
+constexpr float kChartInset = 30;
+
+void MessageBoxDialog(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::information(parent, title, text);
+}
+
+} // namespace
+
+frmHistory::frmHistory(SteeringCore& core, HistoryWindowSetup setup, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_core(core)
+    , m_setup(std::move(setup))
+{
+    setObjectName(QStringLiteral("frmHistory"));
+    setWindowTitle(QStringLiteral("Vanehold - History"));
+    if (!m_setup.MessageBox)
+        m_setup.MessageBox = MessageBoxDialog;
+
+    lnTop = new QFrame(this);
+    lnTop->setObjectName(QStringLiteral("lnTop"));
+    lnTop->setFrameShape(QFrame::HLine);
+    lnTop->setFrameShadow(QFrame::Sunken);
+    m_chart = new TrendScope(this, m_setup.Clock);
+    m_chart->setObjectName(QStringLiteral("TrendScope"));
+    connect(m_chart, &TrendScope::Command, this, &frmHistory::TrendScope_Command);
+}
+
+frmHistory::~frmHistory() = default;
+
+void frmHistory::Form_Load()
+{
+    const bool recording = HistorySetup();
+    HistoryProfileRead();
+    m_bLoaded = true;
+    Form_Resize();
+    // The configuration is loaded all the same, so that the profile keeps it.
+    if (!recording)
+        m_setup.MessageBox(this, windowTitle(),
+                           QStringLiteral("The History chart could not get the memory for its recording: "
+                                          "nothing is recorded until the program is started again."));
+}
+
+void frmHistory::Form_Unload()
+{
+    if (m_bLoaded)
+        HistoryProfileSave();
+}
+
+bool frmHistory::HistorySetup()
+{
+    TrendScope& chart = *m_chart;
+    chart.SetNumberOfValues(static_cast<int16_t>(std::size(kValues)));
+    for (size_t i = 0; i < std::size(kValues); ++i)
+        chart.SetValueOptions(static_cast<int16_t>(i + 1), QLatin1String(kValues[i].name),
+                              static_cast<int16_t>(kValues[i].type), QLatin1String(kValues[i].units));
+    // A day of 10-second samples.
+    const bool initialized = chart.Initialize(m_setup.MemorySize, 10);
+    chart.SetTraceTimer(10);
+    chart.SetFontBold(true);
+    chart.SetUpdate(false);
+    chart.SetTimeSpan(1800);
+    const QColor back = palette().color(QPalette::Window);
+    chart.setBackColor(back);
+    chart.SetNumberOfTraces(static_cast<int16_t>(std::size(kDefaultTraces)));
+    for (int k = 1; k <= int(std::size(kDefaultTraces)); ++k) {
+        chart.SetTraceName(static_cast<int16_t>(k), QLatin1String(kDefaultTraces[k - 1]));
+        chart.setTraceBackColor(k, back);
+    }
+    // The chart's "Hide Panel" entry hides this window.
+    chart.SetMenuHidePanel(true);
+    chart.SetUpdate(true);
+    return initialized;
+}
+
+void frmHistory::HistoryProfileRead()
+{
+    const QString profile = m_core.ProfileFile();
+    const struct {
+        const char16_t* key;
+        float twips;
+        bool vertical;
+        bool size;
+    } places[] = {{u"Top", 0, true, false},
+                  {u"Left", 0, false, false},
+                  {u"Height", 4000, true, true},
+                  {u"Width", 4000, false, true}};
+    for (const auto& place : places) {
+        float twips = place.twips;
+        ProfileGet(profile, kHistoryWindow, place.key, twips);
+        // A window of no size could not be found again to be put right.
+        if (place.size && !(twips > 0))
+            twips = place.twips;
+        const int pixels = PixelsFromTwips(twips, place.vertical ? logicalDpiY() : logicalDpiX());
+        if (place.size)
+            resize(place.vertical ? width() : pixels, place.vertical ? pixels : height());
+        else
+            move(place.vertical ? x() : pixels, place.vertical ? pixels : y());
+    }
+    m_chart->GetProfile(profile, kHistoryTrace);
+}
+
+void frmHistory::HistoryProfileSave()
+{
+    const QString profile = m_core.ProfileFile();
+    // A minimized or maximized window's place is not the one to come back to.
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+        const double dpiX = logicalDpiX();
+        const double dpiY = logicalDpiY();
+        auto field = [](int pixels, double dpi) { return NumberText::Field(double(TwipsFromPixels(pixels, dpi))); };
+        const QStringView section(kHistoryWindow);
+        ProfileStore::WriteBatch(profile, {{section, u"Top", field(y(), dpiY)},
+                                           {section, u"Left", field(x(), dpiX)},
+                                           {section, u"Height", field(height(), dpiY)},
+                                           {section, u"Width", field(width(), dpiX)}});
+    }
+    m_chart->SetProfile(profile, kHistoryTrace);
+}
+
+void frmHistory::SetValue(const QString& sName, float fValue, const QString& sUnits)
+{
+    m_chart->SetValue(sName, NumberText::Format(fValue, u"0.0") + QLatin1Char(' ') + sUnits);
+}
+
+void frmHistory::ConfigurePopup()
+{
+    const QRect chart = m_chart->geometry();
+    const int16_t x = NumberText::ToInt16Saturated((chart.width() + chart.left()) / 2.0);
+    const int16_t y = NumberText::ToInt16Saturated((chart.height() + chart.top()) / 2.0);
+    m_chart->Trace_PopUp(2, 16, int(x), int(y));
+}
+
+void frmHistory::TrendScope_Command(int32_t Command)
+{
+    if (Command == TrendScope::CommandHidePanel)
+        hide();
+}
+
+void frmHistory::Form_Resize()
+{
+    if (isMinimized())
+        return;
+    const int insetX = PixelsFromTwips(kChartInset, logicalDpiX());
+    const int insetY = PixelsFromTwips(kChartInset, logicalDpiY());
+    lnTop->setGeometry(0, 0, width(), insetY);
+    // Inside the window: the chart's right frame and scale stay in sight.
+    m_chart->setGeometry(insetX, insetY, width() - insetX, height() - insetY);
+}
+
+void frmHistory::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmHistory::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // Sizes that came while minimized are taken on restoring.
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmHistory::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The History window: nine instrument values recorded for a day in one
+// TrendScope chart, three of them shown at first. The chart records, draws,
+// zooms and owns its configuration menu; the window declares the values,
+// passes the readings on, and keeps its place and the chart's configuration
+// in the profile.
+//
+// Controls carry their names as objectName: the chart "TrendScope", the
+// line along the top "lnTop".
+
+#include "SteeringCore.h"
+#include "TrendScope.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QFrame;
+
+// What the window takes from its surroundings. Tests hand in a chart clock
+// and a message box recorder; the program uses the defaults.
+struct HistoryWindowSetup {
+    // Time and timers of the chart; the wall clock when null. A clock
+    // handed in must outlive the window.
+    ChartClock* Clock = nullptr;
+    // Message box with an OK button (title, text).
+    std::function<void(QWidget* parent, const QString& title, const QString& text)> MessageBox;
+    // Samples of 10 seconds kept for each value: 8640 is a day.
+    int32_t MemorySize = 8640;
+};
+
+class frmHistory : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmHistory(SteeringCore& core, HistoryWindowSetup setup = {}, QWidget* parent = nullptr);
+    ~frmHistory() override;
+
+    // Creation: HistorySetup, then HistoryProfileRead. The window stays
+    // hidden until shown; the chart records from here on.
+    void Form_Load();
+    // Saves the window's place and the chart's configuration. Closing the
+    // window does it too, and only hides it: the recording goes on.
+    void Form_Unload();
+
+    // One instrument reading, passed on with one decimal and its units
+    // ("12.3 M").
+    void SetValue(const QString& sName, float fValue, const QString& sUnits);
+    // Opens the chart's configuration menu (the block diagram's History
+    // button while the window is shown).
+    void ConfigurePopup();
+
+    // The chart, for readings that go to it as text ("1.50 deg").
+    TrendScope& Chart() { return *m_chart; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // False when the chart got no memory for its store.
+    bool HistorySetup();
+    void HistoryProfileRead();
+    void HistoryProfileSave();
+    void Form_Resize();
+    void TrendScope_Command(int32_t Command);
+
+    SteeringCore& m_core;
+    HistoryWindowSetup m_setup;
+    TrendScope* m_chart = nullptr;
+    QFrame* lnTop = nullptr;
+    // Set once loaded: only then is there anything to save.
+    bool m_bLoaded = false;
+};
