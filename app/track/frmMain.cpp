@@ -202,19 +202,38 @@ void frmMain::Bind()
             QMetaObject::invokeMethod(this, [this] { HistoryWindow(); }, Qt::QueuedConnection);
         m_historyPending.push_back(std::move(reading));
     };
+    // A replay gives every reading the time it was sailed, so the chart
+    // shows the day as it was; live readings take the chart's own clock.
+    auto historyReading = [this](const QString& name, float value, const QString& units) {
+        return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
+            if (stamp.isValid())
+                window.Chart().SetValue(name, NumberText::Val(NumberText::Format(value, u"0.0")), stamp);
+            else
+                window.SetValue(name, value, units);
+        };
+    };
+    auto chartReading = [this](const QString& name, const QString& value) {
+        return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
+            if (stamp.isValid())
+                window.Chart().SetValue(name, NumberText::Val(value), stamp);
+            else
+                window.Chart().SetValue(name, value);
+        };
+    };
     connect(core, &SteeringCore::HistoryReading, this,
-            [this, toHistory](const QString& name, float value, const QString& units) {
+            [this, toHistory, historyReading](const QString& name, float value, const QString& units) {
                 if (m_history)
-                    m_history->SetValue(name, value, units);
+                    historyReading(name, value, units)(*m_history);
                 else
-                    toHistory([=](frmHistory& window) { window.SetValue(name, value, units); });
+                    toHistory(historyReading(name, value, units));
             });
-    connect(core, &SteeringCore::ChartReading, this, [this, toHistory](const QString& name, const QString& value) {
-        if (m_history)
-            m_history->Chart().SetValue(name, value);
-        else
-            toHistory([=](frmHistory& window) { window.Chart().SetValue(name, value); });
-    });
+    connect(core, &SteeringCore::ChartReading, this,
+            [this, toHistory, chartReading](const QString& name, const QString& value) {
+                if (m_history)
+                    chartReading(name, value)(*m_history);
+                else
+                    toHistory(chartReading(name, value));
+            });
     connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
     connect(core, &SteeringCore::TackRequested, this,
             [this](float SteerTo, float Heading, float AutoPilot, float WindAngle) {

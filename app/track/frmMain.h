@@ -42,6 +42,8 @@ struct MainWindowSetup {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // What the Polar window takes (its prompts and dialogs).
     PolarWindowSetup Polar;
+    // Readings reach the History chart with the core's time (a replay).
+    bool StampHistory = false;
     // Message boxes, noise and serial devices of the Options dialog.
     OptionsSetup Options;
     // What the History window takes (its chart clock and message box).
