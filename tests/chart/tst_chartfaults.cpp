@@ -92,7 +92,6 @@ private slots:
     void readingsOutsideValueRange()
     {
         QFETCH(QStringList, readings);
-        QFETCH(float, sample);
         FakeChartClock clock;
         TraceStore store(clock);
         store.SetNumberOfValues(1);
@@ -102,7 +101,7 @@ private slots:
             store.SetValue("Speed", r);
         clock.AdvanceSeconds(1);
         store.TraceSample();
-        QCOMPARE(store.Data(0, store.m_lHead), sample);
+        QTEST(store.Data(0, store.m_lHead), "sample");
     }
 
     void initializeTooLargeFailsCleanly()

@@ -66,7 +66,6 @@ private slots:
     void endpointForms()
     {
         QFETCH(QString, text);
-        QFETCH(QString, parsed);
         QFETCH(QString, error);
         QCOMPARE(IsNetworkName(text), !text.startsWith(u'/'));
         NetworkEndpoint e;
@@ -74,7 +73,7 @@ private slots:
         QCOMPARE(ParseNetworkEndpoint(text, e, why), error.isEmpty());
         QCOMPARE(why, error);
         if (error.isEmpty()) {
-            QCOMPARE(QString::number(e.eKind) + ' ' + e.sHost + ' ' + QString::number(e.iPort), parsed);
+            QTEST(QString::number(e.eKind) + ' ' + e.sHost + ' ' + QString::number(e.iPort), "parsed");
             return;
         }
         // Open names the port and the endpoint in front of the reason.

@@ -64,13 +64,12 @@ private slots:
     void speedRangeBox()
     {
         QFETCH(QStringList, answers);
-        QFETCH(float, range);
         QFETCH(QString, ticked);
         QFETCH(QStringList, messages);
         rig->Open();
         rig->answers = answers;
         rig->Trigger(QStringLiteral("mnuRangeCustom"));
-        QCOMPARE(rig->window->Settings().m_fSpeedRange, range);
+        QTEST(rig->window->Settings().m_fSpeedRange, "range");
         QVERIFY(rig->Action(ticked)->isChecked());
         QCOMPARE(rig->messages, messages);
         QCOMPARE(rig->prompts.first(), QStringLiteral("Polar Plot - Speed Range|10"));

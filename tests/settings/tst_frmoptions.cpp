@@ -242,7 +242,6 @@ private slots:
     void applyTurnsBoldOnlyOnUserEdits()
     {
         QFETCH(QString, control);
-        QFETCH(bool, bold);
         m_devices = QStringList{QStringLiteral("/dev/ttyUSB0")};
         Open();
         QVERIFY(!Bold()); // loading the values is no edit
@@ -255,7 +254,7 @@ private slots:
             list->topLevelItem(0)->setCheckState(0, Qt::Unchecked);
         else if (auto* combo = qobject_cast<QComboBox*>(widget))
             emit combo->activated(0);
-        QCOMPARE(Bold(), bold);
+        QTEST(Bold(), "bold");
         Find<QPushButton>(QStringLiteral("cmdCancel"))->click();
         QVERIFY(!Bold());
         QVERIFY(!m_options->isVisible());
@@ -365,7 +364,6 @@ private slots:
         QFETCH(QString, bar);
         QFETCH(bool, up);
         QFETCH(QString, start);
-        QFETCH(QString, result);
         QFETCH(bool, autoApply);
         Open();
         const bool time = bar.startsWith(QLatin1String("vscSimulateTime"));
@@ -375,7 +373,7 @@ private slots:
         if (autoApply)
             Find<QCheckBox>(QStringLiteral("chkSimulateAutoApply"))->click();
         Step(qPrintable(bar), up);
-        QCOMPARE(Find<QLineEdit>(box)->text(), result);
+        QTEST(Find<QLineEdit>(box)->text(), "result");
         QCOMPARE(Find<QScrollBar>(bar)->value(), 0);
         QVERIFY(Find<QScrollBar>(bar)->isEnabled());
         QCOMPARE(Bold(), !autoApply);
@@ -411,13 +409,12 @@ private slots:
     void pickedDeviceIsWrittenForThePortNumber()
     {
         QFETCH(QString, port);
-        QFETCH(QString, before);
         m_devices = QStringList{QStringLiteral("/dev/serial/by-id/usb-FTDI_A1-if00-port0"), QStringLiteral("/dev/ttyUSB0")};
         Open("[Nmea]\nPort=5\n");
         auto* label = Find<QLabel>(QStringLiteral("lblNmeaDevice"));
         QCOMPARE(label->text(), QStringLiteral("/dev/ttyS4"));
         Type(QStringLiteral("txtNmeaPort"), port);
-        QCOMPARE(label->text(), before);
+        QTEST(label->text(), "before");
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
         QCOMPARE(devices->count(), 5); // and a separator, "Network... tcp://..." and "Network... udp://..."
         emit devices->activated(0);
