@@ -75,9 +75,7 @@ private slots:
     {
         QFETCH(QString, file);
         QFETCH(float, factor);
-        QFETCH(bool, ok);
         QFETCH(QString, message);
-        QFETCH(QList<int>, counts);
         QFETCH(QList<float>, cells);
         auto t = std::make_unique<PolarTable>();
         for (int r = 0; r <= 5; ++r)
@@ -86,12 +84,12 @@ private slots:
         t->m_iPolarRows[0] = 5;
         t->m_iPolarCols[0] = 4;
         QString shown;
-        QCOMPARE(t->PolarFileRead(0, file, factor, shown), ok);
+        QTEST(t->PolarFileRead(0, file, factor, shown), "ok");
         if (message.endsWith(QLatin1Char('*')))
             QVERIFY2(shown.startsWith(message.chopped(1)) && shown.size() > message.size(), qPrintable(shown));
         else
             QCOMPARE(shown, message);
-        QCOMPARE((QList<int>{t->m_iPolarRows[0], t->m_iPolarCols[0]}), counts);
+        QTEST((QList<int>{t->m_iPolarRows[0], t->m_iPolarCols[0]}), "counts");
         QCOMPARE(t->m_fPolar[1][0][0], 0.0f); // nothing lands in the next polar
         for (int i = 0; i < cells.size(); i += 3)
             QVERIFY2(std::fabs(t->m_fPolar[0][int(cells[i])][int(cells[i + 1])] - cells[i + 2]) < 1e-5f,

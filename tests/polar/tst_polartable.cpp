@@ -81,13 +81,6 @@ private slots:
         QVERIFY(std::fabs(speed - v[3]) < 1e-5f);
     }
 
-    void interpolate()
-    {
-        QCOMPARE(PolarTable::Interpolate(5, 2, 2, 1, 9), 1.0f);
-        QCOMPARE(PolarTable::Interpolate(5, 2, 4, 3, 3), 3.0f);
-        QCOMPARE(PolarTable::Interpolate(3, 0, 1, 0, 2), 6.0f);
-    }
-
     void averages_data()
     {
         // N, the value before (heading, true wind angle and boat speed

@@ -3,6 +3,7 @@
 // carried by the next APB sentence, the walk shown in panel 1 and ended by
 // a steer button or a mode change, a refused OK, and the profile keys.
 
+#include "../util/Wire.h"
 #include "frmMain.h"
 
 #include <QAction>
@@ -13,56 +14,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
-
-namespace {
-
-// One raw pseudo-terminal: the test holds the master, the program opens the
-// slave device by its name.
-struct Pty {
-    int master = -1;
-    QString device;
-    QByteArray received;
-    Pty()
-    {
-        int slave = -1;
-        char name[256] = {};
-        termios raw{};
-        cfmakeraw(&raw);
-        if (openpty(&master, &slave, name, &raw, nullptr) != 0)
-            return;
-        ::close(slave);
-        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-        device = QString::fromLocal8Bit(name);
-    }
-    ~Pty() { ::close(master); }
-    void Write(const QByteArray& bytes) const
-    {
-        QCOMPARE(::write(master, bytes.data(), size_t(bytes.size())), ssize_t(bytes.size()));
-    }
-    QByteArray Received()
-    {
-        char buffer[1024];
-        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-            received.append(buffer, n);
-        return received;
-    }
-};
-
-// A sentence with its checksum, worked out here.
-QByteArray Sentence(const QByteArray& body)
-{
-    unsigned x = 0;
-    for (char c : body.mid(1))
-        x ^= static_cast<unsigned char>(c);
-    return body + '*' + QByteArray::number(x, 16).toUpper().rightJustified(2, '0') + "\r\n";
-}
-
-} // namespace
 
 class TestTackProgram : public QObject {
     Q_OBJECT
@@ -91,9 +42,8 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         QFile profile(Profile());
         QVERIFY(profile.open(QIODevice::WriteOnly));
-        profile.write("[Ports]\n5=" + m_instruments->device.toLocal8Bit() + "\n6="
-                      + m_autopilot->device.toLocal8Bit() + "\n[Pilot]\nPort= 6\nBearing=45\n"
-                      + "[Tack Data]\nOvershoot 2=12\n");
+        profile.write("[Ports]\n5=" + m_instruments->device + "\n6=" + m_autopilot->device
+                      + "\n[Pilot]\nPort= 6\nBearing=45\n[Tack Data]\nOvershoot 2=12\n");
         profile.close();
         MainWindowSetup setup;
         setup.ManualTimers = true;
@@ -117,12 +67,12 @@ private slots:
         Ok("20");
         QCOMPARE(core.Settings().m_eTrackMode, TrackModeManual);
         QByteArray expected;
-        const QByteArray wind = Sentence("$IIVTG,061.0,T,050.0,M,6.0,N,11.1,K") + Sentence("$IIMWV,045.0,R,10.5,N,A");
+        const QByteArray wind = Line("IIVTG,061.0,T,050.0,M,6.0,N,11.1,K") + Line("IIMWV,045.0,R,10.5,N,A");
         for (const char* heading : {"065.0", "085.0", "105.0", "125.0", "145.0", "147.0"}) {
             core.TimerTack_Timer();
-            m_instruments->Write(wind);
-            const QByteArray h(heading);
-            expected += Sentence("$ECAPB,A,A,0.00,R,N,V,V," + h + ",M,1," + h + ",M," + h + ",M");
+            QVERIFY(m_instruments->Write(wind));
+            const QString h = QLatin1String(heading);
+            expected += Line("ECAPB,A,A,0.00,R,N,V,V," + h + ",M,1," + h + ",M," + h + ",M");
             QTRY_COMPARE_WITH_TIMEOUT(m_autopilot->Received(), expected, 10000);
         }
         QVERIFY(!core.TimerTack().Enabled() && !DialogShown());

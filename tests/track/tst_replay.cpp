@@ -2,6 +2,7 @@
 // out by hand for a short capture, and a record that replays to the same
 // sentences for the autopilot.
 
+#include "../util/Wire.h"
 #include "NmeaReplay.h"
 #include "SteeringCore.h"
 
@@ -11,25 +12,17 @@
 
 namespace {
 
-QString Sentence(const QString& body)
-{
-    int sum = 0;
-    for (QChar c : body)
-        sum ^= c.unicode();
-    return QLatin1Char('$') + body + QLatin1Char('*') + QStringLiteral("%1").arg(sum, 2, 16, QLatin1Char('0')).toUpper();
-}
-
 // Two fixes a second apart with wind pairs between, an AIS line, a comment
 // and one wind line whose checksum is wrong.
 QString Capture()
 {
     const QString rmc = QStringLiteral("GPRMC,%1,A,5021.314,N,00408.221,W,6.0,221.6,081226,1.8,W,A");
     return QStringList{QStringLiteral("# out of the harbour"),
-                       Sentence(rmc.arg(QLatin1String("120000.00"))),
+                       Checksummed(rmc.arg(QLatin1String("120000.00"))),
                        QStringLiteral("$WIMWV,040.0,R,14.0,N,A"),
                        QStringLiteral("$WIMWV,062.0,T,10.0,N,A"),
                        QStringLiteral("!AIVDM,1,1,,A,15MgK45P3@G?fl0E`JbR0OwT0@MS,0*4E"),
-                       Sentence(rmc.arg(QLatin1String("120001.00"))),
+                       Checksummed(rmc.arg(QLatin1String("120001.00"))),
                        QStringLiteral("$WIMWV,041.0,R,14.0,N,A*00"),
                        QStringLiteral("$WIMWV,042.0,R,14.0,N,A"),
                        QStringLiteral("$WIMWV,064.0,T,10.0,N,A")}
