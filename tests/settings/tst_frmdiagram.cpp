@@ -134,6 +134,11 @@ private slots:
         QVERIFY(w.About().isVisible());
         QCOMPARE(w.About().windowTitle(), QStringLiteral("About ") + QCoreApplication::applicationName());
         QCOMPARE(w.About().findChild<QLabel*>(QStringLiteral("lblTitle"))->text(), QCoreApplication::applicationName());
+        // The wording users know from the boat's papers, to the blank.
+        QCOMPARE(w.About().findChild<QLabel*>(QStringLiteral("lblDescription"))->text(),
+                 QStringLiteral("Version 2.1\n\nControl Loop for Tracking Apparent or True Wind Angle.\n"
+                                "         a) Input - NMEA 1984 Wind & Speed Instruments\n"
+                                "         b) Output - NMEA 1984 AutoPilot"));
     }
 };
 
