@@ -15,6 +15,8 @@
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QToolButton>
 #include <array>
 #include <cmath>
@@ -206,6 +208,9 @@ public:
     TracePainter painter;
     ChartSurface* surface = nullptr;
     std::array<QToolButton*, 5> buttons = {};
+    // The buttons' style at night: one that draws its bevels from the
+    // palette alone (others mix in white).
+    std::unique_ptr<QStyle> nightButtonStyle;
     std::unique_ptr<ChartTimer> tmrTimer;
     std::unique_ptr<ChartTimer> tmrResize;
     QCursor crossHair;
@@ -440,9 +445,12 @@ void TrendScopePrivate::ApplyColours()
 void TrendScopePrivate::ApplyNightMode()
 {
     painter.SetNightMode(m_bNightMode);
+    if (m_bNightMode && !nightButtonStyle)
+        nightButtonStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
     for (size_t i = 0; i < buttons.size(); ++i) {
         buttons[i]->setIcon(ButtonFace(static_cast<int>(i), m_bNightMode ? kNightFace : QColor(Qt::black)));
-        // By day they follow the host's palette again.
+        // By day they follow the host's style and palette again.
+        buttons[i]->setStyle(m_bNightMode ? nightButtonStyle.get() : nullptr);
         buttons[i]->setPalette(m_bNightMode ? NightButtons() : QPalette());
     }
     crossHair = CrossHairCursor(m_bNightMode);

@@ -689,7 +689,8 @@ void frmPolar::PolarRedraw()
     if (!m_staticLayer.isNull()) {
         QPainter painter(&m_staticLayer);
         Prepare(painter, m_canvas->font());
-        m_plot.PolarDrawGrid(painter, NightMode::Ink(PolarColor::Grid));
+        // At night the grid a step below the curves, as grey is by day.
+        m_plot.PolarDrawGrid(painter, NightMode::Fill(PolarColor::Grid));
         const QColor main = NightMode::Ink(ColorFromLong(m_settings.m_lSpeedColor));
         const bool apparent = m_settings.m_iPlotType == 1;
         const bool label = m_settings.m_bPlotLabelWindSpeed;

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOption>
 #include <QToolTip>
 
 #include <algorithm>
@@ -40,11 +42,34 @@ QColor Scaled(const QColor& day, double darkest, double brightest)
     return night;
 }
 
-// Tints the icons that the style hands out; by day it is the style it
-// stands in front of.
+// Tints the icons that the style hands out, and what it draws: styles mix
+// white and black of their own into bevels and lines (Fusion's toolbar
+// edges are white at 35 %), which no palette reaches. At night each part
+// is drawn into a picture of its own and every pixel turned into the red
+// of its brightest channel; reds stay as they are. By day it is the style
+// it stands in front of.
 class NightStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override
+    {
+        Reddened(painter, option, [&](QPainter* p) { QProxyStyle::drawPrimitive(element, option, p, widget); });
+    }
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        Reddened(painter, option, [&](QPainter* p) { QProxyStyle::drawControl(element, option, p, widget); });
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
+                            const QWidget* widget) const override
+    {
+        Reddened(painter, option,
+                 [&](QPainter* p) { QProxyStyle::drawComplexControl(control, option, p, widget); });
+    }
 
     QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
     {
@@ -63,6 +88,43 @@ public:
         if (NightMode::Active() && mode == QIcon::Disabled)
             return NightMode::Tint(pixmap, true);
         return QProxyStyle::generatedIconPixmap(mode, pixmap, option);
+    }
+
+private:
+    template <typename Draw>
+    static void Reddened(QPainter* painter, const QStyleOption* option, const Draw& draw)
+    {
+        const QRect rect = option ? option->rect : QRect();
+        if (!NightMode::Active() || !painter || !painter->device() || rect.isEmpty()) {
+            draw(painter);
+            return;
+        }
+        const qreal ratio = painter->device()->devicePixelRatio();
+        QImage image((QSizeF(rect.size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        if (image.isNull()) {
+            draw(painter);
+            return;
+        }
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::transparent);
+        QPainter part(&image);
+        part.setRenderHints(painter->renderHints());
+        part.setFont(painter->font());
+        part.setPen(painter->pen());
+        part.setBrush(painter->brush());
+        part.setLayoutDirection(painter->layoutDirection());
+        part.translate(-rect.topLeft());
+        draw(&part);
+        part.end();
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = line[x];
+                // Premultiplied: the brightest channel never exceeds alpha.
+                line[x] = qRgba(std::max({qRed(p), qGreen(p), qBlue(p)}), 0, 0, qAlpha(p));
+            }
+        }
+        painter->drawImage(rect.topLeft(), image);
     }
 };
 

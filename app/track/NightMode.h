@@ -36,8 +36,9 @@ QPalette Palette();
 // 50 for white up to the text's 190 for black. Pure blue comes out 174,
 // pure red 148 and pure green 108: still apart by brightness.
 QColor Ink(const QColor& day);
-// A colour for a filled surface: the colour itself by day; at night a red
-// from 20 (white) to 120 (black), dark enough for text on it.
+// A colour for a filled surface or a faint structure such as a grid: the
+// colour itself by day; at night a red from 20 (white) to 120 (black),
+// dark enough for text on it and below the Ink of the marks over it.
 QColor Fill(const QColor& day);
 // The alarm at night: a bright red background with black text, still the
 // brightest thing on the screen.
