@@ -24,7 +24,7 @@ int main(int argc, char* argv[])
     if (!file.open(QIODevice::WriteOnly))
         return 1;
     file.write("[Simulate]\nNmea=True\n[Polar Window]\nVisible=True\n[Polar Data]\nFile 1=" VANEHOLD_POLARS
-               "/Fast Sled 60ft.pol\nCourse Waypoint=True\nCourse Waypoint Index=1\n");
+               "/Fast Sled 60ft.pol\nSpeed Range=14\nCourse Waypoint=True\nCourse Waypoint Index=0\n");
     file.close();
 
     MainWindowSetup setup;
@@ -38,6 +38,8 @@ int main(int argc, char* argv[])
     };
     QTimer::singleShot(500, &window, [&window] {
         window.Core().TrackSetTrack();
+        window.PolarWindow().resize(760, 580);
+        window.PolarWindow().findChild<QAction*>(QStringLiteral("mnuCourseLedger"))->trigger();
         window.Options().SetTab(frmOptions::TabTracking);
         window.Options().ShowCenter();
     });
