@@ -98,12 +98,14 @@ void BM_FullRedrawOfDay(benchmark::State& state)
             c.chart.SetValue(QLatin1String(kNames[i]), Reading(i, Sample(i, step)));
         c.clock.Advance(10000);
     }
+    // Argument 1: in night colours.
+    c.chart.setNightMode(state.range(0) != 0);
     for (auto _ : state) {
         // Lays out, rebuilds the columns from the store and paints all.
         c.chart.SetUpdate(true);
     }
 }
-BENCHMARK(BM_FullRedrawOfDay)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullRedrawOfDay)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The same day fed as numbers with the log's own time stamps.
 void BM_FullRedrawOfReplayedDay(benchmark::State& state)

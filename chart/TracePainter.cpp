@@ -12,6 +12,14 @@ constexpr float NO_VALUE = TraceStore::NO_VALUE;
 constexpr float EMPTY_MIN = TraceStore::EMPTY_MIN;
 constexpr double kPi = 3.1415926;
 
+// Night colours: pure reds (green and blue 0), so that whatever is mixed
+// of them on the way to the screen stays red.
+const QColor kNightBack(0, 0, 0);
+const QColor kNightFore(150, 0, 0);
+const QColor kNightTraceBack(16, 0, 0);
+// Neighbouring traces at least 40 apart in brightness, all above the text.
+const int kNightTrace[TraceStore::kTraces] = {255, 215, 175, 235, 195};
+
 int Round(double v)
 {
     int32_t r = 0;
@@ -145,11 +153,32 @@ void TracePainter::SetSurfaceSize(int width, int height)
 
 void TracePainter::SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Colour fore)
 {
-    m_textCache.clear();
     m_lBack = back;
     m_lFore = fore;
-    m_back = ColourToQColor(back);
-    m_fore = ColourToQColor(fore);
+    ResolveColours();
+}
+
+void TracePainter::SetNightMode(bool on)
+{
+    m_bNight = on;
+    ResolveColours();
+}
+
+void TracePainter::ResolveColours()
+{
+    m_textCache.clear();
+    m_back = m_bNight ? kNightBack : ColourToQColor(m_lBack);
+    m_fore = m_bNight ? kNightFore : ColourToQColor(m_lFore);
+}
+
+QColor TracePainter::TraceColour(int t) const
+{
+    return m_bNight ? QColor(kNightTrace[t], 0, 0) : ColourToQColor(m_store.m_lTraceColor[t]);
+}
+
+QColor TracePainter::TraceBackColour(int t) const
+{
+    return m_bNight ? kNightTraceBack : ColourToQColor(m_store.m_lTraceBackColor[t]);
 }
 
 int TracePainter::TextHeight() const
@@ -264,7 +293,7 @@ void TracePainter::Trace_Plot(int t, int n)
 
     if (n > 0) {
         Scope p(*this);
-        FillBox(*p, L, T, L + W - 1, T + Hp - 1, ColourToQColor(m_store.m_lTraceBackColor[t]));
+        FillBox(*p, L, T, L + W - 1, T + Hp - 1, TraceBackColour(t));
         if (dataMax == NO_VALUE && dataMin == EMPTY_MIN) {
             Trace_Grid(t);
             return;
@@ -313,7 +342,7 @@ void TracePainter::Trace_Plot(int t, int n)
     const bool upward = bottom > top;
     const int edgeHigh = upward ? T + Hp - 1 : T + 1;
     const int edgeLow = upward ? T + 1 : T + Hp - 1;
-    const QColor pen = ColourToQColor(m_store.m_lTraceColor[t]);
+    const QColor pen = TraceColour(t);
 
     if (n == 0) {
         // A reading into the newest column: one stroke, set straight into

@@ -52,6 +52,11 @@ public:
     void SetFont(const QFont& font);
     const QFont& Font() const { return m_font; }
     void SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Colour fore);
+    // Night colours instead of the configured ones (which stay as they
+    // are): black, dim red text and lines, each trace a red of its own
+    // brightness. Takes effect at the next draw.
+    void SetNightMode(bool on);
+    bool NightMode() const { return m_bNight; }
     TraceGeometry& Geometry() { return m_geometry; }
     const TraceGeometry& Geometry() const { return m_geometry; }
 
@@ -95,6 +100,10 @@ private:
     };
 
     void FillBox(QPainter& p, int x1, int y1, int x2, int y2, const QColor& colour);
+    // The colours drawn with now: the configured ones, or the night ones.
+    void ResolveColours();
+    QColor TraceColour(int t) const;
+    QColor TraceBackColour(int t) const;
     void Print(QPainter& p, int x, int y, const QString& text, bool plain);
     void Measure();
     // Direct pixel work for the per-reading draws, clipped to the surface.
@@ -125,6 +134,7 @@ private:
     QColor m_fore;
     TrendScopeTypes::Colour m_lBack = 0xFFFFFF;
     TrendScopeTypes::Colour m_lFore = 0;
+    bool m_bNight = false;
     // Reused for every full draw so that drawing allocates nothing.
     QVector<QLine> m_lines;
     QVector<QPoint> m_points;

@@ -15,6 +15,8 @@
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QToolButton>
 #include <array>
 #include <cmath>
@@ -55,18 +57,40 @@ int16_t ShiftCode(Qt::KeyboardModifiers modifiers)
     return code;
 }
 
+// Night colours of the parts drawn by the widgets: pure reds, as in the
+// picture.
+const QColor kNightFace(150, 0, 0);
+const QColor kNightOutline(60, 0, 0);
+// What the selection band inverts: red alone at night.
+const QColor kNightBand(255, 0, 0);
+
+QPalette NightButtons()
+{
+    const struct {
+        QPalette::ColorRole role;
+        int red;
+    } roles[] = {{QPalette::Window, 0},  {QPalette::Button, 24},     {QPalette::ButtonText, 150},
+                 {QPalette::WindowText, 150}, {QPalette::Light, 48}, {QPalette::Midlight, 36},
+                 {QPalette::Mid, 28},    {QPalette::Dark, 18},       {QPalette::Shadow, 0},
+                 {QPalette::Highlight, 90}, {QPalette::Base, 0},     {QPalette::Text, 150}};
+    QPalette p;
+    for (const auto& r : roles)
+        p.setColor(r.role, QColor(r.red, 0, 0));
+    return p;
+}
+
 // A thin cross with an open centre, so the point under it stays visible.
-QCursor CrossHairCursor()
+QCursor CrossHairCursor(bool night)
 {
     QPixmap image(32, 32);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    p.setPen(QPen(Qt::white, 3));
+    p.setPen(QPen(night ? kNightOutline : QColor(Qt::white), 3));
     p.drawLine(15, 2, 15, 12);
     p.drawLine(15, 18, 15, 28);
     p.drawLine(2, 15, 12, 15);
     p.drawLine(18, 15, 28, 15);
-    p.setPen(QPen(Qt::black, 1));
+    p.setPen(QPen(night ? kNightFace : QColor(Qt::black), 1));
     p.drawLine(15, 2, 15, 12);
     p.drawLine(15, 18, 15, 28);
     p.drawLine(2, 15, 12, 15);
@@ -77,13 +101,13 @@ QCursor CrossHairCursor()
 }
 
 // Small faces for the zoom buttons: 0 cancel, 1 left, 2 right, 3 in, 4 out.
-QIcon ButtonFace(int kind)
+QIcon ButtonFace(int kind, const QColor& ink)
 {
     QPixmap image(11, 9);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    p.setPen(QPen(Qt::black, 1));
-    p.setBrush(Qt::black);
+    p.setPen(QPen(ink, 1));
+    p.setBrush(ink);
     switch (kind) {
     case 0:
         p.drawLine(1, 0, 9, 8);
@@ -102,11 +126,11 @@ QIcon ButtonFace(int kind)
         break;
     }
     case 3:
-        p.fillRect(1, 3, 9, 2, Qt::black);
-        p.fillRect(4, 0, 2, 8, Qt::black);
+        p.fillRect(1, 3, 9, 2, ink);
+        p.fillRect(4, 0, 2, 8, ink);
         break;
     default:
-        p.fillRect(1, 3, 9, 2, Qt::black);
+        p.fillRect(1, 3, 9, 2, ink);
         break;
     }
     p.end();
@@ -149,6 +173,8 @@ public:
     void PlaceButtons();
     void ApplyFont();
     void ApplyColours();
+    // Button faces, their palette and the cursor for the day or the night.
+    void ApplyNightMode();
     int HitTest(double X, double Y) const;
     int TraceIndex(int16_t iTrace) const { return iTrace >= 1 && iTrace <= TraceStore::kTraces ? iTrace - 1 : -1; }
 
@@ -182,6 +208,9 @@ public:
     TracePainter painter;
     ChartSurface* surface = nullptr;
     std::array<QToolButton*, 5> buttons = {};
+    // The buttons' style at night: one that draws its bevels from the
+    // palette alone (others mix in white).
+    std::unique_ptr<QStyle> nightButtonStyle;
     std::unique_ptr<ChartTimer> tmrTimer;
     std::unique_ptr<ChartTimer> tmrResize;
     QCursor crossHair;
@@ -200,6 +229,7 @@ public:
 
     bool m_bLayoutChanged = true;
     bool m_bMenuHidePanel = false;
+    bool m_bNightMode = false;
     // Whether the press of the running selection froze a live display.
     bool m_bFrozeOnPress = false;
     TrendScopeTypes::Colour m_lBackColor = kDefaultBackColor;
@@ -240,7 +270,8 @@ void ChartSurface::paintEvent(QPaintEvent* event)
     const int x0 = std::min(d.m_iSelect[0], d.m_iSelect[2]);
     const int x1 = std::max(d.m_iSelect[0], d.m_iSelect[2]);
     for (int t = 0; t < d.store.m_iNumberOfTraces; ++t)
-        p.fillRect(QRect(QPoint(x0, g.m_iPlotTop[t] + 1), QPoint(x1, g.m_iPlotTop[t] + g.m_iPlotHeight - 1)), Qt::white);
+        p.fillRect(QRect(QPoint(x0, g.m_iPlotTop[t] + 1), QPoint(x1, g.m_iPlotTop[t] + g.m_iPlotHeight - 1)),
+                   d.m_bNightMode ? kNightBand : QColor(Qt::white));
 }
 
 void ChartSurface::mousePressEvent(QMouseEvent* event)
@@ -280,7 +311,7 @@ TrendScopePrivate::TrendScopePrivate(TrendScope* owner, ChartClock& clock)
     , painter(store)
     , tmrTimer(clock.CreateTimer())
     , tmrResize(clock.CreateTimer())
-    , crossHair(CrossHairCursor())
+    , crossHair(CrossHairCursor(false))
 {
     store.SetDrawSink(this);
     tmrTimer->Timeout = [this] { store.TraceSample(); };
@@ -409,6 +440,22 @@ void TrendScopePrivate::ApplyFont()
 void TrendScopePrivate::ApplyColours()
 {
     painter.SetColours(m_lBackColor, m_lForeColor);
+}
+
+void TrendScopePrivate::ApplyNightMode()
+{
+    painter.SetNightMode(m_bNightMode);
+    if (m_bNightMode && !nightButtonStyle)
+        nightButtonStyle.reset(QStyleFactory::create(QStringLiteral("Windows")));
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setIcon(ButtonFace(static_cast<int>(i), m_bNightMode ? kNightFace : QColor(Qt::black)));
+        // By day they follow the host's style and palette again.
+        buttons[i]->setStyle(m_bNightMode ? nightButtonStyle.get() : nullptr);
+        buttons[i]->setPalette(m_bNightMode ? NightButtons() : QPalette());
+    }
+    crossHair = CrossHairCursor(m_bNightMode);
+    if (m_bCrossHair)
+        surface->setCursor(crossHair);
 }
 
 int TrendScopePrivate::HitTest(double X, double Y) const
@@ -780,7 +827,7 @@ TrendScope::TrendScope(QWidget* parent, ChartClock* clock)
         b->setObjectName(QLatin1String(names[i]));
         b->setText(QLatin1String(texts[i]));
         b->setToolTip(QLatin1String(texts[i]));
-        b->setIcon(ButtonFace(i));
+        b->setIcon(ButtonFace(i, Qt::black));
         b->setIconSize(QSize(11, 9));
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setFocusPolicy(Qt::NoFocus);
@@ -1290,6 +1337,21 @@ void TrendScope::SetColorDialog(ColorDialog dialog)
 void TrendScope::SetFontDialog(FontDialog dialog)
 {
     d->fontDialog = std::move(dialog);
+}
+
+bool TrendScope::nightMode() const
+{
+    return d->m_bNightMode;
+}
+
+void TrendScope::setNightMode(bool on)
+{
+    if (on == d->m_bNightMode)
+        return;
+    d->m_bNightMode = on;
+    d->ApplyNightMode();
+    d->TraceRedraw();
+    emit nightModeChanged(on);
 }
 
 QSize TrendScope::sizeHint() const

@@ -53,6 +53,7 @@ class TRENDSCOPE_EXPORT TrendScope : public QWidget {
     Q_PROPERTY(int timeSpan READ GetTimeSpan WRITE setTimeSpan NOTIFY timeSpanChanged)
     Q_PROPERTY(int numberOfTraces READ numberOfTraces WRITE setNumberOfTraces NOTIFY numberOfTracesChanged)
     Q_PROPERTY(TrendScopeTypes::DisplayMode displayMode READ GetDisplayMode NOTIFY displayModeChanged)
+    Q_PROPERTY(bool nightMode READ nightMode WRITE setNightMode NOTIFY nightModeChanged)
 
 public:
     using time_t = ChartTime::time_t;
@@ -183,6 +184,12 @@ public:
     // The zoom window in chart seconds, as setZoomWindow.
     bool SetZoomWindow(time_t start, time_t end);
 
+    // Drawn in night colours: black, dim red text and lines, each trace a
+    // red of its own brightness, zoom buttons and selection band in reds
+    // too. Whatever colours are configured; they stay configured (and
+    // stored) as they are. Not stored.
+    bool nightMode() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
@@ -202,6 +209,7 @@ public slots:
     // Back to the live display with the span from before zooming.
     void cancelZoom();
     void popUpMenu() { Trace_PopUp(); }
+    void setNightMode(bool on);
 
 signals:
     void Command(int32_t Command);
@@ -215,6 +223,7 @@ signals:
     void numberOfTracesChanged(int count);
     // The window shown while zoomed, in chart seconds.
     void zoomWindowChanged(int start, int end);
+    void nightModeChanged(bool on);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,5 +1,6 @@
 #include "frmHistory.h"
 
+#include "NightMode.h"
 #include "NumberText.h"
 #include "PolarSettings.h"
 #include "ProfileStore.h"
@@ -60,6 +61,7 @@ frmHistory::frmHistory(SteeringCore& core, HistoryWindowSetup setup, QWidget* pa
     lnTop->setFrameShape(QFrame::HLine);
     lnTop->setFrameShadow(QFrame::Sunken);
     m_chart = new TrendScope(this, m_setup.Clock);
+    m_chart->setNightMode(NightMode::Active());
     m_chart->setObjectName(QStringLiteral("TrendScope"));
     connect(m_chart, &TrendScope::Command, this, &frmHistory::TrendScope_Command);
 }
@@ -197,6 +199,9 @@ void frmHistory::changeEvent(QEvent* event)
     // Sizes that came while minimized are taken on restoring.
     if (event->type() == QEvent::WindowStateChange)
         Form_Resize();
+    // The program's night palette reaches the chart's own drawing too.
+    if (event->type() == QEvent::PaletteChange && m_chart)
+        m_chart->setNightMode(NightMode::Active());
 }
 
 void frmHistory::closeEvent(QCloseEvent* event)

@@ -1,6 +1,7 @@
 #include "PolarPlot.h"
 
 #include "MathLib.h"
+#include "NightMode.h"
 #include "NumberText.h"
 
 #include <QPainter>
@@ -18,9 +19,9 @@ int Pixel(double value)
     return NumberText::ToInt32Saturated(NumberText::RoundHalfEven(value));
 }
 
-QPen Pen(const QColor& color, int width)
+QPen Pen(const QColor& color, int width, Qt::PenStyle style = Qt::SolidLine)
 {
-    QPen pen(color, width);
+    QPen pen(color, width, style);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
 }
@@ -101,11 +102,12 @@ void PolarPlot::PolarGetPoint(int Polar, int Row, int Col, float& Angle, float& 
     }
 }
 
-void PolarPlot::PolarDrawCurve(QPainter& painter, int Polar, bool Label, const QColor& color) const
+void PolarPlot::PolarDrawCurve(QPainter& painter, int Polar, bool Label, const QColor& color,
+                               Qt::PenStyle style) const
 {
     const int m = m_table.m_iPolarRows[Polar];
     const QFontMetrics metrics = painter.fontMetrics();
-    painter.setPen(Pen(color, 1));
+    painter.setPen(Pen(color, 1, style));
     painter.setBrush(Qt::NoBrush);
     QPolygonF starboard(m);
     QPolygonF port(m);
@@ -165,7 +167,8 @@ void PolarPlot::PolarDrawCurrent(QPainter& painter, float polarSpeed, float targ
         painter.drawText(QRect(0, RowTop(painter, n), right, h), Qt::AlignRight | Qt::AlignTop, text);
     };
 
-    painter.setPen(Pen(Qt::black, 1));
+    const QColor ink = NightMode::Ink(Qt::black);
+    painter.setPen(Pen(ink, 1));
     line(0, NumberText::Format(reference, u"0.0"));
     line(1, NumberText::Format(m_live.m_fBoatSpeed, u"0.0"));
     if (motor) {
@@ -182,18 +185,18 @@ void PolarPlot::PolarDrawCurrent(QPainter& painter, float polarSpeed, float targ
     line(-2, NumberText::Format(windSpeed, u"0.0"));
     line(-1, NumberText::Format(windAngle, u"0"));
 
-    painter.setPen(Pen(Qt::black, 4));
+    painter.setPen(Pen(ink, 4));
     painter.drawLine(Centre(), Point(windAngle, m_settings.m_fSpeedRange));
-    painter.setPen(Pen(Qt::black, 3));
+    painter.setPen(Pen(ink, 3));
     if (reference != 0) {
         const QPointF at = Point(windAngle, reference);
-        PlotArrowHead(painter, m_cx, m_cy, at.x(), at.y(), 20, PolarColor::LightCyan);
+        PlotArrowHead(painter, m_cx, m_cy, at.x(), at.y(), 20, NightMode::Ink(PolarColor::LightCyan));
     }
     if (m_live.m_fBoatSpeed != 0) {
         const QPointF at = Point(windAngle, m_live.m_fBoatSpeed);
-        PlotArrowHead(painter, m_cx, m_cy, at.x(), at.y(), 20, PolarColor::LightMagenta);
+        PlotArrowHead(painter, m_cx, m_cy, at.x(), at.y(), 20, NightMode::Ink(PolarColor::LightMagenta));
     }
-    painter.setPen(Pen(Qt::black, 1));
+    painter.setPen(Pen(ink, 1));
 }
 
 void PolarPlot::Legend(QPainter& painter, int x, int row, const QString& text, const QColor& swatch) const
@@ -203,7 +206,7 @@ void PolarPlot::Legend(QPainter& painter, int x, int row, const QString& text, c
     const int top = RowTop(painter, row);
     // Half as wide as high, so that label and value fit the measured width.
     const int w = h / 2;
-    painter.setPen(Pen(Qt::black, 1));
+    painter.setPen(Pen(NightMode::Ink(Qt::black), 1));
     painter.setBrush(swatch);
     painter.drawRect(QRect(x, top + 1, w, h - 3));
     painter.setBrush(Qt::NoBrush);
@@ -216,8 +219,8 @@ void PolarPlot::PolarDrawLegend(QPainter& painter, const QColor& background) con
     const bool motor = m_settings.m_iBoatType == 1;
     const int x = m_client.width() - metrics.horizontalAdvance(QStringLiteral("Polar (kts)    00.0"));
     Legend(painter, x, 0, motor ? QStringLiteral("Motor (Kts)") : QStringLiteral("Polar (Kts)"),
-           PolarColor::LightCyan);
-    Legend(painter, x, 1, QStringLiteral("Boat (Kts)"), PolarColor::LightMagenta);
+           NightMode::Ink(PolarColor::LightCyan));
+    Legend(painter, x, 1, QStringLiteral("Boat (Kts)"), NightMode::Ink(PolarColor::LightMagenta));
     Legend(painter, x, 2, QStringLiteral("Target"), background);
     if (motor)
         Legend(painter, x, 3, QStringLiteral("Target"), background);
@@ -230,20 +233,20 @@ void PolarPlot::PolarDrawLegend(QPainter& painter, const QColor& background) con
     if (!m_settings.m_bCourseWaypoint)
         return;
     Legend(painter, 2, 0, QStringLiteral("Heading (M)"), background);
-    Legend(painter, 2, 1, QStringLiteral("Stb (M)"), PolarColor::LightGreen);
-    Legend(painter, 2, 2, QStringLiteral("Prt (M)"), PolarColor::LightRed);
+    Legend(painter, 2, 1, QStringLiteral("Stb (M)"), NightMode::Ink(PolarColor::LightGreen));
+    Legend(painter, 2, 2, QStringLiteral("Prt (M)"), NightMode::Ink(PolarColor::LightRed));
     switch (m_settings.m_iCourseWaypointIndex) {
     case 0:
         Legend(painter, 2, -2, QStringLiteral("Target (M)"), background);
-        Legend(painter, 2, -1, QStringLiteral("Target (Kts)"), PolarColor::LightBlue);
+        Legend(painter, 2, -1, QStringLiteral("Target (Kts)"), NightMode::Ink(PolarColor::LightBlue));
         break;
     case 1:
         Legend(painter, 2, -2, QStringLiteral("Wpt (M)"), background);
-        Legend(painter, 2, -1, QStringLiteral("Wpt (Kts)"), PolarColor::LightBlue);
+        Legend(painter, 2, -1, QStringLiteral("Wpt (Kts)"), NightMode::Ink(PolarColor::LightBlue));
         break;
     case 2:
         Legend(painter, 2, -4, QStringLiteral("Wpt (M)"), background);
-        Legend(painter, 2, -3, QStringLiteral("Wpt (Rng)"), PolarColor::LightBlue);
+        Legend(painter, 2, -3, QStringLiteral("Wpt (Rng)"), NightMode::Ink(PolarColor::LightBlue));
         Legend(painter, 2, -2, QStringLiteral("Wpt (Kts)"), background);
         Legend(painter, 2, -1, QStringLiteral("Wpt (h:m)"), background);
         break;

@@ -47,7 +47,8 @@ public:
     void PolarDrawGrid(QPainter& painter, const QColor& color) const;
     // One curve per wind speed, starboard and port; Label prints the wind
     // speed at the start of each.
-    void PolarDrawCurve(QPainter& painter, int Polar, bool Label, const QColor& color) const;
+    void PolarDrawCurve(QPainter& painter, int Polar, bool Label, const QColor& color,
+                        Qt::PenStyle style = Qt::SolidLine) const;
     // A table point as drawn: with apparent wind shown, Angle is the
     // apparent wind angle of that point; WindSpeed and Speed stay true.
     void PolarGetPoint(int Polar, int Row, int Col, float& Angle, float& WindSpeed, float& Speed) const;
@@ -56,7 +57,8 @@ public:
     // found; Angle is negative on the port side.
     void PolarNearestPoint(int Polar, double X, double Y, double& Best, float& Angle, float& WindSpeed,
                            float& Speed, double& PX, double& PY) const;
-    // The live read-outs, the wind line and the speed arrowheads.
+    // The live read-outs, the wind line and the speed arrowheads. Here and
+    // in the legends the colours pass through the night mode.
     void PolarDrawCurrent(QPainter& painter, float polarSpeed, float targetSpeed) const;
     // The swatches and labels of the legends; background fills the swatches
     // of entries without a colour of their own.

@@ -1,6 +1,7 @@
 #include "frmPolar.h"
 
 #include "MathLib.h"
+#include "NightMode.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
 
@@ -80,7 +81,7 @@ protected:
         int y = Top();
         for (const Entry& e : Entries()) {
             const int middle = y + metrics.height() / 2;
-            painter.setPen(QPen(e.color, e.width));
+            painter.setPen(QPen(NightMode::Ink(e.color), e.width));
             painter.drawLine(SampleLeft, middle, SampleLeft + SampleLength, middle);
             painter.setPen(palette().color(QPalette::WindowText));
             painter.drawText(QPoint(SampleLeft + SampleLength + 6, y + metrics.ascent()), QLatin1String(e.label));
@@ -462,6 +463,19 @@ void frmPolar::showEvent(QShowEvent* event)
     PolarRedraw();
 }
 
+void frmPolar::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange || !m_canvas)
+        return;
+    PolarRedraw();
+    ShowTones();
+    // The live layer went with the redraw; once values have been shown, it
+    // comes back now rather than with the next reading.
+    if (isVisible() && m_lTrackModeLast != 0)
+        LiveUpdate();
+}
+
 void frmPolar::Initialize(bool bRecall)
 {
     m_settings = PolarSettings();
@@ -675,13 +689,16 @@ void frmPolar::PolarRedraw()
     if (!m_staticLayer.isNull()) {
         QPainter painter(&m_staticLayer);
         Prepare(painter, m_canvas->font());
-        m_plot.PolarDrawGrid(painter, PolarColor::Grid);
-        const QColor main = ColorFromLong(m_settings.m_lSpeedColor);
+        // At night the grid a step below the curves, as grey is by day.
+        m_plot.PolarDrawGrid(painter, NightMode::Fill(PolarColor::Grid));
+        const QColor main = NightMode::Ink(ColorFromLong(m_settings.m_lSpeedColor));
         const bool apparent = m_settings.m_iPlotType == 1;
         const bool label = m_settings.m_bPlotLabelWindSpeed;
         m_plot.PolarDrawCurve(painter, 0, !apparent && label, main);
+        // At night two reds of the curves may lie close: the overlay dashed.
         if (m_iPolarCount == 2)
-            m_plot.PolarDrawCurve(painter, 1, apparent && label, PolarColor::Reference);
+            m_plot.PolarDrawCurve(painter, 1, apparent && label, NightMode::Ink(PolarColor::Reference),
+                                  NightMode::Active() ? Qt::DashLine : Qt::SolidLine);
     }
     PolarDrawLegend();
     m_canvas->update();
@@ -812,29 +829,36 @@ void frmPolar::CourseUpdate(float Heading, float Bearing, float WindAngle, float
         Prepare(painter, m_canvas->font());
         for (const CourseLine& line : plan.Lines)
             m_plot.PlotArrow(painter, line.arrow, line.width, line.angle1, line.radius1, line.angle2, line.radius2,
-                             ToneColor(line.tone));
-        painter.setPen(QPen(Qt::black, 1));
+                             NightMode::Ink(ToneColor(line.tone)));
+        painter.setPen(QPen(NightMode::Ink(Qt::black), 1));
         const int h = painter.fontMetrics().height();
         const int edge = painter.fontMetrics().horizontalAdvance(QStringLiteral("Stb (M)   100 (100%)"));
         for (const auto& [row, text] : plan.Values)
             painter.drawText(QRect(0, m_plot.RowTop(painter, row), edge, h), Qt::AlignRight | Qt::AlignTop, text);
     }
 
-    auto paint = [](QWidget* widget, QPalette::ColorRole role, const QColor& color) {
-        QPalette palette = widget->palette();
-        palette.setColor(role, color);
-        widget->setPalette(palette);
-    };
-    const QColor steer = ToneColor(plan.SteerTone);
     lblSteer->setText(plan.SteerText);
-    paint(lblSteer, QPalette::Window, steer);
     cmdSteer->setText(plan.SteerText);
-    paint(cmdSteer, QPalette::Button, steer);
+    m_eSteerTone = plan.SteerTone;
     if (plan.TackShown) {
         cmdTack->setText(plan.TackCaption);
-        paint(cmdTack, QPalette::Button, ToneColor(plan.TackTone));
+        m_eTackTone = plan.TackTone;
     }
+    ShowTones();
     cmdTack->setVisible(plan.TackShown && !cmdSteer->isHidden());
+}
+
+void frmPolar::ShowTones()
+{
+    auto paint = [this](QWidget* widget, QPalette::ColorRole role, CourseTone tone) {
+        QPalette palette = widget->palette();
+        palette.setColor(role, tone == CourseTone::None ? this->palette().color(QPalette::Window)
+                                                        : NightMode::Fill(ToneColor(tone)));
+        widget->setPalette(palette);
+    };
+    paint(lblSteer, QPalette::Window, m_eSteerTone);
+    paint(cmdSteer, QPalette::Button, m_eSteerTone);
+    paint(cmdTack, QPalette::Button, m_eTackTone);
 }
 
 void frmPolar::cmdSteer_Click()
@@ -867,12 +891,12 @@ void frmPolar::Form_MouseDown(Qt::MouseButton button, int X, int Y)
     double px = 0;
     double py = 0;
     m_plot.PolarNearestPoint(0, X, Y, best, angle, windSpeed, speed, px, py);
-    QColor color = Qt::black;
+    QColor color = NightMode::Ink(Qt::black);
     if (m_iPolarCount == 2) {
         const double main = best;
         m_plot.PolarNearestPoint(1, X, Y, best, angle, windSpeed, speed, px, py);
         if (best < main)
-            color = PolarColor::Reference;
+            color = NightMode::Ink(PolarColor::Reference);
     }
     if (!(best < 500)) {
         lblMouse[0]->hide();
@@ -909,7 +933,7 @@ void frmPolar::MouseLabelPlace(double PX, double PY)
     int y = NumberText::ToInt32Saturated(NumberText::RoundHalfEven(PY));
     if (!m_liveLayer.isNull()) {
         QPainter painter(&m_liveLayer);
-        painter.setPen(QPen(Qt::black, 1));
+        painter.setPen(QPen(NightMode::Ink(Qt::black), 1));
         painter.drawLine(x, y - 10, x, y + 10);
     }
     const int total = lblMouse[0]->width() + lblMouse[1]->width();

@@ -97,6 +97,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    // A new palette (night mode): the layers are drawn again in it.
+    void changeEvent(QEvent* event) override;
 
 private:
     void BuildMenus();
@@ -125,6 +127,8 @@ private:
     void CourseUpdate(float Heading, float Bearing, float WindAngle, float WindSpeed, float BoatSpeed,
                       float PolarSpeed);
     QColor ToneColor(CourseTone tone) const;
+    // The steer and tack controls in the colours of the last course update.
+    void ShowTones();
     void Form_Resize();
     void Form_MouseDown(Qt::MouseButton button, int X, int Y);
     void Form_MouseMove(int X, int Y);
@@ -146,6 +150,8 @@ private:
     float m_fSteerChange = 0;
     float m_fTackHeading = 0;
     bool m_bTackShown = false;
+    CourseTone m_eSteerTone = CourseTone::None;
+    CourseTone m_eTackTone = CourseTone::None;
     // A live update runs to its end on one set of values: values that
     // arrive meanwhile (from an event handled inside it) wait, the latest
     // replacing older ones, and are taken right after it.

@@ -48,17 +48,22 @@ struct ProfileSettings {
     float m_fTrackDamping = 4;
     float m_fTrackMaxSteerTo = 10;          // largest change without a prompt
     TrackMode m_eTrackMode = TrackModeOff;  // not stored
+    bool m_bNightMode = false;              // dark red palette; kept by SetDefaults
 
     // Desired wind angles, indexed 1 (apparent) and 2 (true); index 0 unused.
     float m_fDesired[3] = {0, 45, 92};
 
-    // Every member but the profile path and the mode back to its default.
+    // Every member but the profile path, the mode and night mode back to
+    // its default. (Going back to the default settings at night must not
+    // throw a white screen at the helmsman.)
     void SetDefaults()
     {
         const QString file = m_sProfileFile;
         const TrackMode mode = m_eTrackMode;
+        const bool night = m_bNightMode;
         *this = ProfileSettings();
         m_sProfileFile = file;
         m_eTrackMode = mode;
+        m_bNightMode = night;
     }
 };

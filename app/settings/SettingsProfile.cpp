@@ -30,7 +30,7 @@ struct Row {
 };
 
 // Every stored setting, in the order it is read and written.
-std::array<Row, 32> Rows(ProfileSettings& s)
+std::array<Row, 33> Rows(ProfileSettings& s)
 {
     return {{
         {u"Nmea", u"Boat Speed", Form::Plain, &s.m_iNmeaBoatSpeed},
@@ -65,6 +65,7 @@ std::array<Row, 32> Rows(ProfileSettings& s)
         {u"Track", u"Desired 1", Form::Field, &s.m_fDesired[1]},
         {u"Track", u"Desired 2", Form::Field, &s.m_fDesired[2]},
         {u"Track", u"Max SteerTo", Form::Field, &s.m_fTrackMaxSteerTo},
+        {u"Display", u"Night Mode", Form::Bool, &s.m_bNightMode},
     }};
 }
 

@@ -1,5 +1,6 @@
 #include "TrackPicture.h"
 
+#include "NightMode.h"
 #include "NumberText.h"
 
 #include <QMouseEvent>
@@ -34,20 +35,35 @@ void TrackPicture::Draw(const std::optional<TrackResponse>& response, const QStr
     const int width = std::max(1, this->width());
     const int height = std::max(1, this->height());
     m_picture = QPixmap(width, height);
-    m_picture.fill(palette().color(QPalette::Base));
-    QPainter painter(&m_picture);
     m_response.reset();
+    m_points.clear();
     m_sWhy = why;
     if (!response || width < 2 || height < 2) {
-        painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
-        painter.drawText(m_picture.rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, why);
         setToolTip(QString());
+    } else {
+        TrackResponse r = *response;
+        r.SetSize(width, height);
+        m_points = r.Run(random);
+        m_response = r;
+    }
+    Render();
+}
+
+void TrackPicture::Render()
+{
+    if (m_picture.isNull())
+        return;
+    const int width = m_picture.width();
+    const int height = m_picture.height();
+    m_picture.fill(palette().color(QPalette::Base));
+    QPainter painter(&m_picture);
+    if (!m_response) {
+        painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        painter.drawText(m_picture.rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap, m_sWhy);
         update();
         return;
     }
-    TrackResponse r = *response;
-    r.SetSize(width, height);
-
+    const TrackResponse& r = *m_response;
     painter.setPen(palette().color(QPalette::Disabled, QPalette::Text));
     if (GridFits(0, r.Time(), 10, width)) {
         for (double t = 0; t <= r.Time(); t += 10)
@@ -62,19 +78,17 @@ void TrackPicture::Draw(const std::optional<TrackResponse>& response, const QStr
         QColor colour;
     } references[] = {{1, QColor(255, 0, 0)}, {0, QColor(0, 255, 0)}, {-1, QColor(255, 0, 0)}};
     for (const auto& line : references) {
-        painter.setPen(line.colour);
+        painter.setPen(NightMode::Ink(line.colour));
         painter.drawLine(0, r.Row(line.v), width - 1, r.Row(line.v));
     }
 
-    painter.setPen(Qt::black);
-    const QVector<QPointF> points = r.Run(random);
-    QPoint previous(0, r.Row(points.first().y()));
-    for (int i = 1; i < points.size(); ++i) {
-        const QPoint next(r.Column(points[i].x()), r.Row(points[i].y()));
+    painter.setPen(NightMode::Ink(Qt::black));
+    QPoint previous(0, r.Row(m_points.first().y()));
+    for (int i = 1; i < m_points.size(); ++i) {
+        const QPoint next(r.Column(m_points[i].x()), r.Row(m_points[i].y()));
         painter.drawLine(previous, next);
         previous = next;
     }
-    m_response = r;
     update();
 }
 
@@ -89,6 +103,13 @@ void TrackPicture::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     emit Resized();
+}
+
+void TrackPicture::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        Render();
 }
 
 void TrackPicture::mouseMoveEvent(QMouseEvent* event)

@@ -32,9 +32,15 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    // A new palette (night mode): the same curve drawn again in it.
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Paints the picture from the last Draw's response and run.
+    void Render();
+
     QPixmap m_picture;
     std::optional<TrackResponse> m_response;
+    QVector<QPointF> m_points;
     QString m_sWhy;
 };

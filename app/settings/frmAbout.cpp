@@ -1,5 +1,7 @@
 #include "frmAbout.h"
 
+#include "NightMode.h"
+
 #include <QApplication>
 #include <QFrame>
 #include <QGridLayout>
@@ -29,14 +31,15 @@ QFrame* Separator(QWidget* parent)
 
 frmAbout::frmAbout(const QIcon& icon, QWidget* parent)
     : QDialog(parent)
+    , m_icon(icon)
 {
     setObjectName(QStringLiteral("frmAbout"));
     const QString title = QApplication::applicationName();
     setWindowTitle(QStringLiteral("About ") + title);
     setWindowIcon(icon);
 
-    QLabel* picIcon = NewLabel(this, "picIcon", QString());
-    picIcon->setPixmap(icon.pixmap(48, 48));
+    picIcon = NewLabel(this, "picIcon", QString());
+    picIcon->setPixmap(NightMode::Icon(icon).pixmap(48, 48));
     picIcon->setAlignment(Qt::AlignTop);
     QLabel* lblTitle = NewLabel(this, "lblTitle", title);
     QFont big = lblTitle->font();
@@ -73,4 +76,11 @@ frmAbout::frmAbout(const QIcon& icon, QWidget* parent)
     buttons->addWidget(cmdOK);
     grid->addLayout(buttons, 5, 0, 1, 2);
     setMinimumWidth(420);
+}
+
+void frmAbout::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && picIcon)
+        picIcon->setPixmap(NightMode::Icon(m_icon).pixmap(48, 48));
 }

@@ -1,6 +1,7 @@
 #include "frmDiagram.h"
 
 #include "DiagramArrows.h"
+#include "NightMode.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -68,7 +69,7 @@ frmDiagram::frmDiagram(QWidget* parent)
 void frmDiagram::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.setPen(Qt::black);
+    painter.setPen(NightMode::Ink(Qt::black));
     painter.drawRect(Shape1);
     // The three instruments meet on one line into the computer; the
     // computer's output line goes to the autopilot.

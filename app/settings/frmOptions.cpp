@@ -3,6 +3,7 @@
 #include "DiagramArrows.h"
 #include "MathLib.h"
 #include "NetworkEndpoint.h"
+#include "NightMode.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
 #include "SerialDevices.h"
@@ -151,7 +152,7 @@ protected:
     {
         QPainter painter(this);
         painter.fillRect(rect(), palette().color(QPalette::Base));
-        painter.setPen(Qt::black);
+        painter.setPen(NightMode::Ink(Qt::black));
         // lnArrow: Tag "Right" carries its head at the second end, "Top"
         // at the first.
         const ArrowLine lnArrow[] = {

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "NightMode.h"
 #include "NumberText.h"
 #include "SerialPort.h"
 #include "SerialPortFactory.h"
@@ -273,7 +274,8 @@ void frmMain::BuildToolbar()
             QAction* separator = bar->addSeparator();
             separator->setObjectName(Indexed("tbrTrack", b.mode - 1));
         }
-        auto* action = new QAction(ToolbarImage(b.mode), QLatin1String(b.key), this);
+        m_modeImages[b.mode] = ToolbarImage(b.mode);
+        auto* action = new QAction(m_modeImages[b.mode], QLatin1String(b.key), this);
         action->setObjectName(Indexed("tbrTrack", b.mode));
         action->setCheckable(true);
         action->setShortcut(QKeySequence(b.shortcut));
@@ -461,6 +463,14 @@ void frmMain::BuildMenus()
     mnuViewPolar = addItem(view, "mnuViewPolar", QStringLiteral("Polar Plot..."), true);
     mnuViewPolar->setCheckable(true);
     connect(mnuViewPolar, &QAction::triggered, this, [this] { ShowWindow(CoreWindow::Polar); });
+    view->addSeparator()->setObjectName(QStringLiteral("mnuViewSeparator"));
+    mnuViewNight = addItem(view, "mnuViewNight", QStringLiteral("Night Mode"), true);
+    mnuViewNight->setCheckable(true);
+    // From whichever window of the program has the focus: the Polar window
+    // may be the one in front at night.
+    mnuViewNight->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N));
+    mnuViewNight->setShortcutContext(Qt::ApplicationShortcut);
+    connect(mnuViewNight, &QAction::triggered, this, &frmMain::mnuViewNight_Click);
 
     QMenu* options = addMenu("mnuConfigure", QStringLiteral("&Options"));
     const struct {
@@ -517,6 +527,24 @@ void frmMain::BuildShortcuts()
 void frmMain::Form_Load()
 {
     m_core.ProfileInitialize(true);
+    ShowNightMode();
+}
+
+void frmMain::mnuViewNight_Click(bool on)
+{
+    m_core.Settings().m_bNightMode = on;
+    ShowNightMode();
+}
+
+void frmMain::ShowNightMode()
+{
+    const bool on = m_core.Settings().m_bNightMode;
+    NightMode::Apply(on);
+    mnuViewNight->setChecked(on);
+    for (int mode : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
+        m_modeButtons[mode]->setIcon(NightMode::Icon(m_modeImages[mode]));
+    for (int i = 1; i <= 2; ++i)
+        ShowDeltaAlarm(i, m_bAlarm[i]);
 }
 
 QWidget* frmMain::Control(TrackControlId control, int index) const
@@ -769,9 +797,16 @@ QString frmMain::Panel(int index) const
 
 void frmMain::ShowDeltaAlarm(int index, bool alarm)
 {
+    m_bAlarm[index] = alarm;
     QLabel* label = lblDelta[index];
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, alarm ? AlarmColour : this->palette().color(QPalette::Window));
+    // Only what the alarm changes is set; the rest follows the window.
+    QPalette palette;
+    if (alarm && NightMode::Active()) {
+        palette.setColor(QPalette::Window, NightMode::AlarmBack());
+        palette.setColor(QPalette::WindowText, NightMode::AlarmText());
+    } else if (alarm) {
+        palette.setColor(QPalette::Window, AlarmColour);
+    }
     label->setPalette(palette);
     label->setAutoFillBackground(alarm);
 }

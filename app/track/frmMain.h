@@ -90,6 +90,11 @@ public:
     // Text of a status bar panel, 1..3.
     QString Panel(int index) const;
 
+    // View > Night Mode: every window of the program dark red or back to
+    // its usual colours. The choice goes into the settings record, which
+    // the profile keeps; Form_Load applies the stored one.
+    void mnuViewNight_Click(bool on);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -109,6 +114,9 @@ private:
     void RequestForeground();
     void ShowCaption();
     void ShowDiagram();
+    // The settings record's night mode on the program, the menu and the
+    // window's own pictures.
+    void ShowNightMode();
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
@@ -125,6 +133,11 @@ private:
     QString m_sWindIndicator;
 
     QAction* m_modeButtons[8] = {};
+    // The toolbar pictures by day; tinted from these at night.
+    QIcon m_modeImages[8];
+    // Whether lblDelta(1), (2) show the alarm, to be shown again in the
+    // other palette.
+    bool m_bAlarm[3] = {};
     QLabel* m_panels[4] = {};
     QLineEdit* txtAutoPilot = nullptr;
     QLineEdit* txtDesired[3] = {};
@@ -138,6 +151,7 @@ private:
     QLabel* lblTrueWindAngle[3] = {};
     QLabel* m_values[7] = {};
     QAction* mnuViewDiagram = nullptr;
+    QAction* mnuViewNight = nullptr;
 
     // Children of this window, deleted before the core they show.
     frmOptions* m_options = nullptr;

@@ -1,6 +1,6 @@
 // A host of the chart: records half an hour of simulated sailing on three
 // traces and saves a picture of the control. Built against the installed
-// package alone. Usage: trendscope_demo [out.png]
+// package alone. Usage: trendscope_demo [out.png] [--night]
 
 #include "SimulatedClock.h"
 
@@ -38,6 +38,8 @@ int main(int argc, char** argv)
     chart.setTraceColor(3, QColor(0xC0, 0x00, 0x00));
     for (int t = 1; t <= 3; ++t)
         chart.setTraceBackColor(t, QColor(0xF4, 0xF4, 0xF4));
+    QStringList arguments = app.arguments().mid(1);
+    chart.setNightMode(arguments.removeAll(QStringLiteral("--night")) > 0);
     chart.resize(900, 640);
     chart.setDrawing(true);
     chart.show();
@@ -61,6 +63,6 @@ int main(int argc, char** argv)
         }
     }
     clock.Advance(300);
-    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("trendscope.png");
+    const QString out = arguments.isEmpty() ? QStringLiteral("trendscope.png") : arguments.first();
     return chart.grab().save(out) ? 0 : 1;
 }
