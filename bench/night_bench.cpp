@@ -38,14 +38,3 @@ void BM_OptionsPaint(benchmark::State& state) { Paint(state, true); }
 // Argument: 0 by day, 1 at night.
 BENCHMARK(BM_MainWindowPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OptionsPaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

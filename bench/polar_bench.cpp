@@ -147,14 +147,3 @@ BENCHMARK(BM_SetValueRepainted)->Unit(benchmark::kMicrosecond)->Repetitions(9)->
 // Two polars of 50 wind speeds, with 37 angle rows (every 5 degrees) and
 // with the full 200.
 BENCHMARK(BM_PolarRedraw)->Arg(37)->Arg(200)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

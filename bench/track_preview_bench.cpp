@@ -60,14 +60,3 @@ BENCHMARK(BM_PreviewRun300)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PreviewRunDay)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PreviewDraw300)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PreviewDrawDay)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
