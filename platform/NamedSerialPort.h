@@ -26,6 +26,7 @@ public:
     void Output(const QString& text) override { m_active->Output(text); }
     QString LastError() const override { return m_active->LastError(); }
     QString CommEventText(int commEvent) const override { return m_active->CommEventText(commEvent); }
+    QString Condition() const override { return m_active->Condition(); }
 
     // Name of the open port (or of the last attempt): a device path or an
     // endpoint.

@@ -281,6 +281,12 @@ void NetworkSerialPort::Post(int code, int pauseMs)
         Qt::QueuedConnection);
 }
 
+QString NetworkSerialPort::Condition() const
+{
+    const bool down = m_eState == Connecting || m_eState == Waiting;
+    return down && m_endpoint.eKind == NetworkEndpoint::TcpClient ? QStringLiteral("Reconnecting") : QString();
+}
+
 QString NetworkSerialPort::CommEventText(int commEvent) const
 {
     switch (commEvent) {

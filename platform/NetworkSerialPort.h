@@ -51,6 +51,8 @@ public:
     // "Reconnecting in 4 s" and the other network events; the rest as on
     // any port.
     QString CommEventText(int commEvent) const override;
+    // "Reconnecting" while a TCP connection is down or being made.
+    QString Condition() const override;
 
     // True while the endpoint can carry data: a TCP connection is up, a UDP
     // socket is bound or its host known.

@@ -58,6 +58,9 @@ public:
     // as "Event " and its number. Ports with events of their own add their
     // texts.
     virtual QString CommEventText(int commEvent) const;
+    // What keeps an open port from receiving now ("Reconnecting"), for the
+    // silence watch to name; "" when nothing does, as on a serial device.
+    virtual QString Condition() const { return QString(); }
 
 signals:
     // One event per condition; the code is one of CommEventCode or any

@@ -136,8 +136,12 @@ void SerialLinks::tmrNmea_Timer()
     if (!m_nmea.PortOpen())
         return;
     if (m_receiver.NoInputTick() >= NoInputTicks) {
-        m_host.SetInputStatus(QStringLiteral("No Input Data"));
-        SetNmeaStatus(QStringLiteral("No Input Data"));
+        // A network link that is down says so beside the silence.
+        const QString condition = m_nmea.Condition();
+        const QString text = QStringLiteral("No Input Data")
+                             + (condition.isEmpty() ? QString() : QStringLiteral(" - ") + condition);
+        m_host.SetInputStatus(text);
+        SetNmeaStatus(text);
         m_bNoInputShown = true;
     } else if (m_bNoInputShown) {
         m_host.SetInputStatus(QString());
