@@ -3,6 +3,7 @@
 // polar speed, the best-legs search over the 91 x 91 grid, the live layer
 // with the legs, and the steer controls; and the search alone, on a polar
 // of 37 and of the full 200 angle rows.
+#include "NullPolarHost.h"
 #include "frmPolar.h"
 
 #include <QApplication>
@@ -11,15 +12,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class NullHost : public PolarHost {
-public:
-    QString folder;
-    QString ProfileFile() const override { return folder + QStringLiteral("/Vanehold.ini"); }
-    QString ProgramFolder() const override { return folder; }
-    void ChartSetValue(const QString&, const QString&) override {}
-    void TackRequest(float, float, float) override {}
-};
 
 // A made-up polar, rows evenly from 0 to 180 degrees, wind speeds 2, 4, ...:
 // slow close to the wind, fastest on a broad reach.
@@ -67,7 +59,7 @@ InstrumentValues Values(float step)
 void BM_CourseUpdate(benchmark::State& state)
 {
     QTemporaryDir dir;
-    NullHost host;
+    NullPolarHost host;
     host.folder = dir.path();
     WritePolar(dir, int(state.range(0)));
     QFile profile(host.ProfileFile());

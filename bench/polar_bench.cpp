@@ -1,6 +1,7 @@
 // The Polar window's costs per wind sentence: the polar speed lookup, one
 // visible live update (averages, lookup, live layer, chart reading) and the
 // full redraw after a setting change, at 1000 x 800 pixels (offscreen).
+#include "NullPolarHost.h"
 #include "frmPolar.h"
 
 #include <QApplication>
@@ -9,15 +10,6 @@
 #include <benchmark/benchmark.h>
 
 namespace {
-
-class NullHost : public PolarHost {
-public:
-    QString folder;
-    QString ProfileFile() const override { return folder + QStringLiteral("/Vanehold.ini"); }
-    QString ProgramFolder() const override { return folder; }
-    void ChartSetValue(const QString&, const QString&) override {}
-    void TackRequest(float, float, float) override {}
-};
 
 // A made-up polar: rows evenly from 0 to 180 degrees, wind speeds 1, 2, ...
 QByteArray PolarText(int rows, int cols, double scale)
@@ -40,7 +32,7 @@ QByteArray PolarText(int rows, int cols, double scale)
 // asked, a reference polar of the same size.
 struct WindowRig {
     QTemporaryDir dir;
-    NullHost host;
+    NullPolarHost host;
     std::unique_ptr<frmPolar> window;
 
     WindowRig(int rows, int cols, bool reference)
