@@ -3,6 +3,7 @@
 // the main window (offscreen) showing every value. At 4800 baud one MWV
 // line takes about 60 ms on the wire; the budget is 50 µs.
 
+#include "../tests/util/Engage.h"
 #include "FakeSerialPort.h"
 #include "frmMain.h"
 
@@ -21,6 +22,7 @@ struct Window {
     explicit Window(TrackMode mode)
     {
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};

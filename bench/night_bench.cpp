@@ -1,6 +1,7 @@
 // Night mode costs a picture per styled part. Budget: a full paint of a
 // window within one frame (16 ms) at night too.
 
+#include "../tests/util/Engage.h"
 #include "NightMode.h"
 #include "frmMain.h"
 
@@ -15,6 +16,7 @@ void Paint(benchmark::State& state, bool options)
 {
     QTemporaryDir dir;
     MainWindowSetup setup;
+    setup.Choose = SteerTheBox;
     setup.ManualTimers = true;
     setup.Core.ManualTimers = true;
     setup.Core.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));

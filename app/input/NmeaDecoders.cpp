@@ -19,6 +19,10 @@ constexpr QStringView LetterR = u"R";
 constexpr QStringView LetterT = u"T";
 constexpr QStringView LetterW = u"W";
 
+// Why a line was refused, between the field's name and the line.
+constexpr QStringView OutOfRange = u" out of range - ";
+constexpr QStringView NotANumber = u" not a number - ";
+
 bool IsLetter(QStringView field, char16_t letter) { return field.size() == 1 && field[0].unicode() == letter; }
 
 // The wind speed ceiling in the units of the sentence; other units are not
@@ -123,13 +127,25 @@ bool NmeaDecoder::NmeaNumber(QStringView field, float& value)
     return true;
 }
 
-bool NmeaDecoder::ReadNumber(int index, int needed, float& value, bool& read) const
+bool NmeaDecoder::ReadNumber(int index, int needed, double low, double high, QStringView name, float& value,
+                             bool& read)
 {
     read = false;
     if (m_iFieldCount < needed || m_sFields[index].isEmpty())
         return true;
-    if (!NmeaNumber(m_sFields[index], value))
+    if (!NmeaNumber(m_sFields[index], value)) {
+        // A decimal beyond single precision is a number, only far out of
+        // range; the sailor looks for a wild value there, not for garbage.
+        double v = 0;
+        m_sRefused = name;
+        m_sRefusedReason = NumberText::TryParseDecimal(m_sFields[index], v) ? OutOfRange : NotANumber;
         return false;
+    }
+    if (!(value >= low && value <= high)) {
+        m_sRefused = name;
+        m_sRefusedReason = OutOfRange;
+        return false;
+    }
     read = true;
     return true;
 }
@@ -150,20 +166,14 @@ void NmeaDecoder::DecodeError(const QString& line)
     m_host.NmeaError(QStringLiteral("Decode Error - ") + line);
 }
 
-bool NmeaDecoder::Plausible(float value, double low, double high, QStringView name)
-{
-    if (value >= low && value <= high)
-        return true;
-    m_sRefused = name;
-    return false;
-}
-
 bool NmeaDecoder::Refused(const QString& line, bool lettersMissing)
 {
     if (!m_sRefused.isEmpty()) {
-        m_host.NmeaError(QStringLiteral("Decode Error - ") + m_sRefused.toString() + QStringLiteral(" out of range - ")
-                         + line);
-        m_sRefused = QStringView();
+        QString text = QStringLiteral("Decode Error - ");
+        text += m_sRefused;
+        text += m_sRefusedReason;
+        m_host.NmeaError(text + line);
+        m_sRefused = m_sRefusedReason = QStringView();
         return true;
     }
     if (lettersMissing)
@@ -183,14 +193,13 @@ void NmeaDecoder::NmeaDecodeMWV(const QString& line, float& Angle, QStringView& 
         return;
     [&] {
         bool read = false;
-        if (!ReadNumber(1, 2, Angle, read) || (read && !Plausible(Angle, -MaxAngle, MaxAngle, u"Angle")))
+        if (!ReadNumber(1, 2, -MaxAngle, MaxAngle, u"Angle", Angle, read))
             return;
         if (read && IsLetter(Field(2), 'R'))
             Reference = LetterR;
         else if (read && IsLetter(Field(2), 'T'))
             Reference = LetterT;
-        if (!ReadNumber(3, 4, Speed, read)
-            || (read && !Plausible(Speed, 0, WindSpeedCeiling(Field(4)), u"Speed")))
+        if (!ReadNumber(3, 4, 0, WindSpeedCeiling(Field(4)), u"Speed", Speed, read))
             return;
         if (read && !Field(4).isEmpty())
             Units = IsLetter(Field(4), 'N') ? Kts : Field(4);
@@ -208,11 +217,11 @@ void NmeaDecoder::ReadHeadingAndSpeed(float& Heading, QStringView& HeadingRefere
                                       QStringView& SpeedUnits, QStringView Direction)
 {
     bool read = false;
-    if (!ReadNumber(3, 4, Heading, read) || (read && !Plausible(Heading, -MaxAngle, MaxAngle, Direction)))
+    if (!ReadNumber(3, 4, -MaxAngle, MaxAngle, Direction, Heading, read))
         return;
     if (read && IsLetter(Field(4), 'M'))
         HeadingReference = LetterM;
-    if (!ReadNumber(5, 6, Speed, read) || (read && !Plausible(Speed, 0, MaxBoatSpeed, u"Speed")))
+    if (!ReadNumber(5, 6, 0, MaxBoatSpeed, u"Speed", Speed, read))
         return;
     if (read && IsLetter(Field(6), 'N'))
         SpeedUnits = Kts;
@@ -256,12 +265,11 @@ void NmeaDecoder::NmeaDecodeHDG(const QString& line, float& Heading, QStringView
     NmeaFields(line);
     [&] {
         bool read = false;
-        if (!ReadNumber(1, 1, Heading, read) || (read && !Plausible(Heading, -MaxAngle, MaxAngle, u"Heading")))
+        if (!ReadNumber(1, 1, -MaxAngle, MaxAngle, u"Heading", Heading, read))
             return;
         if (read)
             HeadingReference = LetterM;
-        if (!ReadNumber(4, 5, Variation, read)
-            || (read && !Plausible(Variation, -MaxVariation, MaxVariation, u"Variation")))
+        if (!ReadNumber(4, 5, -MaxVariation, MaxVariation, u"Variation", Variation, read))
             return;
         if (read)
             ReadVariation(5, Variation, VariationDirection);
@@ -280,8 +288,7 @@ void NmeaDecoder::NmeaDecodeHVM(const QString& line, float& Variation, QStringVi
     VariationDirection = QStringView();
     NmeaFields(line);
     bool read = false;
-    if (ReadNumber(1, 2, Variation, read) && read
-        && Plausible(Variation, -MaxVariation, MaxVariation, u"Variation"))
+    if (ReadNumber(1, 2, -MaxVariation, MaxVariation, u"Variation", Variation, read) && read)
         ReadVariation(2, Variation, VariationDirection);
     if (Refused(line, VariationDirection.isEmpty()))
         Variation = 0;
@@ -301,16 +308,15 @@ void NmeaDecoder::NmeaDecodeRMC(const QString& line, float& Track, QStringView& 
         return;
     [&] {
         bool read = false;
-        if (!ReadNumber(7, 7, Speed, read) || (read && !Plausible(Speed, 0, MaxBoatSpeed, u"Speed")))
+        if (!ReadNumber(7, 7, 0, MaxBoatSpeed, u"Speed", Speed, read))
             return;
         if (read)
             SpeedUnits = Kts;
-        if (!ReadNumber(8, 8, Track, read) || (read && !Plausible(Track, -MaxAngle, MaxAngle, u"Track")))
+        if (!ReadNumber(8, 8, -MaxAngle, MaxAngle, u"Track", Track, read))
             return;
         if (read)
             TrackReference = LetterT;
-        if (!ReadNumber(10, 11, Variation, read)
-            || (read && !Plausible(Variation, -MaxVariation, MaxVariation, u"Variation")))
+        if (!ReadNumber(10, 11, -MaxVariation, MaxVariation, u"Variation", Variation, read))
             return;
         if (read)
             ReadVariation(11, Variation, VariationDirection);
@@ -335,12 +341,11 @@ void NmeaDecoder::NmeaDecodeRMB(const QString& line, float& Bearing, QStringView
     const int s = !IsLetter(Field(1), 'A') && IsLetter(Field(2), 'A') ? 1 : 0;
     [&] {
         bool read = false;
-        if (!ReadNumber(10 + s, 10 + s, Range, read) || (read && !Plausible(Range, 0, MaxRange, u"Range")))
+        if (!ReadNumber(10 + s, 10 + s, 0, MaxRange, u"Range", Range, read))
             return;
         if (read)
             RangeUnits = Nm;
-        if (!ReadNumber(11 + s, 11 + s, Bearing, read)
-            || (read && !Plausible(Bearing, -MaxAngle, MaxAngle, u"Bearing")))
+        if (!ReadNumber(11 + s, 11 + s, -MaxAngle, MaxAngle, u"Bearing", Bearing, read))
             return;
         if (read)
             BearingReference = LetterT;

@@ -52,9 +52,11 @@ public:
         return index >= 1 && index <= m_iFieldCount && index <= MaxFields ? m_sFields[index] : QStringView();
     }
 
-    // Plausible field values. A sentence carrying a value beyond them is
-    // refused whole: every output stays unset and the line is reported as
-    // "Decode Error - <field> out of range - " + line. Angles and directions
+    // Plausible field values. A sentence carrying a value beyond them, or a
+    // number field that is not a number, is refused whole: every output
+    // stays unset and the line is reported as "Decode Error - <field> out of
+    // range - " + line or "Decode Error - <field> not a number - " + line.
+    // An empty field is missing, not refused. Angles and directions
     // lie within -MaxAngle..MaxAngle degrees, variation within
     // -MaxVariation..MaxVariation, speeds (knots, or the same speed in the
     // km/h or m/s of an MWV sentence) and ranges from 0 up to the ceiling.
@@ -68,8 +70,7 @@ public:
     // ""; a text is only ever one of the letters a decoder accepts ("Kts"
     // for knots, "nm" for nautical miles), except the units of MWV, which are
     // the field itself when it is not "N". The texts point into the line or
-    // to constants. A field that is not a plain decimal number ends the
-    // reading; missing letters are reported as "Decode Error - " + line.
+    // to constants. Missing letters are reported as "Decode Error - " + line.
     // MWV and RMC with status "V" (the instrument's own "not valid") return
     // nothing and report nothing.
     void NmeaDecodeMWV(const QString& line, float& Angle, QStringView& Reference, float& Speed, QStringView& Units);
@@ -92,12 +93,11 @@ public:
 
 private:
     // Reads the number field at index when count >= needed and the field is
-    // not empty. Returns false when the field is there but not a number,
-    // which ends the reading of the line; read tells whether it was taken.
-    bool ReadNumber(int index, int needed, float& value, bool& read) const;
-    // False, with the field's name kept for the report, when a value read
-    // lies outside low..high.
-    bool Plausible(float value, double low, double high, QStringView name);
+    // not empty; read tells whether it was taken. False, with the field's
+    // name and the reason kept for the report, when the field is not a
+    // number or its value lies outside low..high: that ends the reading and
+    // refuses the line.
+    bool ReadNumber(int index, int needed, double low, double high, QStringView name, float& value, bool& read);
     // Reports the line when a field was refused or letters are missing;
     // true when the line was refused, so the decoder clears its outputs.
     bool Refused(const QString& line, bool lettersMissing);
@@ -111,5 +111,6 @@ private:
     NmeaReceiverHost& m_host;
     QStringView m_sFields[MaxFields + 1];
     int m_iFieldCount = 0;
-    QStringView m_sRefused; // name of the implausible field of this line
+    QStringView m_sRefused;       // name of the refused field of this line
+    QStringView m_sRefusedReason; // " out of range - " or " not a number - "
 };

@@ -87,10 +87,11 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     }
     const uint32_t type = NmeaSentenceType(L);
     const bool used = NmeaDecode(type, L);
+    // Each wind update is the clock of the control loop. Decided while the
+    // decoder's fields are still those of this line.
+    const bool windUpdate = type == NmeaType("MWV") && WindUpdate(L, used);
     m_host.NmeaData(L, used);
-
-    // Each wind update is the clock of the control loop, decoded or not.
-    if (type != NmeaType("MWV") || !WindUpdate(L))
+    if (!windUpdate)
         return;
     if (!m_state.WindTrueValid() || !m_state.WindApparentValid()) {
         m_host.TrackWait();
@@ -106,13 +107,23 @@ void NmeaReceiver::NmeaProcess(const QString& L)
 // Wind instruments commonly send an apparent (R) and a true (T) MWV for one
 // measurement. A step on each would run the loop twice per update and double
 // the gains the user set, so a T right after an R belongs to the R's step.
-// An instrument that sends one kind only steps on every line. A line the
-// instrument itself marks not valid (status V) is no update at all.
-bool NmeaReceiver::WindUpdate(const QString& L)
+// An instrument that sends one kind only steps on every line.
+// With MWV decoding on, only a line that gave a wind is an update (a refused
+// or ignored one would step again on the last good wind), and only such lines
+// pair, so the T of an update whose R was refused still steps. With decoding
+// off the sailor chose every MWV line as the clock, except one the instrument
+// itself marks not valid (status V).
+bool NmeaReceiver::WindUpdate(const QString& L, bool used)
 {
-    m_decoder.NmeaFields(L);
-    if (m_decoder.Field(5) == u"V")
-        return false;
+    // A decoded line is split already.
+    if (m_settings.m_bNmeaSentenceMWV) {
+        if (!used)
+            return false;
+    } else {
+        m_decoder.NmeaFields(L);
+        if (m_decoder.Field(5) == u"V")
+            return false;
+    }
     const QStringView reference = m_decoder.Field(2);
     const bool pairedTrue = reference == u"T" && m_bLastWindApparent;
     m_bLastWindApparent = reference == u"R";

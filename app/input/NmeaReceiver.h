@@ -85,8 +85,9 @@ private:
     // taken.
     bool NmeaDecode(uint32_t type, const QString& L);
     void LineError(const QString& error, const QString& L);
-    // Whether an MWV line is a wind update, the clock of the control loop.
-    bool WindUpdate(const QString& L);
+    // Whether an MWV line is a wind update, the clock of the control loop;
+    // used tells whether a wind was taken from it.
+    bool WindUpdate(const QString& L, bool used);
 
     const ProfileSettings& m_settings;
     InstrumentState& m_state;

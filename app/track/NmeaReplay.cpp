@@ -102,6 +102,14 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
             ++m_iSteps;
     });
     connect(c, &SteeringCore::PilotSent, this, &ReplayReport::Sent);
+    connect(c, &SteeringCore::AlarmRaised, this, [this](const QString& name, const QString&) {
+        const auto at = std::find_if(m_alarms.begin(), m_alarms.end(),
+                                     [&name](const std::pair<QString, int>& a) { return a.first == name; });
+        if (at == m_alarms.end())
+            m_alarms.push_back({name, 1});
+        else
+            ++at->second;
+    });
     connect(c, &SteeringCore::DeltaAlarm, this, [this](int, bool alarm) {
         if (alarm && !m_bAlarm)
             m_lAlarmSince = m_clock;
@@ -163,6 +171,13 @@ QString ReplayReport::Text(const NmeaCapture& capture) const
     if (m_iSent > 0)
         text += QStringLiteral(", headings ") + number(m_fHeadingMin, u"0.0") + QStringLiteral(" to ")
                 + number(m_fHeadingMax, u"0.0");
+    text += QStringLiteral("\nAlarms:");
+    if (m_alarms.empty())
+        text += QStringLiteral(" none");
+    for (const auto& alarm : m_alarms)
+        text += QLatin1Char(' ') + alarm.first + QLatin1Char(' ') + number(alarm.second, u"0") + QLatin1Char(',');
+    if (text.endsWith(QLatin1Char(',')))
+        text.chop(1);
     return text + QLatin1Char('\n');
 }
 
@@ -194,11 +209,14 @@ QString ReplaySession::Report(SteeringCore& core)
 {
     ReplayReport report(core, m_clock);
     Start(core, 0);
-    core.TrackSetManual();
+    // Setup until the first control step, so that the AutoPilot box has
+    // followed the boat's heading when one is known; then Manual on it and
+    // Track at once.
     bool tracked = false;
     m_replay->RunAll([&] {
         if (!tracked && report.Steps() > 0) {
             tracked = true;
+            core.TrackEngage(core.Settings().m_fAutoPilot);
             core.TrackSetTrack();
         }
     });
@@ -212,6 +230,10 @@ RecordWriter::RecordWriter(SteeringCore& core, QIODevice& device)
     SteeringCore* c = &core;
     connect(c, &SteeringCore::LineReceived, this, [this](const QString& line) { Write(QLatin1Char('<'), line); });
     connect(c, &SteeringCore::PilotSent, this, [this](const QString& line) { Write(QLatin1Char('>'), line); });
+    connect(c, &SteeringCore::AlarmRaised, this,
+            [this](const QString&, const QString& text) { Write(QLatin1Char('!'), text); });
+    connect(c, &SteeringCore::AlarmCleared, this,
+            [this](const QString& name) { Write(QLatin1Char('!'), name + QStringLiteral(" Cleared")); });
 }
 
 void RecordWriter::Write(QChar direction, const QString& line)

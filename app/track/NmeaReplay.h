@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QIODevice;
 class SteeringCore;
@@ -98,6 +100,9 @@ private:
     bool m_bAlarm = false;
     int64_t m_lAlarmSince = 0;
     int64_t m_lAlarmMs = 0;
+    // Each alarm's name and how often it was raised, in the order first
+    // raised.
+    std::vector<std::pair<QString, int>> m_alarms;
 };
 
 // A replay set up as the program runs one: its own port, clock and link

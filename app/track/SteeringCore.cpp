@@ -1,5 +1,6 @@
 #include "SteeringCore.h"
 
+#include "MathLib.h"
 #include "NumberText.h"
 #include "SerialPort.h"
 
@@ -12,6 +13,12 @@
 SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     : QObject(parent)
     , m_setup(std::move(setup))
+    , m_alarms([this](const Alarm& alarm, bool raised) {
+        if (raised)
+            emit AlarmRaised(alarm.name, alarm.text);
+        else
+            emit AlarmCleared(alarm.name);
+    })
 {
     if (!m_setup.Random)
         m_setup.Random = SimulateRandom();
@@ -117,36 +124,251 @@ void SteeringCore::TrackSetOff()
 {
     TackCancelRunning();
     m_track->TrackSetOff();
+    AfterModeChange();
 }
 
 void SteeringCore::TrackSetSetup()
 {
     TackCancelRunning();
+    m_bAutoPilotTyped = false;
     m_track->TrackSetSetup();
+    AfterModeChange();
 }
 
 void SteeringCore::TrackSetManual()
 {
     TackCancelRunning();
+    const TrackMode mode = m_settings.m_eTrackMode;
+    // Once the autopilot is steered (Manual, Track) it already follows
+    // this heading; only engaging it can turn the boat.
+    if ((mode == TrackModeOff || mode == TrackModeSetup) && !m_settings.m_bSimulate) {
+        const bool known = HeadingFresh();
+        const float heading = m_state->Heading();
+        if (!known || std::fabs(MathLib::AngleWrap180(double(heading) - m_settings.m_fAutoPilot))
+                          > SteeringWatch::EngageBound) {
+            for (TrackMode button : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
+                emit ModeButtonPressed(button, button == mode);
+            emit EngageAsked(known, known ? heading : 0.0f, m_settings.m_fAutoPilot);
+            return;
+        }
+    }
     m_track->TrackSetManual();
+    m_watch.FollowRestart();
+    AfterModeChange();
+}
+
+void SteeringCore::TrackEngage(float Heading)
+{
+    if (!std::isfinite(Heading))
+        return;
+    TackCancelRunning();
+    m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(Heading));
+    ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    m_track->TrackSetManual();
+    m_watch.FollowRestart();
+    AfterModeChange();
 }
 
 void SteeringCore::TrackSetTrack()
 {
     TackCancelRunning();
     m_track->TrackSetTrack();
+    AfterModeChange();
 }
 
 void SteeringCore::tbrTrack_ButtonClick(int index)
 {
+    if (index == TrackModeManual) {
+        TrackSetManual();
+        return;
+    }
     TackCancelRunning();
+    if (index == TrackModeSetup)
+        m_bAutoPilotTyped = false;
     m_track->tbrTrack_ButtonClick(index);
+    AfterModeChange();
+}
+
+void SteeringCore::AfterModeChange()
+{
+    m_bUnwatchedShown = false;
+    WatchAlarms();
+}
+
+void SteeringCore::TrackStep()
+{
+    WatchAlarms(true);
+    m_track->TrackStep();
+    SoundAlarm();
+}
+
+void SteeringCore::StoreAutoPilotText(const QString& text)
+{
+    if (m_settings.m_eTrackMode == TrackModeSetup && text != m_sAutoPilotShown)
+        m_bAutoPilotTyped = true;
+    m_track->StoreAutoPilotText(text);
+}
+
+void SteeringCore::ShowAutoPilot(const QString& text)
+{
+    m_sAutoPilotShown = text;
+    emit AutoPilotShown(text);
+}
+
+bool SteeringCore::Engaged() const
+{
+    return m_settings.m_eTrackMode == TrackModeManual || m_settings.m_eTrackMode == TrackModeTrack;
+}
+
+bool SteeringCore::HeadingFresh() const
+{
+    return m_state->HeadingValid() && !Quiet(InstrumentValue::Heading, m_setup.Clock());
+}
+
+void SteeringCore::WatchAlarms(bool step)
+{
+    const int64_t now = m_setup.Clock();
+    const bool engaged = Engaged();
+    const bool track = m_settings.m_eTrackMode == TrackModeTrack;
+    const bool real = engaged && !m_settings.m_bSimulate;
+    const QString held = QStringLiteral(" - Heading Held");
+
+    if (real && !PilotPortOpen())
+        RaiseAlarm(AlarmKind::AutoPilotLink, QStringLiteral("AutoPilot Link Lost"),
+                   QStringLiteral("AutoPilot Link Lost"));
+    else
+        ClearAlarm(AlarmKind::AutoPilotLink);
+    if (real && m_receiver->NoInputTicks() >= SerialLinks::NoInputTicks)
+        RaiseAlarm(AlarmKind::InputLink, QStringLiteral("No Input Data"), QStringLiteral("No Input Data"));
+    else
+        ClearAlarm(AlarmKind::InputLink);
+
+    // Manual needs the apparent wind for its clock; Track needs whatever
+    // its angle is worked out from.
+    const QString quiet = engaged ? QuietSource(track ? m_track->SelectedControl() : 1) : QString();
+    if (!quiet.isEmpty()) {
+        const QString name = QStringLiteral("No ") + quiet + QStringLiteral(" Data");
+        RaiseAlarm(AlarmKind::SourceLost, name, name + (track ? held : QStringLiteral(" - No Output")));
+    } else {
+        ClearAlarm(AlarmKind::SourceLost);
+    }
+
+    const bool heading = HeadingFresh();
+    const bool turning = m_tack->Running();
+    if (m_watch.Follow(now, engaged && !turning, heading, m_state->Heading(), m_settings.m_fAutoPilot))
+        RaiseAlarm(AlarmKind::NotFollowing, QStringLiteral("AutoPilot Not Following"),
+                   QStringLiteral("AutoPilot Not Following") + (track ? held : QString()));
+    else
+        ClearAlarm(AlarmKind::NotFollowing);
+    const QString unwatched = QStringLiteral("AutoPilot Not Watched - No Heading");
+    if (engaged && !heading && !m_bUnwatchedShown) {
+        m_bUnwatchedShown = true;
+        // A link's own word on the line stays.
+        if (m_sOutputStatus.isEmpty())
+            SetOutputStatus(unwatched);
+    } else if (heading && m_bUnwatchedShown) {
+        m_bUnwatchedShown = false;
+        if (m_sOutputStatus == unwatched)
+            SetOutputStatus(QString());
+    }
+
+    // The true wind direction, from readings the loop can trust; a tack
+    // walk turns the boat faster than the averages follow.
+    const bool wind = engaged && heading && !turning && m_state->WindTrueValid() && QuietSource(2).isEmpty();
+    if (!wind)
+        m_watch.WindReset();
+    else if (step)
+        m_watch.Wind(now, MathLib::HeadingWrap(double(m_state->Heading()) + m_state->WindAngleTrue()));
+    if (m_watch.Shifted())
+        RaiseAlarm(AlarmKind::WindShift, QStringLiteral("Wind Shift"),
+                   QStringLiteral("Wind Shift ") + NumberText::Format(std::fabs(m_watch.Shift()), u"0"));
+    else
+        ClearAlarm(AlarmKind::WindShift);
+    if (!track)
+        ClearAlarm(AlarmKind::CrossHeld);
+
+    m_bHold = track && (!quiet.isEmpty() || m_watch.NotFollowing());
+}
+
+void SteeringCore::SoundAlarm()
+{
+    if (m_alarms.BeepDue(m_setup.Clock()))
+        emit BeepRequested();
+}
+
+void SteeringCore::RaiseAlarm(AlarmKind kind, const QString& name, const QString& text)
+{
+    const bool wasNew = !m_alarms.Active(kind);
+    if (!m_alarms.Raise(m_setup.Clock(), kind, name, text))
+        return;
+    ShowOutputPanel();
+    // A new alarm is heard and seen at once.
+    if (wasNew) {
+        emit BeepRequested();
+        emit ForegroundRequested();
+    }
+}
+
+void SteeringCore::ClearAlarm(AlarmKind kind)
+{
+    if (m_alarms.Clear(kind))
+        ShowOutputPanel();
+}
+
+void SteeringCore::AlarmAcknowledge()
+{
+    m_alarms.Acknowledge();
+    ShowOutputPanel();
+}
+
+void SteeringCore::ShowOutputPanel()
+{
+    const Alarm* top = m_alarms.Top();
+    const QString text = top ? top->text : m_sOutputStatus;
+    if (text != m_sPanel[3])
+        SetPanel(3, text);
+    const QString alarm = top ? top->text : QString();
+    if (alarm != m_sAlarmShown || m_alarms.Sounding() != m_bAlarmSounding) {
+        m_sAlarmShown = alarm;
+        m_bAlarmSounding = m_alarms.Sounding();
+        emit AlarmShown(alarm, m_bAlarmSounding);
+    }
+}
+
+void SteeringCore::LimitAlarm(bool raised, float error)
+{
+    if (raised)
+        RaiseAlarm(AlarmKind::Limit, QStringLiteral("Alarm Limit Exceeded"),
+                   QStringLiteral("Alarm Limit Exceeded ") + NumberText::Format(error, u"0"));
+    else
+        ClearAlarm(AlarmKind::Limit);
+}
+
+float SteeringCore::TrackBound(float from, float to)
+{
+    // Measured from where the boat is, when that is known.
+    const bool heading = HeadingFresh();
+    const double boat = heading ? double(m_state->Heading()) : double(from);
+    const double angle = m_state->WindAngleTrue();
+    const int side = angle > 0 || (angle == 0 && m_settings.m_fDesired[2] >= 0) ? 1 : -1;
+    SteeringWatch::Cross crossed = SteeringWatch::Cross::None;
+    double bounded = SteeringWatch::TackGuard(boat, to, angle, side, crossed);
+    if (heading)
+        bounded = SteeringWatch::LeadLimit(boat, bounded);
+    if (crossed == SteeringWatch::Cross::None) {
+        ClearAlarm(AlarmKind::CrossHeld);
+    } else {
+        const QString name = crossed == SteeringWatch::Cross::Tack ? QStringLiteral("Tack Held")
+                                                                     : QStringLiteral("Jibe Held");
+        RaiseAlarm(AlarmKind::CrossHeld, name, name);
+    }
+    return float(bounded);
 }
 
 void SteeringCore::TackAutoPilot(float a)
 {
     m_settings.m_fAutoPilot = a;
-    emit AutoPilotShown(NumberText::General(a));
+    ShowAutoPilot(NumberText::General(a));
 }
 
 void SteeringCore::ShowTackProgress()
@@ -160,8 +382,11 @@ void SteeringCore::cmdSteer_Click(int Index, const QString& autoPilotText)
 {
     TackCancelRunning();
     if (m_settings.m_eTrackMode != TrackModeTrack)
-        m_track->StoreAutoPilotText(autoPilotText);
+        StoreAutoPilotText(autoPilotText);
+    if (m_settings.m_eTrackMode == TrackModeSetup)
+        m_bAutoPilotTyped = true;
     m_track->TrackSteerTo(Index == 2 ? 1.0f : -1.0f);
+    m_watch.FollowRestart();
 }
 
 SteeringCore::CloseResult SteeringCore::Close()
@@ -184,12 +409,20 @@ void SteeringCore::tmrNmea_Timer()
             emit ValueStale(which, true);
         }
     }
+    WatchAlarms();
+    SoundAlarm();
 }
 
 bool SteeringCore::Quiet(InstrumentValue which, int64_t now) const
 {
     const int64_t at = m_lShownAt[int(which)];
-    return at >= 0 && now - at > StaleMilliseconds;
+    if (at >= 0 && now - at > StaleMilliseconds)
+        return true;
+    // True wind worked out from a boat speed that went quiet is as old as
+    // that speed.
+    const bool computed = m_settings.m_iNmeaTrueWind == 1
+                          && (which == InstrumentValue::TrueWindAngle || which == InstrumentValue::TrueWindSpeed);
+    return computed && at >= 0 && Quiet(InstrumentValue::BoatSpeed, now);
 }
 
 QString SteeringCore::QuietSource(int index) const
@@ -207,8 +440,14 @@ QString SteeringCore::QuietSource(int index) const
 void SteeringCore::ShowNumber(InstrumentValue which, float value)
 {
     const int i = int(which);
-    m_lShownAt[i] = m_setup.Clock();
-    if (m_bStale[i]) {
+    const int64_t now = m_setup.Clock();
+    m_lShownAt[i] = now;
+    if (which == InstrumentValue::Heading && m_settings.m_eTrackMode == TrackModeSetup && !m_bAutoPilotTyped) {
+        // Engaging then steers where the boat is going.
+        m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(value));
+        ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    }
+    if (m_bStale[i] && !Quiet(which, now)) {
         m_bStale[i] = false;
         emit ValueStale(which, false);
     }
@@ -251,7 +490,8 @@ void SteeringCore::SetInputStatus(const QString& text)
 
 void SteeringCore::SetOutputStatus(const QString& text)
 {
-    SetPanel(3, text);
+    m_sOutputStatus = text;
+    ShowOutputPanel();
 }
 
 void SteeringCore::ChartSetValue(const QString& name, const QString& value)
@@ -272,7 +512,7 @@ void SteeringCore::ShowProfileValues(const QString& autoPilot, const QString& de
     m_bStoredSimulate = m_settings.m_bSimulate;
     if (m_setup.ForceSimulate)
         m_settings.m_bSimulate = true;
-    emit AutoPilotShown(autoPilot);
+    ShowAutoPilot(autoPilot);
     emit DesiredShown(1, desiredApparent);
     emit DesiredShown(2, desiredTrue);
 }

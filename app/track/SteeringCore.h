@@ -5,6 +5,7 @@
 // profile. Every window takes a reference to it, calls its procedures and
 // shows what it reports through its signals; no window reaches another.
 
+#include "AlarmList.h"
 #include "InstrumentState.h"
 #include "InstrumentValues.h"
 #include "NmeaReceiver.h"
@@ -15,6 +16,7 @@
 #include "SerialPortFactory.h"
 #include "SettingsProfile.h"
 #include "Simulator.h"
+#include "SteeringWatch.h"
 #include "TackProcedure.h"
 #include "TrackControl.h"
 
@@ -101,7 +103,13 @@ public:
     // at once.
     void TrackSetOff();
     void TrackSetSetup() override;
+    // From Setup, with the AutoPilot box far from the boat's fresh heading
+    // or no heading known, nothing is sent: EngageAsked asks the sailor,
+    // who answers with TrackEngage. The simulated boat follows whatever it
+    // is sent, so simulating engages at once.
     void TrackSetManual() override;
+    // Manual on this heading, as the sailor confirmed it.
+    void TrackEngage(float Heading);
     void TrackSetTrack();
     void tbrTrack_ButtonClick(int index);
     void optControl_Click(int Index) { m_track->optControl_Click(Index); }
@@ -110,9 +118,10 @@ public:
     // A steer button: index 2 is "To Starboard", any other "To Port".
     // Outside Track the heading box's text is taken first.
     void cmdSteer_Click(int Index, const QString& autoPilotText);
-    void TrackStep() override { m_track->TrackStep(); }
+    void TrackStep() override;
     // The heading and desired boxes as the user leaves them.
-    void StoreAutoPilotText(const QString& text) { m_track->StoreAutoPilotText(text); }
+    // In Setup the box follows the boat's heading until the sailor types.
+    void StoreAutoPilotText(const QString& text);
     void StoreDesiredText(int index, const QString& text) { m_track->StoreDesiredText(index, text); }
     void SimulateTime(float Time, float& Bearing, float& Range) { m_simulator->SimulateTime(Time, Bearing, Range); }
 
@@ -141,6 +150,11 @@ public:
     {
         emit TackRequested(SteerTo, Heading, m_settings.m_fAutoPilot, WindAngle);
     }
+
+    // The sailor has heard the alarm: the sound stops until a new one.
+    void AlarmAcknowledge();
+    const AlarmList& Alarms() const { return m_alarms; }
+    const SteeringWatch& Watch() const { return m_watch; }
 
     // The links stop; unless the receive path is still at work, the
     // profile is saved.
@@ -174,6 +188,15 @@ signals:
     void DeltaAlarm(int index, bool alarm);
     void BeepRequested();
     void ForegroundRequested();
+    // The most urgent alarm ("" when none) and whether it still sounds.
+    void AlarmShown(const QString& text, bool sounding);
+    // Each alarm as it comes and goes, by name ("Wind Shift") with the
+    // text of the moment ("Wind Shift 25").
+    void AlarmRaised(const QString& name, const QString& text);
+    void AlarmCleared(const QString& name);
+    // Manual was asked for with the AutoPilot box far from the boat's
+    // heading (headingKnown false: no heading known): steer which?
+    void EngageAsked(bool headingKnown, float boatHeading, float autoPilot);
     // The seven value labels; "" blanks one.
     void ValueShown(InstrumentValue which, const QString& text);
     // A value went quiet (true) or is back (false).
@@ -240,13 +263,13 @@ private:
     }
     void SetModeStatus(const QString& text) override;
     void SelectOption(int index) override { emit OptionSelected(index); }
-    QString QuietSource(int index) const override;
-    void ShowAutoPilot(const QString& text) override { emit AutoPilotShown(text); }
+    bool TrackHold() override { return m_bHold; }
+    float TrackBound(float from, float to) override;
+    void LimitAlarm(bool raised, float error) override;
+    void ShowAutoPilot(const QString& text) override;
     void ShowDesired(int index, const QString& text) override { emit DesiredShown(index, text); }
     void ShowDelta(int index, const QString& text) override { emit DeltaShown(index, text); }
     void ShowDeltaAlarm(int index, bool alarm) override { emit DeltaAlarm(index, alarm); }
-    void AlarmBeep() override { emit BeepRequested(); }
-    void RequestForeground() override { emit ForegroundRequested(); }
     void PilotData(const QString& sline) override { emit PilotSent(sline); }
 
     // ProfileHost
@@ -268,6 +291,21 @@ private:
 
     void SetPanel(int panel, const QString& text);
 
+    // The source the tracked angle (1 apparent, 2 true) is worked out from
+    // when it has gone quiet ("Boat Speed"); "" while all are fresh.
+    QString QuietSource(int index) const;
+    bool HeadingFresh() const;
+    // Every watch of the engaged autopilot, on each step and tick and
+    // after each mode change; the sound repeated while nobody listens.
+    void WatchAlarms(bool step = false);
+    void SoundAlarm();
+    void AfterModeChange();
+    void RaiseAlarm(AlarmKind kind, const QString& name, const QString& text);
+    void ClearAlarm(AlarmKind kind);
+    // Panel 3: the most urgent alarm, or the output line's own text.
+    void ShowOutputPanel();
+    bool Engaged() const;
+
     CoreSetup m_setup;
     ProfileSettings m_settings;
     std::unique_ptr<InstrumentState> m_state;
@@ -284,6 +322,21 @@ private:
     QString m_sPanelBeforeTack;
 
     QString m_sPanel[4];
+    // Panel 3 without alarms.
+    QString m_sOutputStatus;
+    AlarmList m_alarms;
+    SteeringWatch m_watch;
+    // Track holds the heading (a quiet source, a boat not following).
+    bool m_bHold = false;
+    // Said once, until a heading is known again.
+    bool m_bUnwatchedShown = false;
+    // The AutoPilot box follows the heading in Setup until the sailor
+    // types in it; what it was last shown, to tell a typed text.
+    bool m_bAutoPilotTyped = false;
+    QString m_sAutoPilotShown;
+    // What AlarmShown said last.
+    QString m_sAlarmShown;
+    bool m_bAlarmSounding = false;
     bool m_bWindowVisible[2] = {false, false};
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;

@@ -50,7 +50,7 @@ void TrackControl::ClearAlarm()
     m_bAlarmActive = false;
     m_host.ShowDeltaAlarm(1, false);
     m_host.ShowDeltaAlarm(2, false);
-    m_host.SetOutputStatus(QString());
+    m_host.LimitAlarm(false, 0);
 }
 
 void TrackControl::TrackSetOff()
@@ -273,29 +273,22 @@ void TrackControl::TrackStep()
 
     if (mode == TrackModeTrack) {
         const float e = m_iControl == 1 ? m_fError[1] : m_fError[2];
-        // An angle worked out from a source that went quiet is not acted
-        // on: the heading is held until the source is back.
-        const QString quiet = m_host.QuietSource(m_iControl);
-        if (quiet.isEmpty())
-            TrackFilter(e, s.m_fAutoPilot);
+        // An angle worked out from a source that went quiet, or a boat that
+        // does not follow, is not acted on: the heading is held.
+        if (!m_host.TrackHold()) {
+            const float from = s.m_fAutoPilot;
+            float to = from;
+            TrackFilter(e, to);
+            s.m_fAutoPilot = m_host.TrackBound(from, to);
+        }
         m_host.ChartSetValue(QStringLiteral("Pilot Delta"), NumberText::Format(e, u"0.0") + QStringLiteral(" deg"));
         m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
         if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
             m_bAlarmActive = true;
-            m_host.RequestForeground();
             m_host.ShowDeltaAlarm(m_iControl, true);
-            m_host.AlarmBeep();
-            m_host.SetOutputStatus(QStringLiteral("Alarm Limit Exceeded ") + NumberText::Format(e, u"0"));
+            m_host.LimitAlarm(true, e);
         } else {
             ClearAlarm();
-        }
-        if (!quiet.isEmpty()) {
-            m_bHeld = true;
-            m_host.SetOutputStatus(QStringLiteral("No ") + quiet + QStringLiteral(" Data - Heading Held"));
-        } else if (m_bHeld) {
-            m_bHeld = false;
-            if (!m_bAlarmActive)
-                m_host.SetOutputStatus(QString());
         }
     }
 
@@ -313,8 +306,7 @@ void TrackControl::SendAutoPilot()
     heading = float(HeadingWrap(heading));
     if (m_bWaiting) {
         m_bWaiting = false;
-        if (!m_bAlarmActive && !m_bHeld)
-            m_host.SetOutputStatus(QString());
+        m_host.SetOutputStatus(QString());
     }
     m_host.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
     m_host.ChartSetValue(QStringLiteral("Pilot Heading"), NumberText::Format(heading, u"0.00") + QStringLiteral(" deg"));
@@ -369,12 +361,14 @@ void TrackControl::TrackSteerTo(float Delta)
 
 void TrackControl::StoreAutoPilotText(const QString& text)
 {
+    // The box shows what is in force afterwards, so that what it says is
+    // what the autopilot is sent.
     float value = 0;
-    if (!ReadAngleText(text, value))
-        return;
-    m_settings.m_fAutoPilot = float(HeadingWrap(value));
-    if (m_settings.m_fAutoPilot != value)
-        m_host.ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    if (ReadAngleText(text, value))
+        m_settings.m_fAutoPilot = float(HeadingWrap(value));
+    else
+        m_host.SetOutputStatus(QStringLiteral("AutoPilot Entry Refused - Not a Heading"));
+    m_host.ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
 }
 
 void TrackControl::StoreDesiredText(int index, const QString& text)

@@ -42,18 +42,22 @@ public:
     virtual void SetOutputStatus(const QString& text) = 0;
     // optControl(index) becomes the selected option button.
     virtual void SelectOption(int index) = 0;
-    // The source the tracked angle (1 apparent, 2 true) is worked out from
-    // when it has gone quiet ("Boat Speed"); "" while all are fresh.
-    virtual QString QuietSource(int index) const = 0;
+    // Whether Track holds the heading this step: a source the tracked
+    // angle needs has gone quiet, or the boat does not follow.
+    virtual bool TrackHold() = 0;
+    // The heading a step may command instead of to, the boat's heading
+    // being from (or the last command): never across the wind, never far
+    // ahead of the boat.
+    virtual float TrackBound(float from, float to) = 0;
     virtual void ShowAutoPilot(const QString& text) = 0;
     virtual void ShowDesired(int index, const QString& text) = 0;
     virtual void ShowDelta(int index, const QString& text) = 0;
     // lblDelta(index) in alarm colour (light red) or back to the window's
     // background.
     virtual void ShowDeltaAlarm(int index, bool alarm) = 0;
-    // Alarm raised: the system beep and a request to come to the front.
-    virtual void AlarmBeep() = 0;
-    virtual void RequestForeground() = 0;
+    // The tracked error is beyond the alarm limit (raised, with the error
+    // in degrees) or back within it.
+    virtual void LimitAlarm(bool raised, float error) = 0;
     // The History chart's SetValue(name, value text).
     virtual void ChartSetValue(const QString& name, const QString& value) = 0;
     // The Options dialog's list of sent sentences.
@@ -148,6 +152,5 @@ private:
     double m_dK2 = 0;
     float m_fError[3] = {0, 0, 0};
     bool m_bAlarmActive = false;
-    bool m_bHeld = false;
     bool m_bWaiting = false;
 };

@@ -8,6 +8,7 @@
 #include "frmAbout.h"
 #include "frmDiagram.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -27,6 +28,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 const QString Title = QStringLiteral("Vanehold");
@@ -42,6 +46,56 @@ bool AskYesNoBox(QWidget* parent, const QString& title, const QString& text)
     QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;
 }
+
+int ChooseBox(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Cancel, parent);
+    std::vector<QAbstractButton*> choices;
+    for (const QString& caption : buttons)
+        choices.push_back(box.addButton(caption, QMessageBox::AcceptRole));
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.exec();
+    const auto at = std::find(choices.begin(), choices.end(), box.clickedButton());
+    return at == choices.end() ? -1 : int(at - choices.begin());
+}
+
+// A status panel that shows as much of its text as fits, the whole of it
+// in the tool tip.
+class PanelLabel : public QLabel {
+public:
+    PanelLabel(QWidget* parent, const QString& name, const QString& tip)
+        : QLabel(parent)
+        , m_sTip(tip)
+    {
+        setObjectName(name);
+        setToolTip(tip);
+        setMinimumWidth(1);
+    }
+    void SetFullText(const QString& text)
+    {
+        m_sFull = text;
+        Elide();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QLabel::resizeEvent(event);
+        Elide();
+    }
+    QSize minimumSizeHint() const override { return QSize(minimumWidth(), QLabel::minimumSizeHint().height()); }
+
+private:
+    void Elide()
+    {
+        const int room = contentsRect().width() - 2 * margin() - 4;
+        const QString shown = fontMetrics().elidedText(m_sFull, Qt::ElideRight, std::max(room, 0));
+        setText(shown);
+        setToolTip(shown == m_sFull ? m_sTip : m_sFull);
+    }
+    QString m_sTip;
+    QString m_sFull;
+};
 
 void WarnBox(QWidget* parent, const QString& title, const QString& text)
 {
@@ -83,6 +137,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         m_setup.Beep = [] { QApplication::beep(); };
     if (!m_setup.Warn)
         m_setup.Warn = WarnBox;
+    if (!m_setup.Choose)
+        m_setup.Choose = ChooseBox;
     if (m_setup.ManualTimers) {
         m_tmrUnload = std::make_unique<ManualTimer>();
     } else {
@@ -91,6 +147,7 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
         m_tmrUnload = std::move(unload);
     }
 
+    m_banner = new AlarmBanner(this);
     BuildToolbar();
     BuildControls();
     BuildMenus();
@@ -163,9 +220,24 @@ void frmMain::Bind()
 {
     SteeringCore* core = &m_core;
     connect(core, &SteeringCore::PanelText, this, [this](int panel, const QString& text) {
-        if (panel >= 1 && panel <= 3)
-            m_panels[panel]->setText(text);
+        if (panel < 1 || panel > 3)
+            return;
+        m_sPanels[panel] = text;
+        static_cast<PanelLabel*>(m_panels[panel])->SetFullText(text);
     });
+    connect(core, &SteeringCore::AlarmShown, this, [this](const QString& text, bool sounding) {
+        m_banner->Show(text, sounding);
+        m_keyAcknowledge->setEnabled(sounding);
+    });
+    connect(m_banner, &AlarmBanner::Acknowledged, core, &SteeringCore::AlarmAcknowledge);
+    // The strip moves to whichever window of the program the sailor turns
+    // to.
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (m_banner->isVisible())
+            m_banner->Place();
+    });
+    // The core asks as the last thing its mode procedure does.
+    connect(core, &SteeringCore::EngageAsked, this, &frmMain::AskEngage);
     connect(core, &SteeringCore::ModeButtonPressed, this,
             [this](int mode, bool pressed) { m_modeButtons[mode]->setChecked(pressed); });
     connect(core, &SteeringCore::ModeButtonEnabled, this,
@@ -422,12 +494,12 @@ void frmMain::BuildControls()
     bar->setSizeGripEnabled(false);
     const char* descriptions[] = {nullptr, "Pilot Status", "Input Data Status", "Output Data Status"};
     for (int i = 1; i <= 3; ++i) {
-        m_panels[i] = NewLabel(bar, Indexed("StatusBar", i), QString());
-        m_panels[i]->setToolTip(QLatin1String(descriptions[i]));
+        m_panels[i] = new PanelLabel(bar, Indexed("StatusBar", i), QLatin1String(descriptions[i]));
         m_panels[i]->setFrameShape(QFrame::StyledPanel);
         m_panels[i]->setFrameShadow(QFrame::Sunken);
         m_panels[i]->setMinimumWidth(i == 1 ? 90 : 120);
-        bar->addWidget(m_panels[i], i == 1 ? 0 : 1);
+        // The output panel carries the alarms: it gets the room.
+        bar->addWidget(m_panels[i], i == 3 ? 3 : i - 1);
     }
 }
 
@@ -504,6 +576,12 @@ void frmMain::BuildMenus()
 
 void frmMain::BuildShortcuts()
 {
+    m_keyAcknowledge = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_keyAcknowledge->setObjectName(QStringLiteral("keyAlarmAcknowledge"));
+    m_keyAcknowledge->setContext(Qt::ApplicationShortcut);
+    m_keyAcknowledge->setEnabled(false);
+    connect(m_keyAcknowledge, &QShortcut::activated, &m_core, &SteeringCore::AlarmAcknowledge);
+
     // Cold hands at night: the steer buttons from the keyboard.
     const struct {
         QKeySequence keys;
@@ -545,6 +623,7 @@ void frmMain::ShowNightMode()
         m_modeButtons[mode]->setIcon(NightMode::Icon(m_modeImages[mode]));
     for (int i = 1; i <= 2; ++i)
         ShowDeltaAlarm(i, m_bAlarm[i]);
+    m_banner->ShowNight(on);
 }
 
 QWidget* frmMain::Control(TrackControlId control, int index) const
@@ -792,7 +871,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 QString frmMain::Panel(int index) const
 {
-    return index >= 1 && index <= 3 ? m_panels[index]->text() : QString();
+    return index >= 1 && index <= 3 ? m_sPanels[index] : QString();
 }
 
 void frmMain::ShowDeltaAlarm(int index, bool alarm)
@@ -809,6 +888,34 @@ void frmMain::ShowDeltaAlarm(int index, bool alarm)
     }
     label->setPalette(palette);
     label->setAutoFillBackground(alarm);
+}
+
+void frmMain::AskEngage(bool headingKnown, float boatHeading, float autoPilot)
+{
+    const auto whole = [](float value) { return NumberText::Format(value, u"0"); };
+    const QString title = QStringLiteral("Vanehold - Manual");
+    const QString box = QStringLiteral("Steer ") + whole(autoPilot);
+    if (!headingKnown) {
+        const QString text = QStringLiteral("No boat heading is known, so the heading in the AutoPilot box ("
+                                            "%1) cannot be checked against the boat's.")
+                                 .arg(whole(autoPilot));
+        if (m_setup.Choose(this, title, text, {box}) == 0)
+            m_core.TrackEngage(autoPilot);
+        return;
+    }
+    const QString text = QStringLiteral("The boat is heading %1, the AutoPilot box says %2: the autopilot would "
+                                        "turn the boat.")
+                             .arg(whole(boatHeading), whole(autoPilot));
+    switch (m_setup.Choose(this, title, text, {QStringLiteral("Steer ") + whole(boatHeading), box})) {
+    case 0:
+        m_core.TrackEngage(boatHeading);
+        break;
+    case 1:
+        m_core.TrackEngage(autoPilot);
+        break;
+    default:
+        break;
+    }
 }
 
 void frmMain::RequestForeground()

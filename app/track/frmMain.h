@@ -8,6 +8,7 @@
 // "_" and the index ("cmdAutoPilot_1", "lblDelta_0", "tbrTrack_5",
 // "StatusBar_2").
 
+#include "AlarmBanner.h"
 #include "SteeringCore.h"
 #include "frmHistory.h"
 #include "frmPolar.h"
@@ -25,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class frmAbout;
 class frmDiagram;
 
@@ -38,6 +40,10 @@ struct MainWindowSetup {
     // Yes/No question (title, text); true for Yes.
     std::function<bool(QWidget* parent, const QString& title, const QString& text)> AskYesNo;
     std::function<void()> Beep;
+    // A choice between buttons (title, text, captions); the index of the
+    // one pressed, -1 for Cancel.
+    std::function<int(QWidget* parent, const QString& title, const QString& text, const QStringList& buttons)>
+        Choose;
     // A warning the user must see (title, text).
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // What the Polar window takes (its prompts and dialogs).
@@ -87,8 +93,11 @@ public:
     void tmrUnload_Timer();
     SwitchTimer& tmrUnload() { return *m_tmrUnload; }
 
-    // Text of a status bar panel, 1..3.
+    // Text of a status bar panel, 1..3 (the whole text, also where the
+    // panel is too narrow to show it).
     QString Panel(int index) const;
+    // The alarm strip over the active window.
+    AlarmBanner& Banner() { return *m_banner; }
 
     // View > Night Mode: every window of the program dark red or back to
     // its usual colours. The choice goes into the settings record, which
@@ -112,6 +121,8 @@ private:
     void ShowDeltaAlarm(int index, bool alarm);
     void ShowValueStale(InstrumentValue which, bool stale);
     void RequestForeground();
+    // Manual asked for far from the boat's heading: which heading to steer.
+    void AskEngage(bool headingKnown, float boatHeading, float autoPilot);
     void ShowCaption();
     void ShowDiagram();
     // The settings record's night mode on the program, the menu and the
@@ -139,6 +150,11 @@ private:
     // other palette.
     bool m_bAlarm[3] = {};
     QLabel* m_panels[4] = {};
+    QString m_sPanels[4];
+    AlarmBanner* m_banner = nullptr;
+    // Escape stops the alarm sound; enabled only while it sounds, so that
+    // otherwise Escape closes dialogs as usual.
+    QShortcut* m_keyAcknowledge = nullptr;
     QLineEdit* txtAutoPilot = nullptr;
     QLineEdit* txtDesired[3] = {};
     QPushButton* cmdAutoPilot[3] = {};

@@ -1,6 +1,7 @@
 // The History window on a fake chart clock, in the program: what it declares
 // and restores, what it hands the chart, its profile keys, its size rule,
 // and how the program makes, shows and remembers it.
+#include "../util/Engage.h"
 #include "FakeChartClock.h"
 #include "FakeSerialPort.h"
 #include "frmMain.h"
@@ -57,6 +58,7 @@ class TestHistoryWindow : public QObject {
     frmMain& Open(int32_t memorySize = 8640)
     {
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };

@@ -13,6 +13,8 @@ class NmeaHostRecorder : public NmeaReceiverHost {
 public:
     QString status;
     QStringList events;
+    // TrackWait calls, apart from the events so their order stays as it was.
+    int waits = 0;
     // Runs inside NmeaData, for tests of what a host may do there.
     std::function<void(const QString&)> onData;
 
@@ -30,7 +32,7 @@ public:
     }
     void NmeaError(const QString& sline) override { events << QStringLiteral("error ") + sline; }
     void TrackStep() override { events << QStringLiteral("step"); }
-    void TrackWait() override {}
+    void TrackWait() override { ++waits; }
     void PolarSetValue(const InstrumentValues& v) override
     {
         QStringList parts{QStringLiteral("polar"), NumberText::Format(double(v.eTrackMode), u"0"),

@@ -168,17 +168,27 @@ void TestNmeaDecoders::mwv_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<float>("speed");
     QTest::addColumn<QString>("units");
-    QTest::addColumn<bool>("error");
-    QTest::newRow("apparent knots") << "$IIMWV,045,R,10.5,N,A*16" << 45.0f << "R" << 10.5f << "Kts" << false;
-    QTest::newRow("true") << "$WIMWV,270,T,12.0,N,A" << 270.0f << "T" << 12.0f << "Kts" << false;
-    QTest::newRow("metres per second kept as read") << "$IIMWV,045,R,10.5,M,A" << 45.0f << "R" << 10.5f << "M" << false;
-    QTest::newRow("unknown reference") << "$IIMWV,045,X,10.5,N,A" << 45.0f << "" << 10.5f << "Kts" << true;
-    QTest::newRow("angle not a number stops") << "$IIMWV,04x,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << true;
-    QTest::newRow("speed not a number") << "$IIMWV,045,R,1O.5,N,A" << 45.0f << "R" << 0.0f << "" << true;
-    QTest::newRow("empty angle skips its letter") << "$IIMWV,,R,10.5,N,A" << 0.0f << "" << 10.5f << "Kts" << true;
-    QTest::newRow("too few fields for speed") << "$IIMWV,045,R,10.5" << 45.0f << "R" << 0.0f << "" << true;
-    QTest::newRow("empty units") << "$IIMWV,045,R,10.5,,A" << 45.0f << "R" << 10.5f << "" << true;
-    QTest::newRow("bad address") << "$IIMWVV,045,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << true;
+    QTest::addColumn<QString>("error"); // the report in front of the line, "" for none
+    const QString missing = QStringLiteral("Decode Error - ");
+    QTest::newRow("apparent knots") << "$IIMWV,045,R,10.5,N,A*16" << 45.0f << "R" << 10.5f << "Kts" << "";
+    QTest::newRow("true") << "$WIMWV,270,T,12.0,N,A" << 270.0f << "T" << 12.0f << "Kts" << "";
+    QTest::newRow("metres per second kept as read") << "$IIMWV,045,R,10.5,M,A" << 45.0f << "R" << 10.5f << "M" << "";
+    QTest::newRow("unknown reference") << "$IIMWV,045,X,10.5,N,A" << 45.0f << "" << 10.5f << "Kts" << missing;
+    QTest::newRow("empty angle skips its letter") << "$IIMWV,,R,10.5,N,A" << 0.0f << "" << 10.5f << "Kts" << missing;
+    QTest::newRow("too few fields for speed") << "$IIMWV,045,R,10.5" << 45.0f << "R" << 0.0f << "" << missing;
+    QTest::newRow("empty units") << "$IIMWV,045,R,10.5,,A" << 45.0f << "R" << 10.5f << "" << missing;
+    QTest::newRow("bad address") << "$IIMWVV,045,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << missing;
+    // A field that is not a number is named, and the line gives nothing.
+    const QString angle = QStringLiteral("Decode Error - Angle not a number - ");
+    QTest::newRow("angle 04x") << "$IIMWV,04x,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << angle;
+    QTest::newRow("angle nan") << "$IIMWV,nan,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << angle;
+    QTest::newRow("angle 3.4E38") << "$IIMWV,3.4E38,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << angle;
+    QTest::newRow("angle blank") << "$IIMWV, ,R,10.5,N,A" << 0.0f << "" << 0.0f << "" << angle;
+    QTest::newRow("speed 1O.5 after a good angle")
+        << "$IIMWV,045,R,1O.5,N,A" << 0.0f << "" << 0.0f << "" << "Decode Error - Speed not a number - ";
+    QTest::newRow("angle beyond single is a number")
+        << "$IIMWV,1" + QString(39, QLatin1Char('0')) + ",R,10.5,N,A" << 0.0f << "" << 0.0f << ""
+        << "Decode Error - Angle out of range - ";
 }
 
 void TestNmeaDecoders::mwv()
@@ -188,7 +198,7 @@ void TestNmeaDecoders::mwv()
     QFETCH(QString, reference);
     QFETCH(float, speed);
     QFETCH(QString, units);
-    QFETCH(bool, error);
+    QFETCH(QString, error);
     float a = -1, s = -1;
     QStringView r = u"?", u = u"?";
     m_decoder.NmeaDecodeMWV(line, a, r, s, u);
@@ -196,7 +206,7 @@ void TestNmeaDecoders::mwv()
     QCOMPARE(r.toString(), reference);
     QCOMPARE(s, speed);
     QCOMPARE(u.toString(), units);
-    QCOMPARE(m_host.take(), error ? QStringList{"error Decode Error - " + line} : QStringList{});
+    QCOMPARE(m_host.take(), error.isEmpty() ? QStringList{} : QStringList{"error " + error + line});
 }
 
 void TestNmeaDecoders::vhwAndVtgErrorRules()
@@ -293,11 +303,12 @@ void TestNmeaDecoders::rmc()
     QVERIFY(vd.isEmpty());
     QCOMPARE(m_host.take().size(), 1);
     // A speed that is not a number stops the reading before the track.
-    m_decoder.NmeaDecodeRMC(QStringLiteral("$GPRMC,123519,A,,,,,6.1k,12.0,230394,3,E,A"), t, tr, s, su, v, vd);
+    const QString badSpeed = QStringLiteral("$GPRMC,123519,A,,,,,6.1k,12.0,230394,3,E,A");
+    m_decoder.NmeaDecodeRMC(badSpeed, t, tr, s, su, v, vd);
     QCOMPARE(s, 0.0f);
     QCOMPARE(t, 0.0f);
     QVERIFY(tr.isEmpty() && su.isEmpty() && vd.isEmpty());
-    QCOMPARE(m_host.take().size(), 1);
+    QCOMPARE(m_host.take(), QStringList{"error Decode Error - Speed not a number - " + badSpeed});
 }
 
 void TestNmeaDecoders::rmbShift_data()

@@ -3,6 +3,7 @@
 #include "ProfileSettings.h"
 
 #include <QTest>
+#include <algorithm>
 #include <memory>
 
 class TestNmeaReceiver : public QObject {
@@ -27,6 +28,8 @@ private slots:
     void implausibleOrVoidTakesNothing_data();
     void implausibleOrVoidTakesNothing();
     void windSentenceRunsControlStep();
+    void windUpdates_data();
+    void windUpdates();
     void controlStepWithWindDecodingOff();
     void portEvents_data();
     void portEvents();
@@ -56,6 +59,7 @@ void TestNmeaReceiver::init()
     m_settings.m_fNmeaTrueWindAverage = 0;
     m_settings.m_fNmeaWindIndicatorAverage = 0;
     m_host.events.clear();
+    m_host.waits = 0;
     m_host.status.clear();
     m_host.onData = nullptr;
     Rebuild();
@@ -144,7 +148,7 @@ void TestNmeaReceiver::controlCharactersDoNoHarm()
     const QString nulFirst = QChar(0) + QStringLiteral("$IIHVM,3.1,W");
     Feed(withNul + QStringLiteral("\r") + nulType + QStringLiteral("\r") + nulFirst + QStringLiteral("\r"));
     QCOMPARE(m_host.take(), QStringList({
-        "error Decode Error - " + withNul,
+        "error Decode Error - Angle not a number - " + withNul,
         "data " + withNul,
         "data " + nulType,
         "status Sentence Error",
@@ -310,23 +314,36 @@ void TestNmeaReceiver::hdgWithoutVariation()
 void TestNmeaReceiver::implausibleOrVoidTakesNothing_data()
 {
     QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("field"); // refused field, "" for none
+    QTest::addColumn<QString>("refused"); // field and reason, "" for none
     QTest::addColumn<bool>("used");
     const QString max = QStringLiteral("340282346638528859811704183484516925440");
-    QTest::newRow("MWV largest single angle") << "$IIMWV," + max + ",R,10.5,N,A*1A" << "Angle" << false;
+    const QString beyond = QStringLiteral("1") + QString(39, QLatin1Char('0'));
+    QTest::newRow("MWV largest single angle") << "$IIMWV," + max + ",R,10.5,N,A*1A" << "Angle out of range" << false;
+    QTest::newRow("MWV angle beyond single") << "$IIMWV," + beyond + ",R,10.5,N,A" << "Angle out of range" << false;
     QTest::newRow("MWV angle -360") << "$IIMWV,-360,R,10.5,N,A" << "" << true;
-    QTest::newRow("MWV angle 360.1") << "$IIMWV,360.1,R,10.5,N,A" << "Angle" << false;
+    QTest::newRow("MWV angle 360.1") << "$IIMWV,360.1,R,10.5,N,A" << "Angle out of range" << false;
     QTest::newRow("MWV 150 knots") << "$IIMWV,045,R,150,N,A" << "" << true;
-    QTest::newRow("MWV 150.1 knots") << "$IIMWV,045,R,150.1,N,A" << "Speed" << false;
-    QTest::newRow("MWV 278 km/h") << "$IIMWV,045,R,278,K,A" << "Speed" << false;
-    QTest::newRow("VHW heading, good speed") << "$IIVHW,,T,361,M,6.2,N" << "Heading" << false;
+    QTest::newRow("MWV 150.1 knots") << "$IIMWV,045,R,150.1,N,A" << "Speed out of range" << false;
+    QTest::newRow("MWV 278 km/h") << "$IIMWV,045,R,278,K,A" << "Speed out of range" << false;
+    QTest::newRow("VHW heading, good speed") << "$IIVHW,,T,361,M,6.2,N" << "Heading out of range" << false;
     QTest::newRow("VHW 100 knots") << "$IIVHW,,T,200,M,100,N" << "" << true;
-    QTest::newRow("VHW 100.1 knots") << "$IIVHW,,T,200,M,100.1,N" << "Speed" << false;
-    QTest::newRow("VTG course") << "$GPVTG,,T,-361,M,5.5,N" << "Course" << false;
-    QTest::newRow("HDG variation, good heading") << "$HCHDG,101.1,,,90.1,W" << "Variation" << false;
-    QTest::newRow("HVM variation") << "$IIHVM,-91,W" << "Variation" << false;
-    QTest::newRow("RMC track, good variation") << "$GPRMC,1,A,,,,,5.5,400,1,3.1,W" << "Track" << false;
-    QTest::newRow("RMB range") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21601,52.5" << "Range" << false;
+    QTest::newRow("VHW 100.1 knots") << "$IIVHW,,T,200,M,100.1,N" << "Speed out of range" << false;
+    QTest::newRow("VTG course") << "$GPVTG,,T,-361,M,5.5,N" << "Course out of range" << false;
+    QTest::newRow("HDG variation, good heading") << "$HCHDG,101.1,,,90.1,W" << "Variation out of range" << false;
+    QTest::newRow("HVM variation") << "$IIHVM,-91,W" << "Variation out of range" << false;
+    QTest::newRow("RMC track, good variation") << "$GPRMC,1,A,,,,,5.5,400,1,3.1,W" << "Track out of range" << false;
+    QTest::newRow("RMB range") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,21601,52.5" << "Range out of range"
+                               << false;
+    // Not a number: named as well, and the good values before it go too.
+    QTest::newRow("MWV angle nan") << "$IIMWV,nan,R,10.5,N,A" << "Angle not a number" << false;
+    QTest::newRow("MWV angle 3.4E38") << "$IIMWV,3.4E38,R,10.5,N,A" << "Angle not a number" << false;
+    QTest::newRow("VHW speed, good heading") << "$IIVHW,,T,200,M,6.2kn,N" << "Speed not a number" << false;
+    QTest::newRow("VTG course inf") << "$GPVTG,,T,inf,M,5.5,N" << "Course not a number" << false;
+    QTest::newRow("HDG variation NaN, good heading") << "$HCHDG,101.1,,,NaN,W" << "Variation not a number" << false;
+    QTest::newRow("HVM variation 3;1") << "$IIHVM,3;1,W" << "Variation not a number" << false;
+    QTest::newRow("RMC variation") << "$GPRMC,1,A,,,,,5.5,84.4,1,3.1.0,W" << "Variation not a number" << false;
+    QTest::newRow("RMB bearing") << "$GPRMB,A,0.66,L,3,4,4917.24,N,12309.57,W,1.3,-" << "Bearing not a number"
+                                 << false;
     // The instrument's own "not valid", whatever the fields hold.
     QTest::newRow("MWV status V") << "$IIMWV,045,R,10.5,N,V*01" << "" << false;
     QTest::newRow("MWV status V, wild angle") << "$IIMWV," + max + ",R,10.5,N,V" << "" << false;
@@ -336,15 +353,15 @@ void TestNmeaReceiver::implausibleOrVoidTakesNothing_data()
 void TestNmeaReceiver::implausibleOrVoidTakesNothing()
 {
     QFETCH(QString, line);
-    QFETCH(QString, field);
+    QFETCH(QString, refused);
     QFETCH(bool, used);
     // Sources that take every value of these lines that is let through.
     m_settings.m_iNmeaHeading = 0;
     m_settings.m_iNmeaBoatSpeed = 0;
     Feed(line + QStringLiteral("\r"));
     QStringList expected{(used ? "used " : "data ") + line};
-    if (!field.isEmpty())
-        expected.prepend("error Decode Error - " + field + " out of range - " + line);
+    if (!refused.isEmpty())
+        expected.prepend("error Decode Error - " + refused + " - " + line);
     QCOMPARE(m_host.take(), expected);
 }
 
@@ -382,6 +399,68 @@ void TestNmeaReceiver::windSentenceRunsControlStep()
     // A rejected wind line is no clock tick.
     Feed(QStringLiteral("$IIMWV,045,R,10.5,N,A*17\r"));
     QVERIFY(!m_host.take().contains("step"));
+}
+
+void TestNmeaReceiver::windUpdates_data()
+{
+    QTest::addColumn<bool>("known");    // both winds, boat speed and variation known before
+    QTest::addColumn<bool>("decoding"); // MWV decoding switched on
+    QTest::addColumn<bool>("sensor");   // true wind from the sensor, else computed
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("updates"); // steps when the winds are known, else waits
+    const QString r = QStringLiteral("$IIMWV,045,R,10.5,N,A");
+    const QString t = QStringLiteral("$WIMWV,100,T,14.0,N,A");
+    QTest::newRow("good apparent") << true << true << false << QStringList{r} << 1;
+    QTest::newRow("empty angle") << true << true << false << QStringList{"$IIMWV,,R,10.5,N,A"} << 0;
+    QTest::newRow("angle 999") << true << true << false << QStringList{"$IIMWV,999,R,10.5,N,A"} << 0;
+    QTest::newRow("angle nan") << true << true << false << QStringList{"$IIMWV,nan,R,10.5,N,A"} << 0;
+    QTest::newRow("angle 3.4E38") << true << true << false << QStringList{"$IIMWV,3.4E38,R,10.5,N,A"} << 0;
+    QTest::newRow("speed -5") << true << true << false << QStringList{"$IIMWV,045,R,-5,N,A"} << 0;
+    QTest::newRow("status V") << true << true << false << QStringList{"$IIMWV,045,R,10.5,N,V"} << 0;
+    QTest::newRow("units M") << true << true << false << QStringList{"$IIMWV,045,R,10.5,M,A"} << 0;
+    QTest::newRow("true wind while computed") << true << true << false << QStringList{t, t} << 0;
+    QTest::newRow("R then T pairs") << true << true << true << QStringList{r, t, r, t} << 2;
+    QTest::newRow("T of a refused R steps") << true << true << true
+                                            << QStringList{r, t, "$IIMWV,nan,R,10.5,N,A", t} << 2;
+    QTest::newRow("off: every line")
+        << true << false << false
+        << QStringList{r, "$IIMWV,bad", "$IIMWV,999,R,10.5,N,A", "$IIMWV,045,R,10.5,M,A"} << 4;
+    QTest::newRow("off: R then T pairs") << true << false << true << QStringList{r, t} << 1;
+    QTest::newRow("off: status V") << true << false << false << QStringList{"$IIMWV,045,R,10.5,N,V"} << 0;
+    QTest::newRow("unknown: good apparent waits") << false << true << false << QStringList{r} << 1;
+    QTest::newRow("unknown: refused does not wait")
+        << false << true << false
+        << QStringList{"$IIMWV,nan,R,10.5,N,A", "$IIMWV,045,R,10.5,N,V", "$IIMWV,045,R,10.5,M,A"} << 0;
+    QTest::newRow("unknown, off: every line waits") << false << false << false << QStringList{r, "$IIMWV,bad"} << 2;
+}
+
+void TestNmeaReceiver::windUpdates()
+{
+    QFETCH(bool, known);
+    QFETCH(bool, decoding);
+    QFETCH(bool, sensor);
+    QFETCH(QStringList, lines);
+    QFETCH(int, updates);
+    if (known) {
+        Feed(QStringLiteral("$GPVTG,,T,034.4,M,5.0,N\r$IIHVM,3.1,W\r$IIMWV,045,R,10.5,N,A\r"));
+        QVERIFY(m_state->WindTrueValid() && m_state->WindApparentValid());
+        m_host.events.clear();
+    }
+    m_host.waits = 0;
+    m_settings.m_bNmeaSentenceMWV = decoding;
+    m_settings.m_iNmeaTrueWind = int16_t(sensor ? 0 : 1);
+    for (const QString& line : lines)
+        Feed(line + QStringLiteral("\r"));
+    const QStringList events = m_host.take();
+    const auto count = [&](const QString& prefix) {
+        return int(std::count_if(events.begin(), events.end(), [&](const QString& e) { return e.startsWith(prefix); }));
+    };
+    const int steps = known ? updates : 0;
+    QCOMPARE(count(QStringLiteral("step")), steps);
+    // The Polar window and the wind indicator follow each step and nothing else.
+    QCOMPARE(count(QStringLiteral("polar ")), steps);
+    QCOMPARE(count(QStringLiteral("caption ")), steps);
+    QCOMPARE(m_host.waits, known ? 0 : updates);
 }
 
 void TestNmeaReceiver::controlStepWithWindDecodingOff()
@@ -477,7 +556,8 @@ void TestNmeaReceiver::nestedReceiveEventLeavesCharacters()
     // The next event reads them, after the partial line of the first.
     port.feed(QString());
     QCOMPARE(m_host.take(),
-             QStringList({"error Decode Error - $IIHVM,4$IIHVM,5,E", "data $IIHVM,4$IIHVM,5,E"}));
+             QStringList({"error Decode Error - Variation not a number - $IIHVM,4$IIHVM,5,E",
+                          "data $IIHVM,4$IIHVM,5,E"}));
 }
 
 QTEST_GUILESS_MAIN(TestNmeaReceiver)

@@ -1,6 +1,7 @@
 // Network endpoints behind the serial port, over loopback: the port alone,
 // and the program's core with its instruments on TCP and autopilot on UDP.
 
+#include "../util/Engage.h"
 #include "NetworkSerialPort.h"
 #include "SteeringCore.h"
 
@@ -160,6 +161,7 @@ private slots:
         setup.ManualTimers = true;
         setup.ProfileFile = file.fileName();
         SteeringCore core(setup);
+        ConfirmTheBox(core);
         QStringList panel2;
         connect(&core, &SteeringCore::PanelText, this, [&](int panel, const QString& text) {
             if (panel == 2)

@@ -3,6 +3,7 @@
 // Manual so that APB sentences go out. Run under a display (xvfb-run):
 //     options_screenshots <folder>
 
+#include "../util/Engage.h"
 #include "FakeSerialPort.h"
 #include "frmAbout.h"
 #include "frmDiagram.h"
@@ -33,6 +34,8 @@ int main(int argc, char* argv[])
     QTemporaryDir profile;
 
     MainWindowSetup setup;
+
+    setup.Choose = SteerTheBox;
     setup.Core.ProfileFile = profile.filePath(QStringLiteral("Vanehold.ini"));
     FakeSerialPort* nmea = nullptr;
     setup.Core.Ports = [&nmea](QObject* parent) {

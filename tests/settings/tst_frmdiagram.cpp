@@ -1,6 +1,7 @@
 // The block diagram and About windows, and how the main window's menus and
 // the diagram's buttons open them.
 
+#include "../util/Engage.h"
 #include "FakeSerialPort.h"
 #include "frmAbout.h"
 #include "frmDiagram.h"
@@ -26,6 +27,7 @@ class TestDiagram : public QObject {
     frmMain& Main()
     {
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};

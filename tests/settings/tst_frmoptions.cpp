@@ -3,6 +3,7 @@
 // live lists, the scroll-bar pairs, the devices of the port numbers and the
 // response preview.
 
+#include "../util/Engage.h"
 #include "../util/Wire.h"
 #include "FakeSerialPort.h"
 #include "SteeringCore.h"
@@ -118,6 +119,7 @@ class TestOptions : public QObject {
         setup.Clock = [] { return int64_t(0); };
         setup.Ports = [this](QObject* parent) { return m_ports[m_made++] = new FakeSerialPort(parent); };
         m_core = std::make_unique<SteeringCore>(setup);
+        ConfirmTheBox(*m_core);
         m_core->ProfileInitialize(true);
         OptionsSetup options;
         options.Message = [this](QWidget*, const QString& title, const QString& text) {

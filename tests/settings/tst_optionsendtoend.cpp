@@ -1,6 +1,7 @@
 // The Options dialog's live lists over real pseudo-terminals: the
 // instruments write to one, the autopilot reads from another.
 
+#include "../util/Engage.h"
 #include "../util/Wire.h"
 #include "frmMain.h"
 
@@ -41,6 +42,7 @@ private slots:
         file.write("[Ports]\n5=" + instruments.device + "\n6=" + autopilot.device + "\n[Pilot]\nPort= 6\n");
         file.close();
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};

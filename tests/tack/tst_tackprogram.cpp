@@ -3,6 +3,7 @@
 // carried by the next APB sentence, the walk shown in panel 1 and ended by
 // a steer button or a mode change, a refused OK, and the profile keys.
 
+#include "../util/Engage.h"
 #include "../util/Wire.h"
 #include "frmMain.h"
 
@@ -46,6 +47,7 @@ private slots:
                       + "\n[Pilot]\nPort= 6\nBearing=45\n[Tack Data]\nOvershoot 2=12\n");
         profile.close();
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Core.ProfileFile = Profile();

@@ -48,6 +48,16 @@ public:
         QObject::connect(c, &SteeringCore::ChartReading,
                          [this](const QString& n, const QString& v) { chart << n + QLatin1String(": ") + v; });
         QObject::connect(c, &SteeringCore::PilotSent, [this](const QString& l) { pilotData << l; });
+        QObject::connect(c, &SteeringCore::AlarmShown, [this](const QString& t, bool on) {
+            alarm = t;
+            sounding = on;
+        });
+        QObject::connect(c, &SteeringCore::EngageAsked, [this](bool known, float heading, float autoPilot) {
+            asked << (known ? NumberText::Format(heading, u"0") : QStringLiteral("none")) + QLatin1Char('/')
+                         + NumberText::Format(autoPilot, u"0");
+            if (confirmBox)
+                core.TrackEngage(autoPilot);
+        });
         QObject::connect(c, &SteeringCore::PolarValues, [this](const InstrumentValues& v) {
             polar << NumberText::Format(double(v.eTrackMode), u"0") + QLatin1Char(' ')
                          + NumberText::Format(v.fHeading, u"0.0");
@@ -81,6 +91,12 @@ public:
     QStringList chart;
     QStringList pilotData;
     QStringList polar;
+    QString alarm; // the banner's text
+    bool sounding = false;
+    // Manual asked first ("boat/box" headings, "none/box" without a
+    // heading); the sailor confirms the box unless a test answers itself.
+    QStringList asked;
+    bool confirmBox = true;
 
     static QString Name(TrackControlId control, int index)
     {

@@ -4,6 +4,7 @@
 // under a display (xvfb-run):
 //     night_screenshots <folder>
 
+#include "../util/Engage.h"
 #include "frmMain.h"
 
 #include <QAction>
@@ -28,6 +29,8 @@ int main(int argc, char* argv[])
     file.close();
 
     MainWindowSetup setup;
+
+    setup.Choose = SteerTheBox;
     setup.Core.ProfileFile = profile;
     frmMain window(setup);
     window.Form_Load();

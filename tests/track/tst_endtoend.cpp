@@ -1,6 +1,7 @@
 // The whole program over real pseudo-terminals: instruments write NMEA to
 // one pty, the autopilot reads APB from another (or from the same one).
 
+#include "../util/Engage.h"
 #include "SerialPort.h"
 #include "frmMain.h"
 
@@ -123,6 +124,7 @@ class TestEndToEnd : public QObject {
             file.write(profile);
         file.close();
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};

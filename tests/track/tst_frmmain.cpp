@@ -1,6 +1,7 @@
 // The main window, headless: controls found by their names, the mode
 // ladder, steering, the text boxes, the alarm, closing and the profile.
 
+#include "../util/Engage.h"
 #include "FakeSerialPort.h"
 #include "NumberText.h"
 #include "PilotOutput.h"
@@ -80,14 +81,17 @@ class TestMainWindow : public QObject {
     QStringList m_warnings;
     bool m_answer = false;
     int m_beeps = 0;
+    int64_t m_now = 0; // the core's clock, milliseconds
 
     QString Profile() const { return m_dir->filePath(QStringLiteral("Vanehold.ini")); }
 
     frmMain& Open(bool forceSimulate = false, bool realQuestion = false)
     {
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
+        setup.Core.Clock = [this] { return m_now; };
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};
         setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
         setup.Core.ProfileFile = Profile();
@@ -463,6 +467,9 @@ private slots:
         QCOMPARE(w.Panel(3), QStringLiteral("Alarm Limit Exceeded 15"));
         QCOMPARE(apparent->text(), QStringLiteral("15.0"));
         QCOMPARE(m_beeps, 1);
+        Instruments();
+        QCOMPARE(m_beeps, 1);
+        m_now += 1000;
         Instruments();
         QCOMPARE(m_beeps, 2);
 

@@ -3,6 +3,7 @@
 // later comes up dark, nothing bright is left on them, and the choice goes
 // through the profile to the next start.
 
+#include "../util/Engage.h"
 #include "FakeSerialPort.h"
 #include "NightMode.h"
 #include "frmDiagram.h"
@@ -25,6 +26,7 @@ class TestNightMode : public QObject {
     frmMain& Open()
     {
         MainWindowSetup setup;
+        setup.Choose = SteerTheBox;
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Core.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };

@@ -171,21 +171,15 @@ LINES = [
 ]
 
 
-def wind_update(line, last):
-    """Whether an MWV line is a wind update, and whether it was an apparent
-    one: a T right after an R belongs to the R's update; status V is none."""
-    body = line.split('*')[0] if len(line) >= 3 and line[-3] == '*' else line
-    fields = body.split(',')[1:]
-    ref = fields[1] if len(fields) > 1 else ''
-    status = fields[4] if len(fields) > 4 else ''
-    if status == 'V':
-        return False, last
-    return not (ref == 'T' and last), ref == 'R'
+def wind_update(effects):
+    """Whether an MWV line is a wind update: with MWV decoding on, only a
+    line that gave a wind. With the true wind computed that is always an
+    apparent one, so no true wind is paired away."""
+    return any(e[0] == 'apparent' for e in effects)
 
 
 def main():
     state = State()
-    last_apparent = False
     out = []
     for text, ending, cs, effects in LINES:
         line = text
@@ -200,8 +194,7 @@ def main():
             state.apply(e)
         if ending and line.startswith('$') and line[3:6] == 'MWV' and (
                 len(line) < 3 or line[-3] != '*' or line[-2:] == checksum(line[:-3])):
-            update, last_apparent = wind_update(line, last_apparent)
-            if update:
+            if wind_update(effects):
                 state.wind_line()
     with open('instrument_stream.nmea', 'w', encoding='latin-1', newline='') as f:
         f.write(''.join(out))

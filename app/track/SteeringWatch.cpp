@@ -1,0 +1,113 @@
+#include "SteeringWatch.h"
+
+#include "MathLib.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace MathLib;
+
+namespace {
+constexpr double ToRadians = Pi / 180;
+}
+
+bool SteeringWatch::Follow(int64_t now, bool active, bool headingKnown, double heading, double autoPilot)
+{
+    if (!active || !headingKnown || !std::isfinite(heading) || !std::isfinite(autoPilot)) {
+        m_lFollowSince = -1;
+        m_bNotFollowing = false;
+        return false;
+    }
+    m_fGap = std::fabs(AngleWrap180(heading - autoPilot));
+    if (m_fGap <= FollowBound) {
+        m_lFollowSince = -1;
+        m_bNotFollowing = false;
+        return false;
+    }
+    if (m_bNotFollowing)
+        return true;
+    if (m_lFollowSince < 0 || m_fGap <= m_fGapAtStart - FollowProgress || now < m_lFollowSince) {
+        m_lFollowSince = now;
+        m_fGapAtStart = m_fGap;
+    }
+    m_bNotFollowing = now - m_lFollowSince >= FollowMs;
+    return m_bNotFollowing;
+}
+
+void SteeringWatch::FollowRestart()
+{
+    if (!m_bNotFollowing)
+        m_lFollowSince = -1;
+}
+
+void SteeringWatch::WindReset()
+{
+    m_readings.clear();
+    m_smoothed.clear();
+    m_fSumX = m_fSumY = 0;
+    m_bShifted = false;
+    m_fShift = 0;
+}
+
+void SteeringWatch::Wind(int64_t now, double direction)
+{
+    if (!std::isfinite(direction))
+        return;
+    if (!m_readings.empty() && now < m_readings.back().at)
+        WindReset();
+    const Reading reading{now, std::cos(direction * ToRadians), std::sin(direction * ToRadians)};
+    m_readings.push_back(reading);
+    m_fSumX += reading.x;
+    m_fSumY += reading.y;
+    while (m_readings.front().at < now - ShiftSmoothMs) {
+        m_fSumX -= m_readings.front().x;
+        m_fSumY -= m_readings.front().y;
+        m_readings.pop_front();
+    }
+    // Unit vectors, so that 359 and 1 average to 0.
+    const double smoothed = Angle360(std::atan2(m_fSumY, m_fSumX) / ToRadians);
+    m_smoothed.push_back({now, smoothed});
+    while (m_smoothed.front().at < now - ShiftWindowMs)
+        m_smoothed.pop_front();
+
+    double shift = 0;
+    for (const Smoothed& past : m_smoothed) {
+        const double change = AngleWrap180(smoothed - past.direction);
+        if (std::fabs(change) > std::fabs(shift))
+            shift = change;
+    }
+    m_fShift = shift;
+    if (!m_bShifted && std::fabs(shift) > ShiftBound)
+        m_bShifted = true;
+    else if (m_bShifted && std::fabs(shift) <= ShiftClear)
+        m_bShifted = false;
+}
+
+double SteeringWatch::TackGuard(double from, double to, double trueAngle, int side, Cross& crossed)
+{
+    crossed = Cross::None;
+    const double s = side < 0 ? -1 : 1;
+    // The wind angle on the present side, 0 head to wind, 180 dead
+    // downwind; turning by d to starboard moves a starboard wind forward by
+    // d.
+    const double a = std::clamp(s * AngleWrap180(trueAngle), 0.0, 180.0);
+    const double d = AngleWrap180(to - from);
+    const double wanted = a - s * d;
+    double allowed = wanted;
+    if (wanted < HeadMargin)
+        allowed = std::max(wanted, std::min(a, HeadMargin));
+    else if (wanted > 180 - DownMargin)
+        allowed = std::min(wanted, std::max(a, 180 - DownMargin));
+    if (allowed == wanted)
+        return to;
+    crossed = wanted < HeadMargin ? Cross::Tack : Cross::Jibe;
+    return HeadingWrap(from + s * (a - allowed));
+}
+
+double SteeringWatch::LeadLimit(double heading, double to)
+{
+    const double d = AngleWrap180(to - heading);
+    if (std::fabs(d) <= LeadBound)
+        return to;
+    return HeadingWrap(heading + std::copysign(LeadBound, d));
+}
