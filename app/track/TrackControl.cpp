@@ -278,8 +278,13 @@ void TrackControl::TrackStep()
         if (!m_host.TrackHold()) {
             const float from = s.m_fAutoPilot;
             float to = from;
+            const double integral = m_dS;
             TrackFilter(e, to);
             s.m_fAutoPilot = m_host.TrackBound(from, to);
+            // What the boat cannot be given now adds nothing to the
+            // integral, which would only overshoot later.
+            if (s.m_fAutoPilot != to)
+                m_dS = integral;
         }
         m_host.ChartSetValue(QStringLiteral("Pilot Delta"), NumberText::Format(e, u"0.0") + QStringLiteral(" deg"));
         m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
