@@ -84,6 +84,26 @@ private slots:
         again.session.Report(*again.core);
         QCOMPARE(again.sent, first.sent);
     }
+
+    // A gust 10 degrees off the angle held, a second long: raised and
+    // cleared in the record, counted once in the report.
+    void alarmsRecordedAndCounted()
+    {
+        const QString rmc = QStringLiteral("GPRMC,%1,A,5021.314,N,00408.221,W,6.0,221.6,081226,1.8,W,A");
+        QStringList lines;
+        const char* winds[] = {"$WIMWV,040.0,R,14.0,N,A", "$WIMWV,050.0,R,14.0,N,A", "$WIMWV,041.0,R,14.0,N,A"};
+        for (int second = 0; second < 3; ++second)
+            lines << Checksummed(rmc.arg(QStringLiteral("12000%1.00").arg(second))) << QLatin1String(winds[second]);
+        QBuffer record;
+        record.open(QIODevice::WriteOnly);
+        Run run(lines.join(QLatin1Char('\n')), m_dir.filePath(QStringLiteral("d.ini")));
+        RecordWriter writer(*run.core, record);
+        QVERIFY(run.session.Report(*run.core).endsWith(QLatin1String("\nAlarms: Alarm Limit Exceeded 1\n")));
+        const QString text = QString::fromLatin1(record.data());
+        QVERIFY2(text.contains(QLatin1String(" ! Alarm Limit Exceeded 10\n"))
+                     && text.contains(QLatin1String(" ! Alarm Limit Exceeded Cleared\n")),
+                 qPrintable(text));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestReplay)

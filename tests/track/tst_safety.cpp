@@ -242,6 +242,7 @@ private slots:
             rig.Feed({Mwv(50)});
         }
         QVERIFY(rig.stale[int(InstrumentValue::BoatSpeed)]);
+        QVERIFY(rig.stale[int(InstrumentValue::TrueWindAngle)]); // worked out from it
         const float held = rig.settings.m_fAutoPilot;
         QVERIFY(held != moved);
         rig.Feed({Mwv(50)});
