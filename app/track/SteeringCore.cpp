@@ -442,8 +442,10 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
     const int i = int(which);
     const int64_t now = m_setup.Clock();
     m_lShownAt[i] = now;
-    if (which == InstrumentValue::Heading && m_settings.m_eTrackMode == TrackModeSetup && !m_bAutoPilotTyped) {
-        // Engaging then steers where the boat is going.
+    if (which == InstrumentValue::Heading && m_settings.m_eTrackMode == TrackModeSetup && !m_bAutoPilotTyped
+        && !m_settings.m_bSimulate) {
+        // Engaging then steers where the boat is going. (The simulated
+        // boat steers by the box: following it would walk the box round.)
         m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(value));
         ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
     }

@@ -108,6 +108,10 @@ private slots:
         if (!typed.isEmpty())
             rig.core.StoreAutoPilotText(typed);
         rig.now += age * 1000;
+        if (simulate) {
+            rig.Tick(3); // the simulated boat heads where the box says
+            QCOMPARE(rig.settings.m_fAutoPilot, 40.0f);
+        }
         rig.core.TrackSetManual();
         QCOMPARE(rig.asked.join(QLatin1Char(',')), asked);
         QCOMPARE(rig.settings.m_eTrackMode, asked.isEmpty() ? TrackModeManual : TrackModeSetup);
