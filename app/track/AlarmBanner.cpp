@@ -55,13 +55,15 @@ QString AlarmBanner::Text() const
 
 void AlarmBanner::Show(const QString& text, bool sounding)
 {
-    if (text.isEmpty()) {
+    // Heard is enough: the strip would otherwise cover the menus and tabs
+    // for as long as a cause lasts; the status panel still shows it.
+    if (text.isEmpty() || !sounding) {
         hide();
+        m_label->clear();
         m_over = nullptr;
         return;
     }
     m_label->setText(text);
-    m_button->setEnabled(sounding);
     Place();
 }
 
@@ -70,7 +72,11 @@ void AlarmBanner::Place()
     if (m_label->text().isEmpty())
         return;
     QWidget* active = QApplication::activeWindow();
-    if (!active || active == this)
+    // Some platforms make the strip itself active when it shows: it stays
+    // where it was.
+    if (active == this)
+        active = m_over;
+    if (!active)
         active = m_owner;
     m_over = active;
     const QRect frame = active->geometry();

@@ -1,9 +1,9 @@
 #pragma once
 // The alarm where the sailor is looking: a red strip laid over the top of
 // whichever window of the program is active (the Options dialog while
-// tuning, the Polar window, the Tack dialog), above every one of them, with
-// a button that stops the sound. It knows nothing of the alarms' causes; the
-// main window shows in it what the core reports.
+// tuning, the Polar window, the Tack dialog), above every one of them, until
+// the sailor acknowledges it with its button. It knows nothing of the
+// alarms' causes; the main window shows in it what the core reports.
 
 #include <QWidget>
 
@@ -15,7 +15,7 @@ class AlarmBanner : public QWidget {
 public:
     explicit AlarmBanner(QWidget* owner);
 
-    // text "" hides the strip; sounding enables the button.
+    // Shown while an alarm sounds; "" or an acknowledged one hides it.
     void Show(const QString& text, bool sounding);
     // Laid over the top of the active window of the program, or of the
     // owner when another program is active.

@@ -920,6 +920,12 @@ void frmMain::AskEngage(bool headingKnown, float boatHeading, float autoPilot)
 
 void frmMain::RequestForeground()
 {
+    // The sailor is at work in another window of the program: the alarm
+    // strip lies over it there, and taking the keyboard away would only
+    // move it.
+    QWidget* active = QApplication::activeWindow();
+    if (m_banner->isVisible() && active && active != this && active != m_banner)
+        return;
     if (isMinimized())
         showNormal();
     raise();

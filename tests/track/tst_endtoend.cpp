@@ -5,8 +5,11 @@
 #include "SerialPort.h"
 #include "frmMain.h"
 
+#include <QAction>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -97,6 +100,42 @@ QByteArray Instruments()
            + Sentence("$IIMWV,045.0,R,10.5,N,A");
 }
 
+// A compass (HDG, 11 east) on 214 magnetic while the boat makes good 220
+// (VTG), then the apparent wind.
+QByteArray OnCompass(const QByteArray& windAngle)
+{
+    return Sentence("$HCHDG,214.0,,,11.0,E") + Sentence("$IIVTG,231.0,T,220.0,M,6.0,N,11.1,K")
+           + Sentence("$IIMWV," + windAngle + ",R,10.5,N,A");
+}
+
+// The heading to steer of each whole line an autopilot reads: "bad" for a
+// line that is no APB or whose checksum does not hold.
+QStringList Steered(const QByteArray& received)
+{
+    QList<QByteArray> lines = received.split('\n');
+    lines.removeLast(); // not ended yet
+    QStringList headings;
+    for (const QByteArray& line : lines) {
+        const qsizetype star = line.lastIndexOf('*');
+        unsigned x = 0;
+        for (char c : line.mid(1, star - 1))
+            x ^= static_cast<unsigned char>(c);
+        const QList<QByteArray> fields = line.left(star).split(',');
+        bool ok = false;
+        const bool good = star > 0 && line.endsWith('\r') && line.mid(star + 1, 2).toUInt(&ok, 16) == x && ok
+                          && fields.size() == 15 && fields[0] == "$ECAPB" && fields[14] == "M";
+        headings << (good ? QString::fromLatin1(fields[13]) : QStringLiteral("bad"));
+    }
+    return headings;
+}
+
+// Instruments on port 5, the autopilot on port 6.
+QByteArray TwoLines(const Pty& instruments, const Pty& autopilot)
+{
+    return "[Ports]\n5=" + instruments.Device().toLocal8Bit() + "\n6=" + autopilot.Device().toLocal8Bit()
+           + "\n[Pilot]\nPort= 6\n";
+}
+
 SerialPort& Port(frmMain& w, const char* name)
 {
     return *w.Core().findChild<SerialPort*>(QLatin1String(name));
@@ -116,7 +155,7 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<frmMain> m_window;
 
-    frmMain& Start(const QByteArray& profile)
+    frmMain& Start(const QByteArray& profile, decltype(MainWindowSetup::Choose) choose = SteerTheBox)
     {
         const QString path = m_dir->filePath(QStringLiteral("Vanehold.ini"));
         QFile file(path);
@@ -124,7 +163,7 @@ class TestEndToEnd : public QObject {
             file.write(profile);
         file.close();
         MainWindowSetup setup;
-        setup.Choose = SteerTheBox;
+        setup.Choose = std::move(choose);
         setup.ManualTimers = true;
         setup.Core.ManualTimers = true;
         setup.Polar.MessageBox = [](QWidget*, const QString&, const QString&) {};
@@ -208,6 +247,97 @@ private slots:
         w.Core().TrackSetSetup();
         QVERIFY(w.isEnabled());
         QVERIFY(w.Core().Settings().m_eTrackMode == TrackModeOff || w.Core().Settings().m_eTrackMode == TrackModeSetup);
+    }
+
+    void manualAsksWhenTheBoxIsFarFromTheBoat_data()
+    {
+        QTest::addColumn<QString>("typed"); // "" leaves the box following
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<QString>("steered"); // "" nothing goes out
+        const QStringList both{QStringLiteral("Steer 214"), QStringLiteral("Steer 40")};
+        QTest::newRow("cancel") << "40" << -1 << both << "";
+        QTest::newRow("the boat's") << "40" << 0 << both << "214.0";
+        QTest::newRow("the box's") << "40" << 1 << both << "040.0";
+        QTest::newRow("followed") << "" << -1 << QStringList() << "214.0";
+        QTest::newRow("typed near") << "190" << -1 << QStringList() << "190.0";
+    }
+
+    void manualAsksWhenTheBoxIsFarFromTheBoat()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, answer);
+        QFETCH(QStringList, asked);
+        QFETCH(QString, steered);
+        Pty instruments;
+        Pty autopilot;
+        QVERIFY(instruments.Valid() && autopilot.Valid());
+        QStringList buttons;
+        frmMain& w = Start(TwoLines(instruments, autopilot) + "[Nmea]\nHeading=0\n",
+                           [&](QWidget*, const QString&, const QString&, const QStringList& captions) {
+                               buttons = captions;
+                               return answer;
+                           });
+        auto* box = w.findChild<QLineEdit*>(QStringLiteral("txtAutoPilot"));
+        instruments.Write(OnCompass("045.0"));
+        QTRY_COMPARE_WITH_TIMEOUT(box->text(), QStringLiteral("214.0"), 10000);
+        if (!typed.isEmpty()) {
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(box, typed);
+            QTest::keyClick(box, Qt::Key_Return);
+        }
+        // The compass goes on; a typed heading stays.
+        instruments.Write(OnCompass("046.0"));
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("46"), 10000);
+        QCOMPARE(box->text(), (typed.isEmpty() ? QStringLiteral("214") : typed) + QStringLiteral(".0"));
+
+        w.findChild<QAction*>(QStringLiteral("tbrTrack_5"))->trigger();
+        QCOMPARE(buttons, asked);
+        instruments.Write(Sentence("$IIMWV,047.0,R,10.5,N,A"));
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("47"), 10000);
+        if (steered.isEmpty()) {
+            QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
+            QVERIFY(!w.findChild<QAction*>(QStringLiteral("tbrTrack_5"))->isChecked());
+            QVERIFY(!Port(w, "MSCommPilot").PortOpen());
+            QCOMPARE(autopilot.Received(), QByteArray());
+        } else {
+            QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeManual);
+            QTRY_COMPARE_WITH_TIMEOUT(Steered(autopilot.Received()), QStringList{steered}, 10000);
+        }
+    }
+
+    // The sailor tuning in the Options dialog sees the alarm there.
+    void alarmLiesOverTheOptionsDialog()
+    {
+        Pty instruments;
+        Pty autopilot;
+        QVERIFY(instruments.Valid() && autopilot.Valid());
+        frmMain& w = Start(TwoLines(instruments, autopilot) + "[Nmea]\nHeading=0\n");
+        w.show();
+        instruments.Write(OnCompass("045.0"));
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("45"), 10000);
+        w.Core().TrackSetManual();
+        w.Core().TrackSetTrack();
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeTrack);
+        frmOptions& options = w.Options();
+        options.SetTab(frmOptions::TabTracking);
+        options.ShowCenter();
+        QVERIFY(QTest::qWaitForWindowActive(&options));
+
+        instruments.Write(Sentence("$IIMWV,057.0,R,10.5,N,A")); // 12 off the desired 45
+        AlarmBanner& banner = w.Banner();
+        const QString alarm = QStringLiteral("Alarm Limit Exceeded 12");
+        QTRY_COMPARE_WITH_TIMEOUT(banner.Text(), alarm, 10000);
+        QCOMPARE(w.Panel(3), alarm);
+        QVERIFY(banner.isVisible());
+        QCOMPARE(banner.Over(), &options);
+        QCOMPARE(banner.geometry().topLeft(), options.geometry().topLeft());
+        // Escape stops the sound, not the dialog; the alarm stands in panel 3.
+        QTest::keyClick(&options, Qt::Key_Escape);
+        QVERIFY(!w.Core().Alarms().Sounding());
+        QVERIFY(options.isVisible());
+        QVERIFY(!banner.isVisible());
+        QCOMPARE(w.Panel(3), alarm);
     }
 
     void silenceShowsNoInputData()
