@@ -43,7 +43,8 @@ void SteeringWatch::FollowRestart()
 void SteeringWatch::WindReset()
 {
     m_readings.clear();
-    m_smoothed.clear();
+    m_lowest.clear();
+    m_highest.clear();
     m_fSumX = m_fSumY = 0;
     m_bShifted = false;
     m_fShift = 0;
@@ -66,17 +67,24 @@ void SteeringWatch::Wind(int64_t now, double direction)
     }
     // Unit vectors, so that 359 and 1 average to 0.
     const double smoothed = Angle360(std::atan2(m_fSumY, m_fSumX) / ToRadians);
-    m_smoothed.push_back({now, smoothed});
-    while (m_smoothed.front().at < now - ShiftWindowMs)
-        m_smoothed.pop_front();
+    m_fUnwound = m_lowest.empty() ? smoothed : m_fUnwound + AngleWrap180(smoothed - m_fLastSmoothed);
+    m_fLastSmoothed = smoothed;
+    const Smoothed unwound{now, m_fUnwound};
+    while (!m_lowest.empty() && m_lowest.back().direction >= m_fUnwound)
+        m_lowest.pop_back();
+    m_lowest.push_back(unwound);
+    while (!m_highest.empty() && m_highest.back().direction <= m_fUnwound)
+        m_highest.pop_back();
+    m_highest.push_back(unwound);
+    while (m_lowest.front().at < now - ShiftWindowMs)
+        m_lowest.pop_front();
+    while (m_highest.front().at < now - ShiftWindowMs)
+        m_highest.pop_front();
 
-    double shift = 0;
-    for (const Smoothed& past : m_smoothed) {
-        const double change = AngleWrap180(smoothed - past.direction);
-        if (std::fabs(change) > std::fabs(shift))
-            shift = change;
-    }
-    m_fShift = shift;
+    const double veered = m_fUnwound - m_lowest.front().direction;
+    const double backed = m_highest.front().direction - m_fUnwound;
+    m_fShift = veered >= backed ? veered : -backed;
+    const double shift = m_fShift;
     if (!m_bShifted && std::fabs(shift) > ShiftBound)
         m_bShifted = true;
     else if (m_bShifted && std::fabs(shift) <= ShiftClear)

@@ -96,11 +96,17 @@ private:
     std::deque<Reading> m_readings;
     double m_fSumX = 0;
     double m_fSumY = 0;
+    // The smoothed directions of the window, unwound (359 then 1 is 361),
+    // as two queues that keep only what can still be the lowest and the
+    // highest: each reading costs the same however many the window holds.
     struct Smoothed {
         int64_t at;
         double direction;
     };
-    std::deque<Smoothed> m_smoothed;
+    std::deque<Smoothed> m_lowest;
+    std::deque<Smoothed> m_highest;
+    double m_fUnwound = 0;
+    double m_fLastSmoothed = 0;
     bool m_bShifted = false;
     double m_fShift = 0;
 };
