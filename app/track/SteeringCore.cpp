@@ -209,9 +209,17 @@ void SteeringCore::StoreAutoPilotText(const QString& text)
     m_track->StoreAutoPilotText(text);
 }
 
+void SteeringCore::TrackSteerTo(float Delta)
+{
+    if (m_settings.m_eTrackMode != TrackModeTrack)
+        m_track->StoreAutoPilotText(m_sAutoPilotBox);
+    m_track->TrackSteerTo(Delta);
+}
+
 void SteeringCore::ShowAutoPilot(const QString& text)
 {
     m_sAutoPilotShown = text;
+    m_sAutoPilotBox = text;
     emit AutoPilotShown(text);
 }
 
@@ -355,6 +363,7 @@ float SteeringCore::TrackBound(float from, float to)
     double bounded = SteeringWatch::TackGuard(boat, to, angle, side, crossed);
     if (heading)
         bounded = SteeringWatch::LeadLimit(boat, bounded);
+    bounded = m_watch.TurnLimit(m_setup.Clock(), TrackControl::StepLimit * m_track->FilterK2(), from, bounded);
     if (crossed == SteeringWatch::Cross::None) {
         ClearAlarm(AlarmKind::CrossHeld);
     } else {
@@ -385,7 +394,7 @@ void SteeringCore::cmdSteer_Click(int Index, const QString& autoPilotText)
         StoreAutoPilotText(autoPilotText);
     if (m_settings.m_eTrackMode == TrackModeSetup)
         m_bAutoPilotTyped = true;
-    m_track->TrackSteerTo(Index == 2 ? 1.0f : -1.0f);
+    TrackSteerTo(Index == 2 ? 1.0f : -1.0f);
     m_watch.FollowRestart();
 }
 

@@ -113,8 +113,11 @@ public:
     void TrackSetTrack();
     void tbrTrack_ButtonClick(int index);
     void optControl_Click(int Index) { m_track->optControl_Click(Index); }
-    // Degrees, positive to starboard.
-    void TrackSteerTo(float Delta) override { m_track->TrackSteerTo(Delta); }
+    // Degrees, positive to starboard. Outside Track the heading box's text
+    // is taken first, whoever steers (a button, the Tack dialog).
+    void TrackSteerTo(float Delta) override;
+    // The heading box as the sailor types in it, before it is stored.
+    void AutoPilotTextEdited(const QString& text) { m_sAutoPilotBox = text; }
     // A steer button: index 2 is "To Starboard", any other "To Port".
     // Outside Track the heading box's text is taken first.
     void cmdSteer_Click(int Index, const QString& autoPilotText);
@@ -334,6 +337,8 @@ private:
     // types in it; what it was last shown, to tell a typed text.
     bool m_bAutoPilotTyped = false;
     QString m_sAutoPilotShown;
+    // What the box holds now: shown or being typed.
+    QString m_sAutoPilotBox;
     // What AlarmShown said last.
     QString m_sAlarmShown;
     bool m_bAlarmSounding = false;

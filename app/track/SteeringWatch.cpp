@@ -112,6 +112,26 @@ double SteeringWatch::TackGuard(double from, double to, double trueAngle, int si
     return HeadingWrap(from + s * (a - allowed));
 }
 
+double SteeringWatch::TurnLimit(int64_t now, double perSecond, double from, double to)
+{
+    if (!m_turns.empty() && now < m_turns.back().at) {
+        m_turns.clear();
+        m_fTurned = 0;
+    }
+    while (!m_turns.empty() && m_turns.front().at <= now - 1000) {
+        m_fTurned -= m_turns.front().degrees;
+        m_turns.pop_front();
+    }
+    const double left = std::max(perSecond - m_fTurned, 0.0);
+    const double d = AngleWrap180(to - from);
+    const double move = std::clamp(d, -left, left);
+    if (move != 0) {
+        m_turns.push_back({now, std::fabs(move)});
+        m_fTurned += std::fabs(move);
+    }
+    return move == d ? to : HeadingWrap(from + move);
+}
+
 double SteeringWatch::LeadLimit(double heading, double to)
 {
     const double d = AngleWrap180(to - heading);

@@ -83,6 +83,14 @@ public:
     // to, moved within LeadBound of heading.
     static double LeadLimit(double heading, double to);
 
+    // --- How fast the loop may turn ---
+    // Whatever the rate of wind sentences, the loop's own moves of the
+    // command add up to at most perSecond within any second: an instrument
+    // at 1 or 10 Hz never comes near it, a flood of sentences cannot spin
+    // the boat. The move from from to to, cut to what is left of the
+    // second, and counted.
+    double TurnLimit(int64_t now, double perSecond, double from, double to);
+
 private:
     bool m_bNotFollowing = false;
     int64_t m_lFollowSince = -1;
@@ -109,4 +117,11 @@ private:
     double m_fLastSmoothed = 0;
     bool m_bShifted = false;
     double m_fShift = 0;
+
+    struct Turn {
+        int64_t at;
+        double degrees;
+    };
+    std::deque<Turn> m_turns; // the loop's moves of the last second
+    double m_fTurned = 0;
 };

@@ -358,7 +358,7 @@ void TrackControl::TrackSteerTo(float Delta)
         m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
         return;
     }
-    // The box's text is already stored: the window stores it before any
+    // The box's text is already stored: the core stores it before any
     // steer command.
     s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
     m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));

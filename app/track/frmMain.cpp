@@ -385,6 +385,8 @@ void frmMain::BuildControls()
     txtAutoPilot = new QLineEdit(central);
     txtAutoPilot->setObjectName(QStringLiteral("txtAutoPilot"));
     txtAutoPilot->setToolTip(QStringLiteral("AutoPilot Bearing"));
+    // A steer from anywhere (the Tack dialog too) takes what the box says.
+    connect(txtAutoPilot, &QLineEdit::textChanged, &m_core, &SteeringCore::AutoPilotTextEdited);
     cmdAutoPilot[1] = NewButton(central, Indexed("cmdAutoPilot", 1), toPort, portTip);
     cmdAutoPilot[2] = NewButton(central, Indexed("cmdAutoPilot", 2), toStarboard, starboardTip);
     grid->addWidget(lblAutoPilot, 0, 0);

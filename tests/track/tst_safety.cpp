@@ -150,15 +150,20 @@ private slots:
     // Up to +-30 degrees either way the bounds never bite: 100 steps are
     // the unbounded filter's, to the digit, turning through north. (The
     // +5 degree response is checked step by step with the control loop.)
+    // An instrument at 1 or 10 Hz: the loop's own values, step by step.
     void ordinaryErrorsKeepTheirValues_data()
     {
         QTest::addColumn<double>("error");
-        QTest::newRow("-30") << -30.0;
-        QTest::newRow("30") << 30.0;
+        QTest::addColumn<int>("period"); // milliseconds between wind sentences
+        QTest::newRow("-30 at 1 Hz") << -30.0 << 1000;
+        QTest::newRow("30 at 1 Hz") << 30.0 << 1000;
+        QTest::newRow("10 at 10 Hz") << 10.0 << 100;
+        QTest::newRow("-10 at 10 Hz") << -10.0 << 100;
     }
     void ordinaryErrorsKeepTheirValues()
     {
         QFETCH(double, error);
+        QFETCH(int, period);
         CoreRig rig;
         ToManual(rig, 40);
         rig.core.TrackSetTrack();
@@ -168,6 +173,7 @@ private slots:
         float heading = 100;
         const float e = float(40.0 - double(rig.settings.m_fDesired[1]));
         for (int step = 1; step <= 100; ++step) {
+            rig.now += period;
             rig.Feed({Mwv(40)});
             const double u = e + s;
             s += K1 * e;
@@ -179,6 +185,28 @@ private slots:
             heading = float(h);
             QCOMPARE(rig.settings.m_fAutoPilot, heading);
         }
+    }
+
+    // A flood of wind sentences turns the heading no faster than the
+    // largest step (K2 x 180) a second.
+    void aFloodCannotSpinTheBoat()
+    {
+        CoreRig rig;
+        ToManual(rig, 40);
+        rig.core.TrackSetTrack();
+        rig.settings.m_fDesired[1] = 10;
+        QStringList flood;
+        for (int i = 0; i < 2000; ++i)
+            flood << Mwv(40);
+        double turned = 0;
+        for (int second = 0; second < 3; ++second) {
+            const double before = rig.settings.m_fAutoPilot;
+            rig.Feed(flood);
+            turned = Turn(before, rig.settings.m_fAutoPilot);
+            QVERIFY2(turned <= K2 * 180 + 1e-3, qPrintable(NumberText::Format(turned, u"0.000")));
+            rig.now += 1000;
+        }
+        QVERIFY(turned > K2 * 180 - 1e-3); // and no slower either
     }
 
     // An hour with the autopilot in standby, the error stuck, or of shifting

@@ -289,6 +289,18 @@ private slots:
         QCOMPARE(rig.settings.m_fDesired[1], 33.0f);
     }
 
+    // Whoever steers outside Track (the Tack dialog too) reads the box
+    // first: digits Track left behind the box's one decimal do not survive.
+    void steeringReadsTheBoxFirst()
+    {
+        CoreRig rig;
+        ToManual(rig);
+        rig.settings.m_fAutoPilot = 41.04f;
+        rig.core.AutoPilotTextEdited(QStringLiteral("41.0"));
+        rig.core.TrackSteerTo(0.1f);
+        QCOMPARE(NumberText::Format(rig.settings.m_fAutoPilot, u"0.000"), QStringLiteral("41.100"));
+    }
+
     void steeringInTrackMovesHeadingAndTarget()
     {
         CoreRig rig;
