@@ -95,6 +95,9 @@ frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(
     cmdOk->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    // Enter always means OK: a Cancel that kept the focus from the last
+    // proposal must not become the default of the next.
+    cmdCancel->setAutoDefault(false);
     buttons->addWidget(cmdOk);
     buttons->addWidget(cmdCancel);
     outer->addLayout(buttons);
@@ -151,9 +154,13 @@ void frmTack::ShowProposal()
     lblStatus->clear();
     setWindowTitle(QStringLiteral("Vanehold - ") + tack.Word());
     txtHeading->setText(NumberText::Format(tack.SteerTo(), u"0"));
+    cmdOk->setDefault(true);
     show();
     raise();
     activateWindow();
+    // Each proposal starts where the sailor would change it.
+    txtHeading->setFocus();
+    txtHeading->selectAll();
 }
 
 void frmTack::ShowStart()

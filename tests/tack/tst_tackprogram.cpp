@@ -117,6 +117,20 @@ private slots:
         QCOMPARE(core.Settings().m_fAutoPilot, 86.0f);
         QCOMPARE(w.Panel(1), QStringLiteral("Initialize"));
     }
+
+    // After a Cancel, Enter on the next proposal starts the walk.
+    void enterMeansOkAfterACancel()
+    {
+        SteeringCore& core = m_window->Core();
+        core.TackRequest(90, 0, 45);
+        QTest::mouseClick(Find<QPushButton>("cmdCancel"), Qt::LeftButton);
+        QVERIFY(!DialogShown());
+        core.TackRequest(90, 0, 45);
+        auto* heading = Find<QLineEdit>("txtHeading");
+        QCOMPARE(Find<frmTack>("frmTack")->focusWidget(), heading);
+        QTest::keyClick(heading, Qt::Key_Return);
+        QVERIFY(core.TimerTack().Enabled());
+    }
 };
 
 QTEST_MAIN(TestTackProgram)
