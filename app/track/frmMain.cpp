@@ -623,9 +623,28 @@ void frmMain::ShowNightMode()
     mnuViewNight->setChecked(on);
     for (int mode : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
         m_modeButtons[mode]->setIcon(NightMode::Icon(m_modeImages[mode]));
+    for (QWidget* value : {static_cast<QWidget*>(txtAutoPilot), static_cast<QWidget*>(txtDesired[1]),
+                           static_cast<QWidget*>(txtDesired[2])})
+        value->setPalette(ValuePalette());
+    for (QLabel* value : m_values)
+        value->setPalette(ValuePalette());
     for (int i = 1; i <= 2; ++i)
         ShowDeltaAlarm(i, m_bAlarm[i]);
     m_banner->ShowNight(on);
+}
+
+QPalette frmMain::ValuePalette()
+{
+    // At night a value that is disabled (the heading commanded in Track,
+    // the angle not tracked) must still be read: dimmed like a caption it
+    // is lost in the dark red.
+    QPalette palette;
+    if (NightMode::Active()) {
+        const QPalette night = QApplication::palette();
+        for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
+            palette.setColor(QPalette::Disabled, role, night.color(QPalette::Active, role));
+    }
+    return palette;
 }
 
 QWidget* frmMain::Control(TrackControlId control, int index) const
@@ -881,7 +900,7 @@ void frmMain::ShowDeltaAlarm(int index, bool alarm)
     m_bAlarm[index] = alarm;
     QLabel* label = lblDelta[index];
     // Only what the alarm changes is set; the rest follows the window.
-    QPalette palette;
+    QPalette palette = ValuePalette();
     if (alarm && NightMode::Active()) {
         palette.setColor(QPalette::Window, NightMode::AlarmBack());
         palette.setColor(QPalette::WindowText, NightMode::AlarmText());

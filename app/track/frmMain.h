@@ -119,6 +119,8 @@ private:
     // Enter or leaving the box: the text goes into the member.
     void StoreTextBox(QLineEdit* box);
     void ShowDeltaAlarm(int index, bool alarm);
+    // The palette of a value box or label, by day or at night.
+    static QPalette ValuePalette();
     void ShowValueStale(InstrumentValue which, bool stale);
     void RequestForeground();
     // Manual asked for far from the boat's heading: which heading to steer.

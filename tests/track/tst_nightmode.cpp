@@ -83,9 +83,17 @@ private slots:
         QCOMPARE(Brightest(options), 0);
         // The History chart, open or made later, draws at night too.
         QVERIFY(w.HistoryWindow().Chart().nightMode());
+        // The heading commanded in Track sits in a disabled box: as bright
+        // as any value, unlike a disabled caption.
+        const auto disabledText = [&](const char* name) {
+            return w.findChild<QWidget*>(QLatin1String(name))->palette().color(QPalette::Disabled, QPalette::Text);
+        };
+        QCOMPARE(disabledText("txtAutoPilot"), w.palette().color(QPalette::Active, QPalette::Text));
+        QVERIFY(w.palette().color(QPalette::Disabled, QPalette::WindowText).red() < 100);
 
         Item("mnuViewNight")->trigger();
         QCoreApplication::processEvents();
+        QCOMPARE(disabledText("txtAutoPilot"), mainDay.color(QPalette::Disabled, QPalette::Text));
         QCOMPARE(w.palette(), mainDay);
         QCOMPARE(polar.grab().toImage(), polarDay);
         QVERIFY(!w.HistoryWindow().Chart().nightMode());
