@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QCommandLineParser>
 #include <QTimer>
 
@@ -19,25 +20,26 @@
 
 namespace {
 
-bool ReadCapture(const QString& path, NmeaCapture& capture)
+// The capture, read as it is replayed; null (and said) when it cannot be
+// read.
+std::unique_ptr<NmeaCaptureReader> OpenCapture(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "vanehold: cannot read %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
-        return false;
+        return nullptr;
     }
-    capture = NmeaCaptureRead(QString::fromLatin1(file.readAll()), QFileInfo(file).lastModified());
-    return true;
+    return NmeaCaptureReader::FromFile(path, QFileInfo(file).lastModified());
 }
 
 int RunReport(const QString& path, const QString& profile)
 {
-    NmeaCapture capture;
     if (path.isEmpty()) {
         std::fprintf(stderr, "vanehold: --report needs --replay FILE\n");
         return 2;
     }
-    if (!ReadCapture(path, capture))
+    auto capture = OpenCapture(path);
+    if (!capture)
         return 1;
     ReplaySession session(std::move(capture));
     CoreSetup setup;
@@ -46,6 +48,12 @@ int RunReport(const QString& path, const QString& profile)
     SteeringCore core(setup);
     core.ProfileInitialize(true);
     std::fputs(qPrintable(session.Report(core)), stdout);
+    // A file that could not be read to its end reports only what was read.
+    const QString error = session.Replay().Capture().Error();
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "vanehold: reading %s stopped: %s\n", qPrintable(path), qPrintable(error));
+        return 1;
+    }
     return 0;
 }
 
@@ -130,8 +138,8 @@ int main(int argc, char* argv[])
     setup.Core.ForceSimulate = parser.isSet(simulate);
     std::unique_ptr<ReplaySession> session;
     if (parser.isSet(replay)) {
-        NmeaCapture capture;
-        if (!ReadCapture(parser.value(replay), capture))
+        auto capture = OpenCapture(parser.value(replay));
+        if (!capture)
             return 1;
         session = std::make_unique<ReplaySession>(std::move(capture));
         session->Prepare(setup.Core);
@@ -157,6 +165,13 @@ int main(int argc, char* argv[])
         if (!NumberText::TryParse(parser.value(speed), factor) || !(factor > 0))
             factor = 1;
         session->Start(window.Core(), factor);
+        const QString path = parser.value(replay);
+        QObject::connect(&session->Replay(), &NmeaReplay::Finished, &window, [&window, &session, path] {
+            const QString error = session->Replay().Capture().Error();
+            if (!error.isEmpty())
+                QMessageBox::warning(&window, QStringLiteral("Vanehold"),
+                                     QStringLiteral("Reading %1 stopped: %2").arg(path, error));
+        });
     }
 
     if (parser.isSet(screenshot)) {

@@ -1,10 +1,11 @@
-// The profile is re-read from disk for every key read; these figures show
-// what the ~40 reads at start and the save at close cost. A save reads the
-// file once and replaces it once, however many keys change.
+// What the ~40 reads at start and the save at close cost, on a typical
+// profile and on one of 50 MB. The file is read once per load, not once per
+// key; a save replaces it once, however many keys change.
 #include "NumberText.h"
 #include "ProfileStore.h"
 #include "SettingsProfile.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -49,6 +50,80 @@ struct ProfileRig {
     SettingsProfile profile{settings, host};
     ProfileRig() { settings.m_sProfileFile = WriteTypicalProfile(dir); }
 };
+
+// The typical profile behind a logbook of about 50 MB that someone kept in
+// it, so that every section of the program's lies past it.
+struct BigProfileRig {
+    QTemporaryDir dir;
+    ProfileSettings settings;
+    NullHost host;
+    SettingsProfile profile{settings, host};
+    QString other;
+    BigProfileRig()
+    {
+        const QString file = WriteTypicalProfile(dir);
+        settings.m_sProfileFile = file;
+        QFile f(file);
+        f.open(QIODevice::ReadOnly);
+        const QByteArray typical = f.readAll();
+        f.close();
+        QByteArray big = "[Logbook]\n";
+        big.reserve(52 * 1000 * 1000);
+        for (int line = 0; big.size() < 50 * 1000 * 1000; ++line)
+            big += "Entry " + QByteArray::number(line) + "=Reefed at the buoy, wind 22 kn, heading 215\n";
+        f.open(QIODevice::WriteOnly);
+        f.write(big + typical);
+        f.close();
+        other = dir.filePath(QStringLiteral("Other.ini"));
+        ProfileStore::Write(other, u"Nmea", u"Port", u"1");
+    }
+    // The chart's keys, as the History window reads them at its load.
+    void ReadChartKeys()
+    {
+        QString value;
+        for (int k = 1; k <= 5; ++k) {
+            const QString section = QStringLiteral("History Trace #") + NumberText::Format(double(k), u"0");
+            for (const char16_t* key : {u"Back Color", u"Color", u"Name", u"Range", u"Scale", u"Scale Max",
+                                        u"Scale Min", u"Style"})
+                benchmark::DoNotOptimize(ProfileStore::Read(settings.m_sProfileFile, section, key, u"", value));
+        }
+    }
+};
+
+// Start: the main settings and the chart's, from a file not read before.
+void BM_BigProfileStart(benchmark::State& state)
+{
+    BigProfileRig rig;
+    QString value;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // Another profile read in between: the big one is read afresh.
+        ProfileStore::Read(rig.other, u"Nmea", u"Port", u"", value);
+        state.ResumeTiming();
+        rig.profile.ProfileRecall();
+        rig.ReadChartKeys();
+    }
+}
+BENCHMARK(BM_BigProfileStart)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Exit: the main settings saved with the heading changed, then the chart's
+// keys written one by one, unchanged.
+void BM_BigProfileExit(benchmark::State& state)
+{
+    BigProfileRig rig;
+    float heading = 0;
+    for (auto _ : state) {
+        rig.settings.m_fAutoPilot = ++heading;
+        benchmark::DoNotOptimize(rig.profile.ProfileSave());
+        for (int k = 1; k <= 5; ++k) {
+            const QString section = QStringLiteral("History Trace #") + NumberText::Format(double(k), u"0");
+            for (const char16_t* key : {u"Back Color", u"Color", u"Name", u"Range", u"Scale", u"Scale Max",
+                                        u"Scale Min", u"Style"})
+                ProfileStore::Write(rig.settings.m_sProfileFile, section, key, u" 16777215");
+        }
+    }
+}
+BENCHMARK(BM_BigProfileExit)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ProfileReadLastKey(benchmark::State& state)
 {

@@ -31,7 +31,7 @@ double Sample(int value, int step)
 // A 1600 x 1000 chart with nine values and five traces.
 struct Chart {
     explicit Chart(int32_t span)
-        : clock(9000 * 86400)
+        : clock(ChartSeconds(9000 * 86400))
         , chart(nullptr, &clock)
     {
         chart.resize(1600, 1000);
@@ -111,7 +111,7 @@ BENCHMARK(BM_FullRedrawOfDay)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 void BM_FullRedrawOfReplayedDay(benchmark::State& state)
 {
     Chart c(86400);
-    const TrendScope::time_t start = c.clock.Now() - 86400;
+    const ChartSeconds start = c.clock.Now() - 86400;
     for (int step = 0; step < 8640 + 5; ++step)
         for (int i = 0; i < 9; ++i)
             c.chart.SetValue(QLatin1String(kNames[i]), Sample(i, step), start + step * 10);

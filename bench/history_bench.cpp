@@ -24,7 +24,7 @@ const char* const kNames[] = {"Boat Speed", "Heading", "True Wind Speed", "True 
 // A shown History window of 1000 x 700 pixels on simulated time.
 struct Rig {
     QTemporaryDir dir;
-    SimulatedClock clock{9000 * 86400 + 12 * 3600};
+    SimulatedClock clock{ChartSeconds(9000 * 86400 + 12 * 3600)};
     std::unique_ptr<SteeringCore> core;
     std::unique_ptr<frmHistory> window;
 
@@ -72,7 +72,7 @@ void BM_DayOfNineValues(benchmark::State& state)
     for (auto _ : state) {
         Rig rig;
         TrendScope& chart = rig.window->Chart();
-        const ChartTime::time_t start = rig.clock.Now() - 86400;
+        const ChartSeconds start = rig.clock.Now() - 86400;
         // One reading of each value a second, as the instruments send them;
         // drawn once at the end, as a day replayed from a log would be.
         chart.SetUpdate(false);

@@ -1,12 +1,17 @@
 // --replay FILE --report on a capture of 100,000 lines: reading the file,
 // the receive path, the control loop and the summary, without a window.
+// And reading a file of a million lines alone, with the most the reader
+// held of it at any time (the bytes_held counter).
 
 #include "NmeaReplay.h"
 #include "NumberText.h"
 #include "SteeringCore.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <benchmark/benchmark.h>
 
@@ -45,21 +50,44 @@ void BM_ReplayReport(benchmark::State& state)
     QTemporaryDir dir;
     qint64 lines = 0;
     for (auto _ : state) {
-        ReplaySession session(NmeaCaptureRead(text, QDateTime::currentDateTime()));
+        ReplaySession session(NmeaCaptureReader::FromText(text, QDateTime::currentDateTime()));
         CoreSetup setup;
         setup.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
         session.Prepare(setup);
         SteeringCore core(setup);
         core.ProfileInitialize(true);
         benchmark::DoNotOptimize(session.Report(core));
-        lines += session.Replay().Capture().lines.size();
+        lines += session.Replay().LinesFed();
     }
     state.SetItemsProcessed(lines);
+}
+
+void BM_CaptureReadFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("day.log"));
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(Capture(1000000).toLatin1());
+    file.close();
+    int64_t lines = 0;
+    int64_t held = 0;
+    for (auto _ : state) {
+        const auto reader = NmeaCaptureReader::FromFile(path, QDateTime::currentDateTime());
+        NmeaCaptureLine line;
+        while (reader->Next(line)) {
+            ++lines;
+            held = std::max(held, reader->BytesHeld());
+        }
+    }
+    state.SetItemsProcessed(lines);
+    state.counters["bytes_held"] = double(held);
 }
 
 } // namespace
 
 BENCHMARK(BM_ReplayReport)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_CaptureReadFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {

@@ -27,9 +27,9 @@ private:
 
 class SystemChartClock : public ChartClock {
 public:
-    ChartTime::time_t Now() const override
+    ChartSeconds Now() const override
     {
-        ChartTime::time_t t = 0;
+        ChartSeconds t;
         ChartTime::FromDateTime(QDateTime::currentDateTime(), t);
         return t;
     }

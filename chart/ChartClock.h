@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the chart gets its time from. The control reads the wall clock as
-// chart seconds, a seconds-since-midnight counter for its idle timing, and
-// creates its two timers here, so a host or a test can run the chart on a
-// clock of its own.
+// chart seconds (ChartSeconds, not the C library's time), a
+// seconds-since-midnight counter for its idle timing, and creates its two
+// timers here, so a host or a test can run the chart on a clock of its own.
 
 #include "ChartTime.h"
 #include "trendscope_export.h"
@@ -24,7 +25,7 @@ public:
 class TRENDSCOPE_EXPORT ChartClock {
 public:
     virtual ~ChartClock();
-    virtual ChartTime::time_t Now() const = 0;
+    virtual ChartSeconds Now() const = 0;
     // Seconds since local midnight, 0 .. 86400.
     virtual float TimerSeconds() const = 0;
     virtual std::unique_ptr<ChartTimer> CreateTimer() = 0;

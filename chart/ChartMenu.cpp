@@ -22,7 +22,7 @@ ChartMenu::ChartMenu(QWidget* owner)
     for (int i = 1; i <= kTraces; ++i)
         popTraceNumber[i] = Item(number, "popTraceNumber",
                                  i == 1 ? QStringLiteral("1 Trace") : QStringLiteral("%1 Traces").arg(i), i,
-                                 [this, i] { TraceNumber(i); });
+                                 Kind::Choice, [this, i] { TraceNumber(i); });
     popMenu->addSeparator();
 
     for (int k = 1; k <= kTraces; ++k) {
@@ -39,20 +39,24 @@ ChartMenu::ChartMenu(QWidget* owner)
         const QByteArray scale = "popTraceScale" + suffix;
         const QByteArray style = "popTraceStyle" + suffix;
         QMenu* sub = trace->addMenu(QStringLiteral("Color"));
-        popTraceColor[k][0] = Item(sub, color, QStringLiteral("Back Color..."), 0, [this, k] { TraceColor(k, 0); });
-        popTraceColor[k][1] = Item(sub, color, QStringLiteral("Pen Color..."), 1, [this, k] { TraceColor(k, 1); });
+        popTraceColor[k][0] =
+            Item(sub, color, QStringLiteral("Back Color..."), 0, Kind::Command, [this, k] { TraceColor(k, 0); });
+        popTraceColor[k][1] =
+            Item(sub, color, QStringLiteral("Pen Color..."), 1, Kind::Command, [this, k] { TraceColor(k, 1); });
         sub = trace->addMenu(QStringLiteral("Range"));
         const QStringList ranges = {QStringLiteral("Normal"),
                                     k == 1 ? QStringLiteral("Degrees +/- 180") : QStringLiteral("Degrees +/-180"),
                                     QStringLiteral("Degrees 0-360")};
         for (int r = 0; r < 3; ++r)
-            popTraceRange[k][static_cast<size_t>(r)] = Item(sub, range, ranges[r], r, [this, k, r] { TraceRange(k, r); });
+            popTraceRange[k][static_cast<size_t>(r)] =
+                Item(sub, range, ranges[r], r, Kind::Choice, [this, k, r] { TraceRange(k, r); });
         sub = trace->addMenu(QStringLiteral("Scale"));
-        popTraceScale[k][0] = Item(sub, scale, QStringLiteral("Auto"), 0, [this, k] { TraceScale(k, 0); });
-        popTraceScale[k][1] = Item(sub, scale, QStringLiteral("Manual..."), 1, [this, k] { TraceScale(k, 1); });
+        popTraceScale[k][0] = Item(sub, scale, QStringLiteral("Auto"), 0, Kind::Choice, [this, k] { TraceScale(k, 0); });
+        popTraceScale[k][1] =
+            Item(sub, scale, QStringLiteral("Manual..."), 1, Kind::Choice, [this, k] { TraceScale(k, 1); });
         sub = trace->addMenu(QStringLiteral("Style"));
-        popTraceStyle[k][0] = Item(sub, style, QStringLiteral("Line"), 0, [this, k] { TraceStyle(k, 0); });
-        popTraceStyle[k][1] = Item(sub, style, QStringLiteral("Point"), 1, [this, k] { TraceStyle(k, 1); });
+        popTraceStyle[k][0] = Item(sub, style, QStringLiteral("Line"), 0, Kind::Choice, [this, k] { TraceStyle(k, 0); });
+        popTraceStyle[k][1] = Item(sub, style, QStringLiteral("Point"), 1, Kind::Choice, [this, k] { TraceStyle(k, 1); });
     }
     popMenu->addSeparator();
 
@@ -60,7 +64,7 @@ ChartMenu::ChartMenu(QWidget* owner)
     span->setObjectName(QStringLiteral("popTimeSpan"));
     for (size_t i = 0; i < kMinutes.size(); ++i) {
         const int m = kMinutes[i];
-        popTimeSpanMinutes[i] = Item(span, "popTimeSpanMinutes", QStringLiteral("%1 Minutes").arg(m), m,
+        popTimeSpanMinutes[i] = Item(span, "popTimeSpanMinutes", QStringLiteral("%1 Minutes").arg(m), m, Kind::Choice,
                                      [this, m] { TimeSpan(m * 60); });
     }
     span->addSeparator();
@@ -68,29 +72,32 @@ ChartMenu::ChartMenu(QWidget* owner)
         const int h = kHours[i];
         popTimeSpanHours[i] = Item(span, "popTimeSpanHours",
                                    h == 1 ? QStringLiteral("1 Hour") : QStringLiteral("%1 Hours").arg(h), h,
-                                   [this, h] { TimeSpan(h * 3600); });
+                                   Kind::Choice, [this, h] { TimeSpan(h * 3600); });
     }
     popMenu->addSeparator();
 
     QMenu* misc = popMenu->addMenu(QStringLiteral("Other Options"));
     misc->setObjectName(QStringLiteral("popMiscInfo"));
-    popBackColor = Item(misc, "popBackColor", QStringLiteral("Set Back Color..."), 0, [this] { BackColor(); });
-    popFontColor = Item(misc, "popFontColor", QStringLiteral("Set Font Color..."), 0, [this] { FontColor(); });
-    popFontType = Item(misc, "popFontType", QStringLiteral("Set Font Type..."), 0, [this] { FontType(); });
+    popBackColor =
+        Item(misc, "popBackColor", QStringLiteral("Set Back Color..."), 0, Kind::Command, [this] { BackColor(); });
+    popFontColor =
+        Item(misc, "popFontColor", QStringLiteral("Set Font Color..."), 0, Kind::Command, [this] { FontColor(); });
+    popFontType =
+        Item(misc, "popFontType", QStringLiteral("Set Font Type..."), 0, Kind::Command, [this] { FontType(); });
     popSeparatorHidePanel = misc->addSeparator();
     popSeparatorHidePanel->setObjectName(QStringLiteral("popSeparatorHidePanel"));
-    popHide = Item(misc, "popHide", QStringLiteral("Hide Panel"), 0, [this] { Hide(); });
+    popHide = Item(misc, "popHide", QStringLiteral("Hide Panel"), 0, Kind::Command, [this] { Hide(); });
     popSeparatorHidePanel->setVisible(false);
     popHide->setVisible(false);
 }
 
-QAction* ChartMenu::Item(QMenu* menu, const char* name, const QString& caption, int index,
+QAction* ChartMenu::Item(QMenu* menu, const char* name, const QString& caption, int index, Kind kind,
                          const std::function<void()>& run)
 {
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     action->setData(index);
-    action->setCheckable(true);
+    action->setCheckable(kind == Kind::Choice);
     QObject::connect(action, &QAction::triggered, menu, [run] { run(); });
     return action;
 }
@@ -102,7 +109,8 @@ void ChartMenu::SetValueNames(const QStringList& names)
         popTraceValue[k].clear();
         const QByteArray name = "popTraceLabel" + QByteArray::number(k);
         for (int v = 0; v < names.size(); ++v)
-            popTraceValue[k].append(Item(popTraceData[k], name, names[v], v, [this, k, v] { TraceValue(k, v); }));
+            popTraceValue[k].append(
+                Item(popTraceData[k], name, names[v], v, Kind::Choice, [this, k, v] { TraceValue(k, v); }));
     }
 }
 

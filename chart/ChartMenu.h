@@ -56,7 +56,10 @@ public:
     std::function<void()> Hide;
 
 private:
-    QAction* Item(QMenu* menu, const char* name, const QString& caption, int index,
+    // A choice shows a check when it is the chart's current setting; a
+    // command ("Set Back Color...") shows none.
+    enum class Kind { Choice, Command };
+    QAction* Item(QMenu* menu, const char* name, const QString& caption, int index, Kind kind,
                   const std::function<void()>& run);
 };
 

@@ -22,30 +22,49 @@ bool ReadWhole(const QString& text, int low, int high, int& result)
     return true;
 }
 
+// Whole days since the epoch and the seconds into the last of them.
+void SplitDays(ChartSeconds value, int64_t& days, int64_t& seconds)
+{
+    days = value.Count() / 86400;
+    seconds = value.Count() % 86400;
+    if (seconds < 0) {
+        seconds += 86400;
+        days -= 1;
+    }
+}
+
 } // namespace
 
-bool FromDateTime(const QDateTime& local, time_t& result)
+bool FromDateTime(const QDateTime& when, ChartSeconds& result)
 {
-    if (!local.isValid())
+    if (!when.isValid())
         return false;
+    const QDateTime local = when.toLocalTime();
     const double days = static_cast<double>(local.date().toJulianDay() - kEpoch.toJulianDay());
     const double seconds = days * 86400.0 + local.time().msecsSinceStartOfDay() / 1000.0;
     int32_t t = 0;
     if (!NumberText::ToInt32(seconds, t))
         return false;
-    result = t;
+    result = ChartSeconds(t);
     return true;
 }
 
-QString ToString(time_t value)
+bool FromTimeT(std::time_t when, ChartSeconds& result)
 {
-    const int64_t v = value;
-    int64_t days = v / 86400;
-    int64_t seconds = v % 86400;
-    if (seconds < 0) {
-        seconds += 86400;
-        days -= 1;
-    }
+    return FromDateTime(QDateTime::fromSecsSinceEpoch(static_cast<qint64>(when)), result);
+}
+
+QDateTime ToDateTime(ChartSeconds value)
+{
+    int64_t days = 0, seconds = 0;
+    SplitDays(value, days, seconds);
+    return QDateTime(kEpoch.addDays(days), QTime(0, 0).addSecs(static_cast<int>(seconds)));
+}
+
+QString ToString(ChartSeconds value)
+{
+    int64_t days = 0, seconds = 0;
+    SplitDays(value, days, seconds);
     const QDate date = kEpoch.addDays(days);
     const auto two = [](int64_t n) { return NumberText::Format(static_cast<double>(n), u"00"); };
     return two(date.day()) + QLatin1Char('/') + two(date.month()) + QLatin1Char('/')
@@ -54,7 +73,7 @@ QString ToString(time_t value)
         + two(seconds % 60);
 }
 
-bool FromString(const QString& text, time_t& result)
+bool FromString(const QString& text, ChartSeconds& result)
 {
     const QStringList parts = text.trimmed().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (parts.isEmpty() || parts.size() > 2)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Enumerations of the chart interface. The interface carries them as whole
 // numbers, so each has a fixed value; they are registered with Qt's

@@ -123,9 +123,15 @@ void TracePainter::SetFont(const QFont& font)
     Measure();
 }
 
-void TracePainter::Measure()
+void TracePainter::ClearTextCache()
 {
     m_textCache.clear();
+    m_iTextCacheBytes = 0;
+}
+
+void TracePainter::Measure()
+{
+    ClearTextCache();
     m_metrics = std::make_unique<QFontMetrics>(m_font, &m_surface);
     m_plainMetrics = std::make_unique<QFontMetrics>(m_plainFont, &m_surface);
     m_iTextHeight = m_metrics->height();
@@ -166,7 +172,7 @@ void TracePainter::SetNightMode(bool on)
 
 void TracePainter::ResolveColours()
 {
-    m_textCache.clear();
+    ClearTextCache();
     m_back = m_bNight ? kNightBack : ColourToQColor(m_lBack);
     m_fore = m_bNight ? kNightFore : ColourToQColor(m_lFore);
 }
@@ -480,10 +486,9 @@ const QImage& TracePainter::RenderedText(const QString& text)
     auto it = m_textCache.constFind(text);
     if (it != m_textCache.constEnd())
         return it.value();
-    // Texts of readings repeat; a bounded cache keeps the common ones.
-    if (m_textCache.size() >= 512)
-        m_textCache.clear();
-    QImage image(std::max(m_plainMetrics->horizontalAdvance(text), 1), std::max(m_iTextHeight, 1), QImage::Format_RGB32);
+    // No text is drawn beyond the surface, whatever the font size.
+    QImage image(std::clamp(m_plainMetrics->horizontalAdvance(text), 1, m_surface.width()),
+                 std::clamp(m_iTextHeight, 1, m_surface.height()), QImage::Format_RGB32);
     image.fill(m_back);
     {
         QPainter p(&image);
@@ -491,6 +496,16 @@ const QImage& TracePainter::RenderedText(const QString& text)
         p.setPen(m_fore);
         p.drawText(0, m_plainMetrics->ascent(), text);
     }
+    // Texts of readings repeat; a cache bounded in count and in bytes keeps
+    // the common ones.
+    const qsizetype bytes = image.sizeInBytes();
+    if (bytes > kTextCacheBytes) {
+        m_uncachedText = image;
+        return m_uncachedText;
+    }
+    if (m_textCache.size() >= 512 || m_iTextCacheBytes + bytes > kTextCacheBytes)
+        ClearTextCache();
+    m_iTextCacheBytes += bytes;
     return m_textCache.insert(text, image).value();
 }
 
@@ -663,7 +678,7 @@ void TracePainter::Trace_XAxis_Zoom()
     const int y = AxisRow();
     const int L0 = g.m_iPlotLeft[0];
     const int W = g.m_iPlotWidth;
-    const int32_t middle = Round(m_store.m_lZoomEnd - m_store.m_lTimeSpan / 2.0);
+    const ChartSeconds middle(Round(m_store.m_lZoomEnd.Count() - m_store.m_lTimeSpan / 2.0));
     const QString centre = ChartTime::ToString(middle).mid(11);
     Print(*p, Round(L0 + W * 0.5 - TextWidth(centre, true) / 2.0), y, centre, true);
     const QString span = QStringLiteral("Span ") + NumberText::Format(-m_fAxisStart, u".0") + QLatin1Char(' ') + m_sAxisUnit;

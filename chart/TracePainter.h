@@ -52,6 +52,8 @@ public:
     void SetFont(const QFont& font);
     const QFont& Font() const { return m_font; }
     void SetColours(TrendScopeTypes::Colour back, TrendScopeTypes::Colour fore);
+    // The surface colour drawn with now (night or day).
+    QColor BackColour() const { return m_back; }
     // Night colours instead of the configured ones (which stay as they
     // are): black, dim red text and lines, each trace a red of its own
     // brightness. Takes effect at the next draw.
@@ -138,6 +140,11 @@ private:
     // Reused for every full draw so that drawing allocates nothing.
     QVector<QLine> m_lines;
     QVector<QPoint> m_points;
-    // Values texts already rendered in the plain font, fore on back colour.
+    // Values texts already rendered in the plain font, fore on back colour,
+    // at most kTextCacheBytes of them; a larger one is kept alone.
+    static constexpr qsizetype kTextCacheBytes = 16 << 20;
+    void ClearTextCache();
     QHash<QString, QImage> m_textCache;
+    qsizetype m_iTextCacheBytes = 0;
+    QImage m_uncachedText;
 };

@@ -121,13 +121,13 @@ bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval, QString*
         m_fSum.assign(values, 0.0);
         m_fSumSin.assign(values, 0.0);
         m_iCount.assign(values, 0);
-        m_lTime.assign(slotCount, 0);
+        m_lTime.assign(slotCount, ChartSeconds());
         m_fData.assign(values * slotCount, NO_VALUE);
     } catch (const std::bad_alloc&) {
         m_fSum.clear();
         m_fSumSin.clear();
         m_iCount.clear();
-        std::vector<time_t>().swap(m_lTime);
+        std::vector<ChartSeconds>().swap(m_lTime);
         std::vector<float>().swap(m_fData);
         if (error)
             *error = QStringLiteral("Not enough memory for the chart memory of %1 samples").arg(size);
@@ -135,7 +135,7 @@ bool TraceStore::Initialize(int32_t MemorySize, int32_t MemoryInterval, QString*
     }
 
     m_eDisplayMode = DisplayMode::Normal;
-    const time_t now = m_clock.Now();
+    const ChartSeconds now = m_clock.Now();
     m_iNumberOfTraces = 1;
     for (int t = 0; t < kTraces; ++t) {
         m_iTraceValue[t] = 0;
@@ -202,11 +202,15 @@ bool TraceStore::SetValue(const QString& Name, double value)
     return true;
 }
 
-bool TraceStore::SetValueAt(const QString& Name, double value, time_t stamp)
+bool TraceStore::SetValueAt(const QString& Name, double value, ChartSeconds stamp)
 {
     float v = 0;
     const int i = FindValue(Name);
     if (!m_bInitialized || !Accept(i, value, v))
+        return false;
+    // Refused before it touches anything: a wrong date must not become the
+    // present, which would push all that is recorded out of view.
+    if (stamp - std::max(Now(), m_clock.Now()) > kFutureLimit)
         return false;
     // The first stamp starts the first interval when there is no sample yet
     // (a log replayed into a new chart); from then on the stamps are the
@@ -220,20 +224,20 @@ bool TraceStore::SetValueAt(const QString& Name, double value, time_t stamp)
     // pending interval ends one interval after the previous sample, and a
     // longer silence is one empty sample at the new reading's time. A stamp
     // before the newest sample closes at once, as a clock set back does.
-    const int64_t elapsed = static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)];
+    const int64_t elapsed = stamp - m_lTime[static_cast<size_t>(m_lHead)];
     if (elapsed < 0) {
         CloseInterval(stamp);
     } else if (elapsed >= m_iMemoryInterval) {
         if (m_iPending > 0 && elapsed >= 2 * static_cast<int64_t>(m_iMemoryInterval) && m_iMemoryInterval > 0)
             CloseInterval(m_lTime[static_cast<size_t>(m_lHead)] + m_iMemoryInterval);
-        if (static_cast<int64_t>(stamp) - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval)
+        if (stamp - m_lTime[static_cast<size_t>(m_lHead)] >= m_iMemoryInterval)
             CloseInterval(stamp);
     }
     Record(i, v, false, stamp);
     return true;
 }
 
-void TraceStore::Record(int i, float v, bool unitsChanged, time_t stamp)
+void TraceStore::Record(int i, float v, bool unitsChanged, ChartSeconds stamp)
 {
     const auto slot = static_cast<size_t>(i);
     if (ValueTypeOf(i) == ValueType::Degrees) {
@@ -259,7 +263,7 @@ void TraceStore::Record(int i, float v, bool unitsChanged, time_t stamp)
     }
 }
 
-void TraceStore::CloseInterval(time_t stamp)
+void TraceStore::CloseInterval(ChartSeconds stamp)
 {
     m_lHead = (m_lHead + 1) % m_lMemorySize;
     const size_t slotCount = static_cast<size_t>(m_lMemorySize) + 1;
@@ -285,8 +289,8 @@ void TraceStore::TraceSample()
 {
     if (!m_bInitialized)
         return;
-    const time_t now = Now();
-    const int64_t elapsed = static_cast<int64_t>(now) - m_lTime[static_cast<size_t>(m_lHead)];
+    const ChartSeconds now = Now();
+    const int64_t elapsed = now - m_lTime[static_cast<size_t>(m_lHead)];
     // A clock set back (daylight saving ends) closes the interval at once;
     // waiting for the old time would merge an hour of readings into one.
     if (!m_bHostTime && (elapsed >= m_iMemoryInterval || elapsed < 0))
@@ -337,7 +341,7 @@ void TraceStore::EmptyColumn(int c, int t)
     ColMin(c, t) = EMPTY_MIN;
 }
 
-void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
+void TraceStore::TracePlotValue(int t, float v, bool bIdle, ChartSeconds tnow)
 {
     if (!HasColumns() || t < 0 || t >= kTraces)
         return;
@@ -348,10 +352,10 @@ void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
     m_fLastValue[t] = v;
     m_bHasValue[t] = !bIdle;
 
-    int64_t elapsed = static_cast<int64_t>(tnow) - m_lSweepStart[t];
+    int64_t elapsed = tnow - m_lSweepStart[t];
     if (elapsed > m_lTimeSpan) {
         m_lSweepStart[t] += m_lTimeSpan;
-        elapsed = static_cast<int64_t>(tnow) - m_lSweepStart[t];
+        elapsed = tnow - m_lSweepStart[t];
     }
     const int x = NumberText::ToInt32Saturated(static_cast<double>(W - 1) * static_cast<double>(elapsed) / m_lTimeSpan);
     int64_t steps = static_cast<int64_t>(x) - m_iLastX[t];
@@ -409,7 +413,7 @@ void TraceStore::TracePlotValue(int t, float v, bool bIdle, time_t tnow)
 
 void TraceStore::TraceReset(int W)
 {
-    const time_t now = Now();
+    const ChartSeconds now = Now();
     m_iColumns = std::max(W, 1);
     const size_t cells = static_cast<size_t>(m_iColumns + 1) * kTraces;
     m_fColMax.assign(cells, NO_VALUE);
@@ -435,13 +439,13 @@ void TraceStore::TraceRebuild(int W)
         return;
     const double span = m_lTimeSpan;
     const int32_t gapLimit = NumberText::ToInt32Saturated(m_iMemoryInterval * 1.25 * (W - 1) / span);
-    const time_t reference = m_eDisplayMode == DisplayMode::Zoom ? m_lZoomEnd : m_lSweepStart[0];
+    const ChartSeconds reference = m_eDisplayMode == DisplayMode::Zoom ? m_lZoomEnd : m_lSweepStart[0];
     int32_t lastCol = 0;
     for (int32_t k = 0; k < m_lFilled; ++k) {
         int32_t slot = m_lHead - k;
         if (slot < 0)
             slot += m_lMemorySize;
-        const int64_t age = static_cast<int64_t>(reference) - m_lTime[static_cast<size_t>(slot)];
+        const int64_t age = reference - m_lTime[static_cast<size_t>(slot)];
         if (age < 0 || age > m_lTimeSpan)
             continue;
         const int32_t col = NumberText::ToInt32Saturated((W - 1) * static_cast<double>(age) / span);

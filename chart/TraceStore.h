@@ -23,7 +23,6 @@ public:
 
 class TraceStore {
 public:
-    using time_t = ChartTime::time_t;
     using DisplayMode = TrendScopeTypes::DisplayMode;
     using ValueType = TrendScopeTypes::ValueType;
     using TraceRange = TrendScopeTypes::TraceRange;
@@ -41,6 +40,15 @@ public:
     // Largest value store (values x slots) Initialize creates: 1 GiB of
     // samples, far beyond a week of ten-second samples of twenty values.
     static constexpr int64_t kMaxStoreCells = int64_t(1) << 28;
+    // How far ahead of the present a stamped reading may lie: a day, the
+    // longest span the chart shows, and more than clocks that stamp the
+    // same moment differ by (summer time, a drifting computer clock, most
+    // time zones). The present here is the later of the clock and the
+    // newest stamp taken, so a log replayed long after it was sailed may
+    // have gaps of any length; a stamp further ahead is a wrong date (a GPS
+    // fault, seconds counted from 1970) that would push all that is
+    // recorded out of every view.
+    static constexpr int32_t kFutureLimit = 86400;
 
     explicit TraceStore(ChartClock& clock);
     void SetDrawSink(TraceDrawSink* sink) { m_pSink = sink; }
@@ -63,18 +71,19 @@ public:
     // taken (unknown name, "N/A", not a number, outside the value range).
     bool SetValue(const QString& Name, const QString& Value);
     // One reading as a number, at the store's present time or at the
-    // host's own time stamp. Units stay as they are.
+    // host's own time stamp. Units stay as they are. A stamp more than
+    // kFutureLimit ahead of the present is refused and changes nothing.
     bool SetValue(const QString& Name, double value);
-    bool SetValueAt(const QString& Name, double value, time_t stamp);
+    bool SetValueAt(const QString& Name, double value, ChartSeconds stamp);
     // The store's present: the clock's, or once the host stamps its own
     // readings, the latest of those stamps.
-    time_t Now() const { return m_bHostTime ? m_lHostNow : m_clock.Now(); }
+    ChartSeconds Now() const { return m_bHostTime ? m_lHostNow : m_clock.Now(); }
     bool HostTimed() const { return m_bHostTime; }
     // The one-second tick: closes a sample when its interval is over and
     // advances idle traces. While the host stamps its readings, their
     // stamps close the intervals instead.
     void TraceSample();
-    void TracePlotValue(int t, float v, bool bIdle, time_t tnow);
+    void TracePlotValue(int t, float v, bool bIdle, ChartSeconds tnow);
     // Empties the column buffers for a plot area W columns wide.
     void TraceReset(int W);
     // TraceReset, then fills the columns from the value store for the
@@ -96,7 +105,7 @@ public:
 
     // Sample of value i in ring slot k, NO_VALUE when none.
     float Data(int i, int32_t k) const;
-    time_t SlotTime(int32_t k) const { return m_lTime[static_cast<size_t>(k)]; }
+    ChartSeconds SlotTime(int32_t k) const { return m_lTime[static_cast<size_t>(k)]; }
 
     const QString& ValueName(int i) const { return m_sValueName[static_cast<size_t>(i)]; }
     const QString& ValueUnits(int i) const { return m_sValueUnits[static_cast<size_t>(i)]; }
@@ -129,7 +138,7 @@ public:
     // Per-trace column state.
     int m_iColumn[kTraces] = {};
     int m_iLastX[kTraces] = {};
-    time_t m_lSweepStart[kTraces] = {};
+    ChartSeconds m_lSweepStart[kTraces] = {};
     float m_fDataMax[kTraces] = {NO_VALUE, NO_VALUE, NO_VALUE, NO_VALUE, NO_VALUE};
     float m_fDataMin[kTraces] = {EMPTY_MIN, EMPTY_MIN, EMPTY_MIN, EMPTY_MIN, EMPTY_MIN};
     float m_fLastValue[kTraces] = {};
@@ -142,8 +151,8 @@ public:
     DisplayMode m_eDisplayMode = DisplayMode::Normal;
     int32_t m_lTimeSpan = 60;
     int32_t m_lTimeSpanSaved = 60;
-    time_t m_lZoomStart = 0;
-    time_t m_lZoomEnd = 0;
+    ChartSeconds m_lZoomStart;
+    ChartSeconds m_lZoomEnd;
 
 private:
     size_t Cell(int c, int t) const { return static_cast<size_t>(t) * static_cast<size_t>(m_iColumns + 1) + static_cast<size_t>(c); }
@@ -152,9 +161,9 @@ private:
     void EmptyColumn(int c, int t);
     // Finds the value and takes the number, or says why not.
     bool Accept(int i, double value, float& v) const;
-    void Record(int i, float v, bool unitsChanged, time_t stamp);
+    void Record(int i, float v, bool unitsChanged, ChartSeconds stamp);
     // Ends the running interval: the sample is stored with this stamp.
-    void CloseInterval(time_t stamp);
+    void CloseInterval(ChartSeconds stamp);
 
     ChartClock& m_clock;
     TraceDrawSink* m_pSink = nullptr;
@@ -169,10 +178,10 @@ private:
     std::vector<int32_t> m_iCount;
     int32_t m_iPending = 0;
     bool m_bHostTime = false;
-    time_t m_lHostNow = 0;
+    ChartSeconds m_lHostNow;
     // Number of values the store arrays were created for.
     int m_iStoreValues = 0;
-    std::vector<time_t> m_lTime;
+    std::vector<ChartSeconds> m_lTime;
     std::vector<float> m_fData;
 
     int m_iColumns = 0;

@@ -15,6 +15,7 @@
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolButton>
@@ -32,6 +33,55 @@ constexpr TrendScopeTypes::Colour kDefaultBackColor = 0xC0C0C0;
 constexpr TrendScopeTypes::Colour kDefaultForeColor = 0;
 const char* const kDefaultFontName = "MS Sans Serif";
 constexpr float kDefaultFontSize = 8;
+// Font sizes taken, in points: up to two inches, to be read across a
+// cockpit; larger ones (a stored 999) only make texts that no picture holds.
+constexpr float kMinFontSize = 1;
+constexpr float kMaxFontSize = 144;
+
+bool FontSizeTaken(double points)
+{
+    return points >= kMinFontSize && points <= kMaxFontSize;
+}
+
+// The picture is never larger than this many device pixels in either
+// direction, nor than the desktop when that is larger (4K UHD), whatever
+// size the control is given: a control made wider than every screen (a
+// stored window size, a scroll area) costs what a full-screen one does.
+QSize PictureLimit()
+{
+    QRect desktop;
+    double dpr = 1;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        desktop |= screen->geometry();
+        dpr = std::max(dpr, screen->devicePixelRatio());
+    }
+    return QSize(3840, 2160).expandedTo(QSize(NumberText::ToInt32Saturated(desktop.width() * dpr),
+                                              NumberText::ToInt32Saturated(desktop.height() * dpr)));
+}
+
+// The platform's font dialog. What the user leaves as it was comes back as
+// it was given: the dialog shows a font it lacks (the chart's default "MS
+// Sans Serif") as one it has, and dropped bold with it on a plain OK.
+bool RunFontDialog(QFont& font, QWidget* parent)
+{
+    QFontDialog dialog(parent);
+    dialog.setCurrentFont(font);
+    const QFont shown = dialog.currentFont();
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    const QFont chosen = dialog.selectedFont();
+    if (chosen.family() != shown.family())
+        font.setFamily(chosen.family());
+    if (chosen.pointSizeF() != shown.pointSizeF())
+        font.setPointSizeF(chosen.pointSizeF());
+    if (chosen.bold() != shown.bold())
+        font.setBold(chosen.bold());
+    if (chosen.italic() != shown.italic())
+        font.setItalic(chosen.italic());
+    if (chosen.underline() != shown.underline())
+        font.setUnderline(chosen.underline());
+    return true;
+}
 
 int16_t ButtonCode(Qt::MouseButtons buttons)
 {
@@ -201,6 +251,8 @@ public:
     // device pixels, mouse positions come in logical ones.
     bool TakePixelRatio();
     double Device(double logical) const { return logical * m_dDpr; }
+    // The picture in device pixels: the control's size within PictureLimit.
+    QSize PictureSize() const;
 
     TrendScope* q;
     ChartClock& m_clock;
@@ -224,8 +276,8 @@ public:
     TrendScopeTypes::DisplayMode m_eReportedMode = TrendScopeTypes::DisplayMode::Normal;
     int32_t m_lReportedSpan = 60;
     int m_iReportedTraces = 1;
-    ChartTime::time_t m_lReportedStart = 0;
-    ChartTime::time_t m_lReportedEnd = 0;
+    ChartSeconds m_lReportedStart;
+    ChartSeconds m_lReportedEnd;
 
     bool m_bLayoutChanged = true;
     bool m_bMenuHidePanel = false;
@@ -259,7 +311,11 @@ void ChartSurface::paintEvent(QPaintEvent* event)
     // device rectangle unscaled.
     const double dpr = d.m_dDpr;
     const QRect r = event->rect();
-    p.drawImage(QRectF(r), d.painter.Surface(), QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
+    // A control larger than the largest picture shows the rest empty.
+    const QImage& picture = d.painter.Surface();
+    if (r.right() + 1 > picture.width() / dpr || r.bottom() + 1 > picture.height() / dpr)
+        p.fillRect(r, d.painter.BackColour());
+    p.drawImage(QRectF(r), picture, QRectF(r.x() * dpr, r.y() * dpr, r.width() * dpr, r.height() * dpr));
     if (d.m_iSelect[0] < 0 && d.m_iSelect[1] < 0)
         return;
     // The band inverts what lies under it, like an XOR pen, so it never
@@ -360,16 +416,21 @@ bool TrendScopePrivate::TakePixelRatio()
     return true;
 }
 
+QSize TrendScopePrivate::PictureSize() const
+{
+    return QSize(NumberText::ToInt32Saturated(Device(q->width())), NumberText::ToInt32Saturated(Device(q->height())))
+        .boundedTo(PictureLimit());
+}
+
 void TrendScopePrivate::TraceLayout()
 {
     if (!Showing())
         return;
     TakePixelRatio();
-    const int width = NumberText::ToInt32Saturated(Device(q->width()));
-    const int height = NumberText::ToInt32Saturated(Device(q->height()));
-    painter.SetSurfaceSize(width, height);
-    painter.Geometry() = TraceGeometry::Compute(height, width, store.m_iNumberOfTraces, painter.TextHeight(),
-                                                painter.TextWidth(QStringLiteral("-00.0")));
+    const QSize size = PictureSize();
+    painter.SetSurfaceSize(size.width(), size.height());
+    painter.Geometry() = TraceGeometry::Compute(size.height(), size.width(), store.m_iNumberOfTraces,
+                                                painter.TextHeight(), painter.TextWidth(QStringLiteral("-00.0")));
     tmrResize->Stop();
     tmrResize->Start(250);
     m_bLayoutChanged = true;
@@ -535,10 +596,10 @@ void TrendScopePrivate::SelectEnd(int16_t Button, int16_t Shift, float X, float 
             const int32_t t1 = NumberText::ToInt32Saturated(((x1 - L0) / (W - 1) - 1) * span);
             if (t0 == t1)
                 t0 = t1 - 1;
-            const ChartTime::time_t end = store.m_lZoomEnd;
+            const ChartSeconds end = store.m_lZoomEnd;
             store.m_lZoomStart = end + std::min(t0, t1);
             store.m_lZoomEnd = end + std::max(t0, t1);
-            store.m_lTimeSpan = store.m_lZoomEnd - store.m_lZoomStart;
+            store.m_lTimeSpan = static_cast<int32_t>(store.m_lZoomEnd - store.m_lZoomStart);
             TraceLayout();
             TraceRedraw();
         } else if (m_bFrozeOnPress) {
@@ -573,7 +634,9 @@ void TrendScopePrivate::TraceToolTip(float X, float Y)
     if (store.m_eDisplayMode == TrendScopeTypes::DisplayMode::Normal)
         when = NumberText::Format(-((f - 1) * painter.m_fAxisStart), u".0");
     else
-        when = ChartTime::ToString(NumberText::ToInt32Saturated(store.m_lZoomEnd + (f - 1) * store.m_lTimeSpan)).mid(11);
+        when = ChartTime::ToString(
+                   ChartSeconds(NumberText::ToInt32Saturated(store.m_lZoomEnd.Count() + (f - 1) * store.m_lTimeSpan)))
+                   .mid(11);
     float top = store.m_fDataMax[t];
     float bottom = store.m_fDataMin[t];
     if (store.m_iTraceScale[t] == static_cast<int16_t>(TrendScopeTypes::TraceScale::Manual)) {
@@ -610,9 +673,9 @@ void TrendScopePrivate::cmdZoomIn_Click()
         return;
     }
     const double half = store.m_lTimeSpan / 2.0;
-    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd - half);
+    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd.Count() - half);
     store.m_lTimeSpan = NumberText::ToInt32Saturated(half);
-    store.m_lZoomEnd = NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre);
+    store.m_lZoomEnd = ChartSeconds(NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre));
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
@@ -625,9 +688,9 @@ void TrendScopePrivate::cmdZoomOut_Click()
         Beep();
         return;
     }
-    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd - store.m_lTimeSpan / 2.0);
+    const int32_t centre = NumberText::ToInt32Saturated(store.m_lZoomEnd.Count() - store.m_lTimeSpan / 2.0);
     store.m_lTimeSpan *= 2;
-    store.m_lZoomEnd = NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre);
+    store.m_lZoomEnd = ChartSeconds(NumberText::ToInt32Saturated(store.m_lTimeSpan / 2.0 + centre));
     store.m_lZoomStart = store.m_lZoomEnd - store.m_lTimeSpan;
     TraceLayout();
     TraceRedraw();
@@ -680,7 +743,7 @@ void TrendScopePrivate::Report()
         && (store.m_lZoomStart != m_lReportedStart || store.m_lZoomEnd != m_lReportedEnd)) {
         m_lReportedStart = store.m_lZoomStart;
         m_lReportedEnd = store.m_lZoomEnd;
-        emit q->zoomWindowChanged(m_lReportedStart, m_lReportedEnd);
+        emit q->zoomWindowChanged(ChartTime::ToDateTime(m_lReportedStart), ChartTime::ToDateTime(m_lReportedEnd));
     }
 }
 
@@ -705,7 +768,6 @@ void TrendScopePrivate::ShowPopupMenu()
         for (int s = 0; s < 2; ++s) {
             menu->popTraceScale[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceScale[t]);
             menu->popTraceStyle[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceStyle[t]);
-            menu->popTraceColor[k][static_cast<size_t>(s)]->setChecked(false);
         }
     }
     // Exact quotients only: 5400 s checks neither "1 Hour" nor a minute entry.
@@ -714,8 +776,6 @@ void TrendScopePrivate::ShowPopupMenu()
         item->setChecked(span % 60 == 0 && item->data().toInt() == span / 60);
     for (QAction* item : menu->popTimeSpanHours)
         item->setChecked(span % 3600 == 0 && item->data().toInt() == span / 3600);
-    for (QAction* item : {menu->popBackColor, menu->popFontColor, menu->popFontType, menu->popHide})
-        item->setChecked(false);
     menu->popHide->setVisible(m_bMenuHidePanel);
     menu->popSeparatorHidePanel->setVisible(m_bMenuHidePanel);
     menu->popMenu->popup(QCursor::pos());
@@ -795,16 +855,10 @@ void TrendScopePrivate::ConnectMenu()
         font.setBold(m_bFontBold);
         font.setItalic(m_bFontItalic);
         font.setUnderline(m_bFontUnderline);
-        bool chosen = false;
-        if (fontDialog) {
-            chosen = fontDialog(font, q);
-        } else {
-            font = QFontDialog::getFont(&chosen, font, q);
-        }
-        if (!chosen)
+        if (!(fontDialog ? fontDialog(font, q) : RunFontDialog(font, q)))
             return;
         m_sFontName = font.family();
-        if (font.pointSizeF() > 0 && font.pointSizeF() < 1000)
+        if (FontSizeTaken(font.pointSizeF()))
             m_fFontSize = static_cast<float>(font.pointSizeF());
         m_bFontBold = font.bold();
         m_bFontItalic = font.italic();
@@ -851,8 +905,8 @@ void TrendScope::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     d->surface->setGeometry(0, 0, width(), height());
     d->TakePixelRatio();
-    d->painter.SetSurfaceSize(NumberText::ToInt32Saturated(d->Device(width())),
-                              NumberText::ToInt32Saturated(d->Device(height())));
+    const QSize size = d->PictureSize();
+    d->painter.SetSurfaceSize(size.width(), size.height());
     d->TraceLayout();
 }
 
@@ -943,7 +997,7 @@ void TrendScope::SetFontName(const QString& name)
 void TrendScope::SetFontSize(float points)
 {
     // Sizes the font system cannot show keep the previous one.
-    if (!(points > 0 && points < 1000))
+    if (!FontSizeTaken(points))
         return;
     d->m_fFontSize = points;
     d->ApplyFont();
@@ -969,7 +1023,7 @@ void TrendScope::ReadProperties(const QVariantMap& bag)
     d->m_bFontItalic = read("FontItalic", false).toBool();
     d->m_sFontName = read("FontName", QString::fromLatin1(kDefaultFontName)).toString();
     const float size = read("FontSize", kDefaultFontSize).toFloat();
-    d->m_fFontSize = size > 0 && size < 1000 ? size : kDefaultFontSize;
+    d->m_fFontSize = FontSizeTaken(size) ? size : kDefaultFontSize;
     d->m_bFontUnderline = read("FontUnderline", false).toBool();
     d->ApplyColours();
     d->ApplyFont();
@@ -1039,14 +1093,14 @@ bool TrendScope::SetValue(const QString& Name, double Value)
     return d->store.SetValue(Name, Value);
 }
 
-bool TrendScope::SetValue(const QString& Name, double Value, time_t Stamp)
+bool TrendScope::SetValue(const QString& Name, double Value, ChartSeconds Stamp)
 {
     return d->store.SetValueAt(Name, Value, Stamp);
 }
 
 bool TrendScope::SetValue(const QString& Name, double Value, const QDateTime& Stamp)
 {
-    time_t t = 0;
+    ChartSeconds t;
     return ChartTime::FromDateTime(Stamp, t) && d->store.SetValueAt(Name, Value, t);
 }
 
@@ -1208,27 +1262,27 @@ TrendScope::DisplayMode TrendScope::GetDisplayMode() const
     return d->store.m_eDisplayMode;
 }
 
-TrendScope::time_t TrendScope::GetZoomStart() const
+ChartSeconds TrendScope::GetZoomStart() const
 {
     return d->store.m_lZoomStart;
 }
 
-TrendScope::time_t TrendScope::GetZoomEnd() const
+ChartSeconds TrendScope::GetZoomEnd() const
 {
     return d->store.m_lZoomEnd;
 }
 
-void TrendScope::time_tTime(time_t& t) const
+void TrendScope::time_tTime(ChartSeconds& t) const
 {
     t = d->m_clock.Now();
 }
 
-void TrendScope::time_tFromString(time_t& t, const QString& time_date) const
+void TrendScope::time_tFromString(ChartSeconds& t, const QString& time_date) const
 {
     ChartTime::FromString(time_date, t);
 }
 
-void TrendScope::time_tToString(time_t t, QString& time_date) const
+void TrendScope::time_tToString(ChartSeconds t, QString& time_date) const
 {
     time_date = ChartTime::ToString(t);
 }
@@ -1298,9 +1352,9 @@ void TrendScope::setDrawing(bool on)
     SetUpdate(on);
 }
 
-bool TrendScope::SetZoomWindow(time_t start, time_t end)
+bool TrendScope::SetZoomWindow(ChartSeconds start, ChartSeconds end)
 {
-    const int64_t span = static_cast<int64_t>(end) - start;
+    const int64_t span = end - start;
     if (!d->store.m_bInitialized || span < 1 || span > 86400)
         return false;
     auto& store = d->store;
@@ -1319,7 +1373,7 @@ bool TrendScope::SetZoomWindow(time_t start, time_t end)
 
 bool TrendScope::setZoomWindow(const QDateTime& start, const QDateTime& end)
 {
-    time_t from = 0, to = 0;
+    ChartSeconds from, to;
     return ChartTime::FromDateTime(start, from) && ChartTime::FromDateTime(end, to) && SetZoomWindow(from, to);
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TrendScope: a recording strip chart. The host declares a table of named
 // values, calls Initialize, and then sends readings as text ("12.3 Kts");
@@ -17,6 +18,10 @@
 //     chart->SetValue("Boat Speed", "6.2 Kts");
 //     chart->SetValue("Heading", 312.0);    // or as a number, optionally
 //                                           // with the host's time stamp
+//
+// Times are the chart's own ChartSeconds (since 2000 on the local clock) or
+// QDateTime; a std::time_t does not compile in their place (convert it with
+// ChartTime::FromTimeT).
 
 #include "ChartClock.h"
 #include "ChartTime.h"
@@ -56,7 +61,6 @@ class TRENDSCOPE_EXPORT TrendScope : public QWidget {
     Q_PROPERTY(bool nightMode READ nightMode WRITE setNightMode NOTIFY nightModeChanged)
 
 public:
-    using time_t = ChartTime::time_t;
     using Colour = TrendScopeTypes::Colour;
     using DisplayMode = TrendScopeTypes::DisplayMode;
     using ValueType = TrendScopeTypes::ValueType;
@@ -119,13 +123,15 @@ public:
     // not a number and numbers of 1e30 or more in size are ignored.
     void SetValue(const QString& Name, const QString& Value);
     // One reading as a number, now or at the host's own time (chart seconds
-    // or a local date and time), e.g. when replaying a log. Once a host
-    // stamps its readings, the stamps are the chart's clock for sampling
-    // and for the present moment of the display. False when the reading
-    // was not taken (not initialized, unknown name, not finite, 1e30 or
-    // more in size, or a time outside the chart's range).
+    // or a date and time), e.g. when replaying a log. Once a host stamps its
+    // readings, the stamps are the chart's clock for sampling and for the
+    // present moment of the display. False when the reading was not taken
+    // (not initialized, unknown name, not finite, 1e30 or more in size, a
+    // time outside the chart's range, or stamped more than a day ahead of
+    // the later of the chart's clock and the newest stamp taken: a wrong
+    // date, refused without moving the present).
     bool SetValue(const QString& Name, double Value);
-    bool SetValue(const QString& Name, double Value, time_t Stamp);
+    bool SetValue(const QString& Name, double Value, ChartSeconds Stamp);
     bool SetValue(const QString& Name, double Value, const QDateTime& Stamp);
     void SetTraceTimer(int32_t iSeconds);
     int32_t GetTraceTimer() const;
@@ -162,14 +168,14 @@ public:
 
     // The zoom window, for hosts that keep it.
     DisplayMode GetDisplayMode() const;
-    time_t GetZoomStart() const;
-    time_t GetZoomEnd() const;
+    ChartSeconds GetZoomStart() const;
+    ChartSeconds GetZoomEnd() const;
 
-    // Chart time conversions.
-    void time_tTime(time_t& t) const;
+    // Chart time conversions, in chart seconds (ChartTime.h).
+    void time_tTime(ChartSeconds& t) const;
     // Leaves t unchanged when the text is not "dd/mm/yyyy[ hh:mm[:ss]]".
-    void time_tFromString(time_t& t, const QString& time_date) const;
-    void time_tToString(time_t t, QString& time_date) const;
+    void time_tFromString(ChartSeconds& t, const QString& time_date) const;
+    void time_tToString(ChartSeconds t, QString& time_date) const;
 
     // Replaces the system beep (zooming past its limits), e.g. to mute it.
     void SetBeepHandler(std::function<void()> beep);
@@ -182,7 +188,7 @@ public:
     void SetFontDialog(FontDialog dialog);
 
     // The zoom window in chart seconds, as setZoomWindow.
-    bool SetZoomWindow(time_t start, time_t end);
+    bool SetZoomWindow(ChartSeconds start, ChartSeconds end);
 
     // Drawn in night colours: black, dim red text and lines, each trace a
     // red of its own brightness, zoom buttons and selection band in reds
@@ -221,8 +227,8 @@ signals:
     void displayModeChanged(TrendScopeTypes::DisplayMode mode);
     void timeSpanChanged(int seconds);
     void numberOfTracesChanged(int count);
-    // The window shown while zoomed, in chart seconds.
-    void zoomWindowChanged(int start, int end);
+    // The window shown while zoomed.
+    void zoomWindowChanged(const QDateTime& start, const QDateTime& end);
     void nightModeChanged(bool on);
 
 protected:

@@ -5,12 +5,22 @@
 // regardless of case; the first matching section and key win. Lines
 // starting with ';' are comments. Blanks around a key and around a value
 // are not part of them, and a value in matching quotes loses the quotes.
-// User-interface thread only: nothing is cached between calls, so a file
-// edited by hand is seen at the next read.
+//
+// The file is read once per load, not once per key: its text and an index
+// of its sections and keys are kept from one call to the next, with what
+// the file system says of the file (device, inode, size, time stamps). Each
+// call looks at those again, so a file replaced or edited between two
+// loads, by hand or by another window, is read afresh. A file changed less
+// than one tick of the file system's clock ago is read again and compared
+// at its next use, since a second change within the same tick would leave
+// the same stamps. Only the last file used is kept. Safe from any thread.
 
 #include <QString>
 #include <QStringView>
 #include <QVector>
+
+#include <cstdint>
+#include <functional>
 
 namespace ProfileStore {
 
@@ -53,5 +63,13 @@ bool WriteBatch(const QString& file, const QVector<Entry>& entries);
 
 // Boolean value form: "True" or "False".
 QString BoolText(bool value);
+
+// How often a profile's text has been read from disk: once per load while
+// the file stays as it was.
+uint64_t FileReads();
+
+// The clock the files' time stamps are compared with, milliseconds since the
+// epoch; the system's by default. Tests make files look old or new with it.
+void SetClock(std::function<int64_t()> clock);
 
 } // namespace ProfileStore

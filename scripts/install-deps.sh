@@ -12,6 +12,9 @@ packages=(
   xvfb xauth
   # cpack -G DEB: dpkg-shlibdeps and file
   dpkg-dev file
+  # The package tests: lintian, the AppStream and menu entry validators, man
+  # for the manual page, fakeroot to install into a scratch root unprivileged
+  lintian appstream desktop-file-utils man-db groff-base fakeroot
 )
 
 missing=()

@@ -8,7 +8,11 @@
 
 #include <QCloseEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
+
+#include <algorithm>
 
 #include <iterator>
 
@@ -38,6 +42,9 @@ const char* const kDefaultTraces[] = {"True Wind Speed", "True Wind Angle", "Boa
 
 // The chart sits this far in from the window's top left, in twips.
 constexpr float kChartInset = 30;
+// Pixels of a stored window that must be on the desktop for it to be found
+// again, and the least size kept.
+constexpr int kMinimumPlace = 40;
 
 void MessageBoxDialog(QWidget* parent, const QString& title, const QString& text)
 {
@@ -120,24 +127,44 @@ void frmHistory::HistoryProfileRead()
         const char16_t* key;
         float twips;
         bool vertical;
-        bool size;
-    } places[] = {{u"Top", 0, true, false},
-                  {u"Left", 0, false, false},
-                  {u"Height", 4000, true, true},
-                  {u"Width", 4000, false, true}};
-    for (const auto& place : places) {
-        float twips = place.twips;
-        ProfileGet(profile, kHistoryWindow, place.key, twips);
-        // A window of no size could not be found again to be put right.
-        if (place.size && !(twips > 0))
-            twips = place.twips;
-        const int pixels = PixelsFromTwips(twips, place.vertical ? logicalDpiY() : logicalDpiX());
-        if (place.size)
-            resize(place.vertical ? width() : pixels, place.vertical ? pixels : height());
-        else
-            move(place.vertical ? x() : pixels, place.vertical ? pixels : y());
+    } places[] = {{u"Top", 0, true}, {u"Left", 0, false}, {u"Height", 4000, true}, {u"Width", 4000, false}};
+    int pixels[4] = {};
+    int defaults[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        const double dpi = places[k].vertical ? logicalDpiY() : logicalDpiX();
+        float twips = places[k].twips;
+        ProfileGet(profile, kHistoryWindow, places[k].key, twips);
+        pixels[k] = PixelsFromTwips(twips, dpi);
+        defaults[k] = PixelsFromTwips(places[k].twips, dpi);
     }
+    const QRect place = PlaceOnDesktop(QRect(pixels[1], pixels[0], pixels[3], pixels[2]),
+                                       QRect(defaults[1], defaults[0], defaults[3], defaults[2]));
+    move(place.topLeft());
+    resize(place.size());
     m_chart->GetProfile(profile, kHistoryTrace);
+}
+
+QRect frmHistory::PlaceOnDesktop(const QRect& stored, const QRect& fallback) const
+{
+    // The desktop the window opens on: the screens beside the one under the
+    // stored corner, or the window's own.
+    const QScreen* at = QGuiApplication::screenAt(stored.topLeft());
+    if (!at)
+        at = screen();
+    const QRect desktop = at ? at->availableVirtualGeometry() : QRect(0, 0, 640, 480);
+    // A size of nothing or beyond the desktop (the window would be drawn at
+    // that size) takes the default, kept within the desktop too.
+    const auto length = [](int stored, int fallback, int room) {
+        return stored >= kMinimumPlace && stored <= room ? stored : std::clamp(fallback, 1, std::max(room, 1));
+    };
+    QRect place(stored.topLeft(), QSize(length(stored.width(), fallback.width(), desktop.width()),
+                                        length(stored.height(), fallback.height(), desktop.height())));
+    // A place from which the window could not be reached, its top left
+    // corner off the desktop or too little of it on, takes the default.
+    const QRect seen = place.intersected(desktop);
+    if (seen.width() < std::min(kMinimumPlace, place.width()) || seen.height() < std::min(kMinimumPlace, place.height()))
+        place.moveTopLeft(fallback.topLeft());
+    return place;
 }
 
 void frmHistory::HistoryProfileSave()

@@ -61,7 +61,11 @@ protected:
 private:
     // False when the chart got no memory for its store.
     bool HistorySetup();
+    // The stored place, in pixels, taken only where it fits the available
+    // desktop: a size beyond it, or a place where the window could not be
+    // seen, takes the fallback's (the defaults).
     void HistoryProfileRead();
+    QRect PlaceOnDesktop(const QRect& stored, const QRect& fallback) const;
     void HistoryProfileSave();
     void Form_Resize();
     void TrendScope_Command(int32_t Command);

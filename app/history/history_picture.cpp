@@ -64,7 +64,7 @@ int main(int argc, char* argv[])
     file.close();
 
     // 2024-08-22 14:00, the half hour ending at 14:30.
-    SimulatedClock clock(9000 * 86400 + 14 * 3600);
+    SimulatedClock clock(ChartSeconds(9000 * 86400 + 14 * 3600));
     int64_t milliseconds = 0;
     std::mt19937 noise(7);
     MainWindowSetup setup;

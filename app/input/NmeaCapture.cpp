@@ -1,27 +1,34 @@
 #include "NmeaCapture.h"
 
+#include "NmeaLineBuffer.h"
+
+#include <QBuffer>
+#include <QFile>
 
 #include <algorithm>
+#include <string_view>
 
 namespace {
 
+using Text = std::string_view;
+
 // Digits at [from, from + count) as a number; -1 when any is not a digit.
-int Digits(QStringView text, qsizetype from, qsizetype count)
+int Digits(Text text, size_t from, size_t count)
 {
-    if (from < 0 || from + count > text.size())
+    if (from + count > text.size())
         return -1;
     int value = 0;
-    for (qsizetype i = from; i < from + count; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
+    for (size_t i = from; i < from + count; ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
             return -1;
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
 // Milliseconds of the day from "hhmmss" or "hhmmss.ss"; -1 when malformed.
-int64_t DayMs(QStringView field)
+int64_t DayMs(Text field)
 {
     const int h = Digits(field, 0, 2);
     const int m = Digits(field, 2, 2);
@@ -29,9 +36,9 @@ int64_t DayMs(QStringView field)
     if (h < 0 || m < 0 || s < 0 || h > 23 || m > 59 || s > 60)
         return -1;
     int64_t ms = ((h * 60 + m) * 60 + s) * int64_t(1000);
-    if (field.size() > 7 && field[6] == u'.') {
+    if (field.size() > 7 && field[6] == '.') {
         int64_t scale = 100;
-        for (qsizetype i = 7; i < field.size() && scale > 0; ++i, scale /= 10) {
+        for (size_t i = 7; i < field.size() && scale > 0; ++i, scale /= 10) {
             const int d = Digits(field, i, 1);
             if (d < 0)
                 break;
@@ -41,19 +48,19 @@ int64_t DayMs(QStringView field)
     return ms;
 }
 
-QStringView Field(QStringView line, int index)
+Text Field(Text line, int index)
 {
-    qsizetype start = 0;
+    size_t start = 0;
     for (int i = 0; i < index; ++i) {
-        start = line.indexOf(u',', start);
-        if (start < 0)
+        start = line.find(',', start);
+        if (start == Text::npos)
             return {};
         ++start;
     }
-    qsizetype end = line.indexOf(u',', start);
-    if (end < 0)
-        end = line.indexOf(u'*', start);
-    return end < 0 ? line.mid(start) : line.mid(start, end - start);
+    size_t end = line.find(',', start);
+    if (end == Text::npos)
+        end = line.find('*', start);
+    return end == Text::npos ? line.substr(start) : line.substr(start, end - start);
 }
 
 // Local time of a record stamp "yyyy-MM-ddThh:mm:ss.zzz", cached per hour
@@ -61,10 +68,10 @@ QStringView Field(QStringView line, int index)
 // is still honoured.
 class StampReader {
 public:
-    bool Read(QStringView line, int64_t& ms)
+    bool Read(Text line, int64_t& ms)
     {
-        if (line.size() < 26 || line[4] != u'-' || line[7] != u'-' || line[10] != u'T' || line[13] != u':'
-            || line[16] != u':' || line[19] != u'.' || line[23] != u' ')
+        if (line.size() < 26 || line[4] != '-' || line[7] != '-' || line[10] != 'T' || line[13] != ':'
+            || line[16] != ':' || line[19] != '.' || line[23] != ' ')
             return false;
         const int y = Digits(line, 0, 4), mo = Digits(line, 5, 2), d = Digits(line, 8, 2);
         const int h = Digits(line, 11, 2), mi = Digits(line, 14, 2), s = Digits(line, 17, 2);
@@ -88,91 +95,338 @@ private:
     int64_t m_hourMs = 0;
 };
 
+// The receive path refuses a line over its bound whole, showing its first
+// characters: a longer line is given as its first KeptLength characters,
+// still over the bound after a record's stamp.
+constexpr size_t KeptLength = 2 * NmeaLineBuffer::MaxLineLength;
+static_assert(KeptLength > NmeaLineBuffer::MaxLineLength + 27, "a cut record line must stay over the bound");
+// A time is read from the first characters of fields 1 to 9 only; of a
+// line longer than KeptLength these are kept as they stream past.
+constexpr int HeadFields = 11;
+constexpr size_t HeadLength = 16;
+constexpr qint64 ChunkSize = 64 * 1024;
+
+// A step count far beyond any file's lines (2^55), and times within 2^60
+// ms (36 million years) of the epoch, so that a time plus steps of the
+// fixed rate cannot overflow.
+constexpr int64_t MostSteps = int64_t(1) << 55;
+constexpr int64_t MostMs = int64_t(1) << 60;
+
+int64_t Stepped(int64_t ms, int64_t steps)
+{
+    return ms + std::clamp(steps, -MostSteps, MostSteps) * NmeaCaptureFixedStepMs;
+}
+
+// floor(x * y / d) for x, y < d, without overflow: long multiplication one
+// bit of y at a time, keeping the remainder below d.
+uint64_t MulDiv(uint64_t x, uint64_t y, uint64_t d)
+{
+    if (y == 0 || x <= UINT64_MAX / y)
+        return x * y / d;
+    uint64_t quotient = 0;
+    uint64_t rest = 0;
+    for (int bit = 63; bit >= 0; --bit) {
+        const bool carry = rest >> 63;
+        quotient <<= 1;
+        rest <<= 1;
+        if (carry || rest >= d) {
+            rest -= d;
+            ++quotient;
+        }
+        if ((y >> bit) & 1) {
+            const uint64_t sum = rest + x;
+            if (sum < rest || sum >= d) {
+                rest = sum - d;
+                ++quotient;
+            } else {
+                rest = sum;
+            }
+        }
+    }
+    return quotient;
+}
+
 } // namespace
+
+int64_t NmeaCaptureSpread(int64_t ta, int64_t tb, int64_t a, int64_t b, int64_t k)
+{
+    // With span = q n + r: span j / n = q j + r j / n, where q j <= span and
+    // r, j < n.
+    const uint64_t span = uint64_t(tb) - uint64_t(ta);
+    const uint64_t n = uint64_t(b) - uint64_t(a);
+    const uint64_t j = uint64_t(k) - uint64_t(a);
+    const uint64_t offset = span / n * j + MulDiv(span % n, j, n);
+    // The sum lies between ta and tb.
+    return int64_t(uint64_t(ta) + offset);
+}
+
+// One reading of the text: its sentences one by one, with the time of those
+// that carry one.
+class NmeaCaptureReader::Cursor {
+public:
+    Cursor(std::unique_ptr<QIODevice> device, const QDate& date, bool marks)
+        : m_device(std::move(device))
+        , m_chunk(ChunkSize, Qt::Uninitialized)
+        , m_date(date)
+        , m_bMarks(marks)
+    {
+        if (!m_device || !m_device->isOpen())
+            m_error = QStringLiteral("not open");
+    }
+
+    // The next sentence: its text (valid until the next call) and, when the
+    // cursor reads times, whether it carries one.
+    bool Next(Text& sentence, bool& marked, int64_t& ms)
+    {
+        while (ReadLine()) {
+            const Text line(m_line.constData(), size_t(m_line.size()));
+            marked = false;
+            if (m_stamps.Read(line, ms)) {
+                // A sentence sent is not input.
+                if (line[24] == '<' && line.size() > 26 && line[25] == ' ' && line[26] == '$') {
+                    sentence = line.substr(26);
+                    marked = true;
+                    return true;
+                }
+                continue;
+            }
+            if (line[0] != '$') {
+                ++m_skipped;
+                continue;
+            }
+            sentence = line;
+            if (m_bMarks)
+                marked = Mark(line, ms);
+            return true;
+        }
+        return false;
+    }
+
+    int64_t Skipped() const { return m_skipped; }
+    const QString& Error() const { return m_error; }
+    int64_t BytesHeld() const { return m_chunk.capacity() + m_line.capacity() + m_heads.capacity(); }
+
+private:
+    // The time of an RMC or ZDA; the date they carry holds for later times.
+    bool Mark(Text line, int64_t& ms)
+    {
+        const Text fields = m_bLong ? Text(m_heads.constData(), size_t(m_heads.size())) : line;
+        const Text type = line.size() >= 6 ? line.substr(3, 3) : Text();
+        int64_t dayMs = -1;
+        if (type == "RMC") {
+            dayMs = DayMs(Field(fields, 1));
+            const Text dmy = Field(fields, 9);
+            const int d = Digits(dmy, 0, 2), m = Digits(dmy, 2, 2), y = Digits(dmy, 4, 2);
+            if (d > 0 && m > 0 && y >= 0 && QDate(2000 + y, m, d).isValid())
+                m_date = QDate(2000 + y, m, d);
+        } else if (type == "ZDA") {
+            dayMs = DayMs(Field(fields, 1));
+            const int d = Digits(Field(fields, 2), 0, 2), m = Digits(Field(fields, 3), 0, 2);
+            const int y = Digits(Field(fields, 4), 0, 4);
+            if (d > 0 && m > 0 && y > 0 && QDate(y, m, d).isValid())
+                m_date = QDate(y, m, d);
+        }
+        if (dayMs < 0)
+            return false;
+        if (m_date != m_baseDate) {
+            m_baseDate = m_date;
+            m_baseMs = QDateTime(m_date, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
+        }
+        ms = m_baseMs + dayMs;
+        return true;
+    }
+
+    // The next line that is not empty, into m_line.
+    bool ReadLine()
+    {
+        m_line.resize(0);
+        m_bLong = false;
+        for (;;) {
+            if (m_pos == m_filled && !Fill())
+                return !m_line.isEmpty();
+            const char* const begin = m_chunk.constData() + m_pos;
+            const char* const end = m_chunk.constData() + m_filled;
+            const char* const stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+            Append(begin, stop - begin);
+            m_pos += stop - begin;
+            if (stop != end) {
+                ++m_pos;
+                if (!m_line.isEmpty())
+                    return true;
+            }
+        }
+    }
+
+    void Append(const char* text, qsizetype size)
+    {
+        const qsizetype room = qsizetype(KeptLength) - m_line.size();
+        if (!m_bLong && size <= room) {
+            m_line.append(text, size);
+            return;
+        }
+        if (!m_bLong) {
+            m_bLong = true;
+            m_heads.resize(0);
+            m_iField = 0;
+            m_fieldLength = 0;
+            AddHeads(m_line.constData(), m_line.size());
+        }
+        m_line.append(text, std::max<qsizetype>(0, std::min(size, room)));
+        AddHeads(text, size);
+    }
+
+    // The first HeadLength characters of the first HeadFields fields, with
+    // the commas between them.
+    void AddHeads(const char* text, qsizetype size)
+    {
+        for (qsizetype i = 0; i < size; ++i) {
+            if (text[i] == ',') {
+                if (++m_iField < HeadFields)
+                    m_heads += ',';
+                m_fieldLength = 0;
+            } else if (m_iField < HeadFields && m_fieldLength < HeadLength) {
+                m_heads += text[i];
+                ++m_fieldLength;
+            }
+        }
+    }
+
+    bool Fill()
+    {
+        if (!m_error.isEmpty())
+            return false;
+        const qint64 got = m_device->read(m_chunk.data(), ChunkSize);
+        if (got < 0)
+            m_error = m_device->errorString();
+        m_filled = std::max<qint64>(got, 0);
+        m_pos = 0;
+        return got > 0;
+    }
+
+    std::unique_ptr<QIODevice> m_device;
+    QByteArray m_chunk; // read ahead, m_filled bytes of it
+    qsizetype m_filled = 0;
+    qsizetype m_pos = 0;
+    QByteArray m_line; // the line, or its first KeptLength characters
+    bool m_bLong = false;
+    QByteArray m_heads; // of a longer line
+    int m_iField = 0;
+    size_t m_fieldLength = 0;
+    int64_t m_skipped = 0;
+    QString m_error;
+    StampReader m_stamps;
+    QDate m_date;
+    QDate m_baseDate;
+    int64_t m_baseMs = 0;
+    bool m_bMarks;
+};
+
+NmeaCaptureReader::NmeaCaptureReader(const Opener& open, const QDateTime& start)
+    : m_feed(std::make_unique<Cursor>(open(), start.toUTC().date(), false))
+    , m_lead(std::make_unique<Cursor>(open(), start.toUTC().date(), true))
+    , m_lStartMs(std::clamp<int64_t>(start.toMSecsSinceEpoch(), -MostMs, MostMs))
+{
+}
+
+NmeaCaptureReader::~NmeaCaptureReader() = default;
+
+std::unique_ptr<NmeaCaptureReader> NmeaCaptureReader::FromFile(const QString& path, const QDateTime& start)
+{
+    return std::make_unique<NmeaCaptureReader>(
+        [path]() -> std::unique_ptr<QIODevice> {
+            auto file = std::make_unique<QFile>(path);
+            file->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+            return file;
+        },
+        start);
+}
+
+std::unique_ptr<NmeaCaptureReader> NmeaCaptureReader::FromText(QStringView text, const QDateTime& start)
+{
+    const QByteArray bytes = text.toLatin1();
+    return std::make_unique<NmeaCaptureReader>(
+        [bytes]() -> std::unique_ptr<QIODevice> {
+            auto buffer = std::make_unique<QBuffer>();
+            buffer->setData(bytes);
+            buffer->open(QIODevice::ReadOnly);
+            return buffer;
+        },
+        start);
+}
+
+// The lead's next sentence with a time, and its index. Times never run
+// backwards: one before the time ahead of it (a clock set back, a day
+// boundary without a date) takes the earlier time.
+bool NmeaCaptureReader::NextMark(int64_t& index, int64_t& ms)
+{
+    Text sentence;
+    bool marked = false;
+    int64_t at = 0;
+    while (m_lead->Next(sentence, marked, at)) {
+        index = m_lLeadIndex++;
+        if (marked) {
+            ms = m_bHaveB ? std::max(at, m_lTb) : at;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
+{
+    if (!m_bStarted) {
+        m_bStarted = true;
+        m_bHaveB = NextMark(m_lB, m_lTb);
+        m_bTimed = m_bHaveB;
+    }
+    Text sentence;
+    bool marked = false;
+    int64_t unused = 0;
+    if (!m_feed->Next(sentence, marked, unused))
+        return false;
+    const int64_t k = m_lIndex++;
+    while (m_bHaveB && k >= m_lB) {
+        m_bHaveA = true;
+        m_lA = m_lB;
+        m_lTa = m_lTb;
+        m_bHaveB = NextMark(m_lB, m_lTb);
+    }
+    if (!m_bTimed)
+        line.ms = Stepped(m_lStartMs, k);
+    else if (!m_bHaveA)
+        line.ms = Stepped(m_lTb, k - m_lB);
+    else if (m_bHaveB)
+        line.ms = NmeaCaptureSpread(m_lTa, m_lTb, m_lA, m_lB, k);
+    else
+        line.ms = Stepped(m_lTa, k - m_lA);
+    line.line = QString::fromLatin1(sentence.data(), qsizetype(sentence.size()));
+    return true;
+}
+
+int64_t NmeaCaptureReader::Skipped() const
+{
+    return m_feed->Skipped();
+}
+
+QString NmeaCaptureReader::Error() const
+{
+    return m_feed->Error().isEmpty() ? m_lead->Error() : m_feed->Error();
+}
+
+int64_t NmeaCaptureReader::BytesHeld() const
+{
+    return m_feed->BytesHeld() + m_lead->BytesHeld();
+}
 
 NmeaCapture NmeaCaptureRead(QStringView text, const QDateTime& start)
 {
     NmeaCapture capture;
-    StampReader stamps;
-    // Times known for some lines: index into capture.lines, and the time.
-    QVector<std::pair<qsizetype, qint64>> marks;
-    QDate date = start.toUTC().date();
-    QDate baseDate;
-    qint64 baseMs = 0;
-
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n) {
-        qsizetype end = i;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        QStringView line = text.mid(i, end - i);
-        i = end + 1;
-        if (line.isEmpty())
-            continue;
-
-        int64_t ms = 0;
-        if (stamps.Read(line, ms)) {
-            // A sentence sent is not input.
-            if (line[24] == u'<' && line.size() > 26 && line[25] == u' ' && line[26] == u'$') {
-                marks.append({capture.lines.size(), ms});
-                capture.lines.append({ms, line.mid(26).toString()});
-            }
-            continue;
-        }
-        if (line[0] != u'$') {
-            ++capture.skipped;
-            continue;
-        }
-        const QStringView type = line.mid(3, 3);
-        int64_t dayMs = -1;
-        if (type == u"RMC") {
-            dayMs = DayMs(Field(line, 1));
-            const QStringView dmy = Field(line, 9);
-            const int d = Digits(dmy, 0, 2), m = Digits(dmy, 2, 2), y = Digits(dmy, 4, 2);
-            if (d > 0 && m > 0 && y >= 0 && QDate(2000 + y, m, d).isValid())
-                date = QDate(2000 + y, m, d);
-        } else if (type == u"ZDA") {
-            dayMs = DayMs(Field(line, 1));
-            const int d = Digits(Field(line, 2), 0, 2), m = Digits(Field(line, 3), 0, 2);
-            const int y = Digits(Field(line, 4), 0, 4);
-            if (d > 0 && m > 0 && y > 0 && QDate(y, m, d).isValid())
-                date = QDate(y, m, d);
-        }
-        if (dayMs >= 0) {
-            if (date != baseDate) {
-                baseDate = date;
-                baseMs = QDateTime(date, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch();
-            }
-            marks.append({capture.lines.size(), baseMs + dayMs});
-        }
-        capture.lines.append({0, line.toString()});
-    }
-
-    // Times never run backwards: a mark before the one ahead of it (a clock
-    // set back, a day boundary without a date) takes the earlier time.
-    for (qsizetype k = 1; k < marks.size(); ++k)
-        marks[k].second = std::max(marks[k].second, marks[k - 1].second);
-
-    auto& lines = capture.lines;
-    capture.timed = !marks.isEmpty();
-    if (marks.isEmpty()) {
-        const int64_t t0 = start.toMSecsSinceEpoch();
-        for (qsizetype k = 0; k < lines.size(); ++k)
-            lines[k].ms = t0 + k * NmeaCaptureFixedStepMs;
-        return capture;
-    }
-    for (qsizetype k = 0; k < marks.front().first; ++k)
-        lines[k].ms = marks.front().second - (marks.front().first - k) * NmeaCaptureFixedStepMs;
-    for (qsizetype m = 0; m + 1 < marks.size(); ++m) {
-        const auto [a, ta] = marks[m];
-        const auto [b, tb] = marks[m + 1];
-        for (qsizetype k = a; k < b; ++k)
-            lines[k].ms = ta + (tb - ta) * (k - a) / (b - a);
-    }
-    const auto [last, tl] = marks.back();
-    for (qsizetype k = last; k < lines.size(); ++k)
-        lines[k].ms = tl + (k - last) * NmeaCaptureFixedStepMs;
+    const auto reader = NmeaCaptureReader::FromText(text, start);
+    NmeaCaptureLine line;
+    while (reader->Next(line))
+        capture.lines.append(line);
+    capture.skipped = reader->Skipped();
+    capture.timed = reader->Timed();
     return capture;
 }
 

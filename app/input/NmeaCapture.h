@@ -18,6 +18,10 @@
 #include <QVector>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+
+class QIODevice;
 
 struct NmeaCaptureLine {
     int64_t ms = 0; // local time, milliseconds since the epoch
@@ -26,16 +30,71 @@ struct NmeaCaptureLine {
 
 struct NmeaCapture {
     QVector<NmeaCaptureLine> lines; // received lines, in time order
-    int skipped = 0;                // lines that are not sentences
+    int64_t skipped = 0;            // lines that are not sentences
     bool timed = false;             // times from the file, not the fixed rate
 };
 
 // The time between lines of a capture without times.
 constexpr int64_t NmeaCaptureFixedStepMs = 100;
 
-// Reads a record or a capture from text. start gives the time of the first
-// line when the file carries none.
+// A record or a capture read one line at a time, in memory bounded whatever
+// the file's size: a second reading of the file runs ahead to the next line
+// whose time is known (an RMC, a ZDA, a record's stamp), so the lines
+// between two times are timed without being held. The file is read twice
+// through; a file without any time is read through once before its first
+// line. A line longer than the receive path takes is given cut (the receive
+// path refuses it all the same, from its first characters).
+class NmeaCaptureReader {
+public:
+    // Each call gives the text anew from its start, opened for reading.
+    using Opener = std::function<std::unique_ptr<QIODevice>()>;
+    // Most the reader holds of the text at any time, in bytes.
+    static constexpr int64_t MaxBytesHeld = 256 * 1024;
+
+    // start gives the time of the first line when the text carries none.
+    NmeaCaptureReader(const Opener& open, const QDateTime& start);
+    ~NmeaCaptureReader();
+    static std::unique_ptr<NmeaCaptureReader> FromFile(const QString& path, const QDateTime& start);
+    static std::unique_ptr<NmeaCaptureReader> FromText(QStringView text, const QDateTime& start);
+
+    // The next received line with its time; false after the last.
+    bool Next(NmeaCaptureLine& line);
+    // Lines so far that are not sentences.
+    int64_t Skipped() const;
+    // Times from the text, not the fixed rate; known from the first Next.
+    bool Timed() const { return m_bTimed; }
+    // Why the text ended early (a read that failed); empty when it did not.
+    QString Error() const;
+    // Bytes of the text the reader holds now.
+    int64_t BytesHeld() const;
+
+private:
+    class Cursor;
+    bool NextMark(int64_t& index, int64_t& ms);
+
+    std::unique_ptr<Cursor> m_feed; // the lines given
+    std::unique_ptr<Cursor> m_lead; // runs ahead to the next time
+    int64_t m_lStartMs = 0;
+    int64_t m_lIndex = 0;     // of the next line given
+    int64_t m_lLeadIndex = 0; // lines the lead has passed
+    bool m_bStarted = false;
+    bool m_bTimed = false;
+    // The last time passed (a) and the next ahead (b), by line index.
+    bool m_bHaveA = false;
+    int64_t m_lA = 0;
+    int64_t m_lTa = 0;
+    bool m_bHaveB = false;
+    int64_t m_lB = 0;
+    int64_t m_lTb = 0;
+};
+
+// Every line of a record or a capture at once, for texts that fit in memory.
 NmeaCapture NmeaCaptureRead(QStringView text, const QDateTime& start);
+
+// Line k's time between lines a and b (a <= k < b) timed ta and tb (ta <=
+// tb), spread evenly: ta + (tb - ta) * (k - a) / (b - a), rounded down,
+// exactly and without overflow whatever the figures.
+int64_t NmeaCaptureSpread(int64_t ta, int64_t tb, int64_t a, int64_t b, int64_t k);
 
 // One line of a record: "2026-12-08T14:16:08.123 < $WIMWV,..." ('<'
 // received, '>' sent).

@@ -46,8 +46,9 @@ frmAbout::frmAbout(const QIcon& icon, QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     lblTitle->setFont(big);
-    // The release this text describes, kept apart from the build number.
-    const QString description = QStringLiteral("Version 2.1\n\n"
+    // The release (major.minor of the program's version), without the patch
+    // number; the build system hands it in as VANEHOLD_RELEASE.
+    const QString description = QStringLiteral("Version " VANEHOLD_RELEASE "\n\n"
                                                "Control Loop for Tracking Apparent or True Wind Angle.\n"
                                                "         a) Input - NMEA 1984 Wind & Speed Instruments\n"
                                                "         b) Output - NMEA 1984 AutoPilot");

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 QString ReplayPort::Input()
@@ -25,14 +26,17 @@ void ReplayPort::Feed(const QString& text)
     emit OnComm(comEvReceive);
 }
 
-NmeaReplay::NmeaReplay(SteeringCore& core, ReplayPort& port, NmeaCapture capture, int64_t& clockMs)
+NmeaReplay::NmeaReplay(SteeringCore& core, ReplayPort& port, std::unique_ptr<NmeaCaptureReader> capture,
+                       int64_t& clockMs)
     : m_core(core)
     , m_port(port)
     , m_capture(std::move(capture))
     , m_clock(clockMs)
 {
-    if (!m_capture.lines.isEmpty()) {
-        m_clock = m_capture.lines.front().ms;
+    m_bHaveNext = m_capture->Next(m_next);
+    if (m_bHaveNext) {
+        m_lFirstMs = m_next.ms;
+        m_clock = m_next.ms;
         m_nextTick = m_clock + 1000;
     }
 }
@@ -42,9 +46,11 @@ void NmeaReplay::FeedUpTo(int64_t ms, const std::function<void()>& afterLine)
     // A long silence in the file is at most an hour of link timer ticks:
     // enough for every watch to see it.
     constexpr int64_t longestGap = 3600 * 1000;
-    const auto& lines = m_capture.lines;
-    while (m_next < lines.size() && lines[m_next].ms <= ms) {
-        const NmeaCaptureLine& line = lines[m_next++];
+    while (m_bHaveNext && m_next.ms <= ms) {
+        const NmeaCaptureLine line = std::move(m_next);
+        m_bHaveNext = m_capture->Next(m_next);
+        ++m_lFed;
+        m_lLastMs = line.ms;
         m_nextTick = std::max(m_nextTick, line.ms - longestGap);
         for (; m_nextTick <= line.ms; m_nextTick += 1000) {
             m_clock = m_nextTick;
@@ -60,24 +66,24 @@ void NmeaReplay::FeedUpTo(int64_t ms, const std::function<void()>& afterLine)
 
 void NmeaReplay::RunAll(const std::function<void()>& afterLine)
 {
-    if (!m_capture.lines.isEmpty())
-        FeedUpTo(m_capture.lines.back().ms, afterLine);
+    // The lines' times never run backwards.
+    FeedUpTo(std::numeric_limits<int64_t>::max(), afterLine);
     emit Finished();
 }
 
 void NmeaReplay::Start(double speed)
 {
-    if (m_capture.lines.isEmpty() || !(speed > 0)) {
+    if (!m_bHaveNext || !(speed > 0)) {
         emit Finished();
         return;
     }
-    const int64_t first = m_capture.lines.front().ms;
+    const int64_t first = m_lFirstMs;
     auto wall = std::make_shared<QElapsedTimer>();
     wall->start();
     m_timer.setInterval(20);
     connect(&m_timer, &QTimer::timeout, this, [this, wall, first, speed] {
         FeedUpTo(first + int64_t(double(wall->elapsed()) * speed), {});
-        if (m_next >= m_capture.lines.size()) {
+        if (!m_bHaveNext) {
             m_timer.stop();
             emit Finished();
         }
@@ -90,7 +96,7 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
 {
     SteeringCore* c = &core;
     connect(c, &SteeringCore::NmeaLine, this, [this](const QString& line, bool) {
-        ++m_iLines;
+        ++m_lLines;
         ++m_types[line.startsWith(QLatin1Char('$')) && line.size() >= 6 ? line.mid(3, 3) : QStringLiteral("other")];
     });
     connect(c, &SteeringCore::NmeaLineError, this, [this](const QString& line) {
@@ -99,12 +105,12 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
     });
     connect(c, &SteeringCore::DeltaShown, this, [this](int index, const QString&) {
         if (index == 1)
-            ++m_iSteps;
+            ++m_lSteps;
     });
     connect(c, &SteeringCore::PilotSent, this, &ReplayReport::Sent);
     connect(c, &SteeringCore::AlarmRaised, this, [this](const QString& name, const QString&) {
         const auto at = std::find_if(m_alarms.begin(), m_alarms.end(),
-                                     [&name](const std::pair<QString, int>& a) { return a.first == name; });
+                                     [&name](const std::pair<QString, int64_t>& a) { return a.first == name; });
         if (at == m_alarms.end())
             m_alarms.push_back({name, 1});
         else
@@ -129,7 +135,7 @@ void ReplayReport::Sent(const QString& sentence)
     double heading = 0;
     if (to < 0 || !NumberText::TryParseDecimal(QStringView(sentence).mid(from + 1, to - from - 1), heading))
         return;
-    if (m_iSent++ == 0) {
+    if (m_lSent++ == 0) {
         m_fHeadingMin = m_fHeadingMax = heading;
     } else {
         m_fHeadingMin = std::min(m_fHeadingMin, heading);
@@ -137,45 +143,46 @@ void ReplayReport::Sent(const QString& sentence)
         const double turn = std::fabs(std::remainder(heading - m_fLastHeading, 360.0));
         m_fTurnSum += turn;
         m_fTurnMax = std::max(m_fTurnMax, turn);
-        ++m_iTurns;
+        ++m_lTurns;
     }
     m_fLastHeading = heading;
 }
 
-QString ReplayReport::Text(const NmeaCapture& capture) const
+QString ReplayReport::Text(const NmeaReplay& replay) const
 {
     auto number = [](double v, const char16_t* format) { return NumberText::Format(v, format); };
     QString text;
-    const int64_t span = capture.lines.isEmpty() ? 0 : capture.lines.back().ms - capture.lines.front().ms;
-    text += QStringLiteral("Lines: ") + number(m_iLines, u"0") + QStringLiteral(" sentences, ")
-            + number(capture.skipped, u"0") + QStringLiteral(" other lines skipped, ")
-            + number(double(span) / 1000, u"0") + QStringLiteral(" s") + (capture.timed ? QString() : QStringLiteral(" (no times in the file)"))
+    const NmeaCaptureReader& capture = replay.Capture();
+    text += QStringLiteral("Lines: ") + number(double(m_lLines), u"0") + QStringLiteral(" sentences, ")
+            + number(double(capture.Skipped()), u"0") + QStringLiteral(" other lines skipped, ")
+            + number(double(replay.SpanMs()) / 1000, u"0") + QStringLiteral(" s")
+            + (capture.Timed() ? QString() : QStringLiteral(" (no times in the file)"))
             + QLatin1Char('\n');
     text += QStringLiteral("Sentences by type:");
     for (auto it = m_types.begin(); it != m_types.end(); ++it)
-        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(it.value(), u"0");
+        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(double(it.value()), u"0");
     text += QStringLiteral("\nErrors by kind:");
     if (m_errors.isEmpty())
         text += QStringLiteral(" none");
     for (auto it = m_errors.begin(); it != m_errors.end(); ++it)
-        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(it.value(), u"0") + QLatin1Char(';');
+        text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(double(it.value()), u"0") + QLatin1Char(';');
     if (text.endsWith(QLatin1Char(';')))
         text.chop(1);
-    text += QStringLiteral("\nControl steps: ") + number(m_iSteps, u"0");
+    text += QStringLiteral("\nControl steps: ") + number(double(m_lSteps), u"0");
     text += QStringLiteral("\nHeading change per step: mean ")
-            + number(m_iTurns ? m_fTurnSum / m_iTurns : 0, u"0.00") + QStringLiteral(", max ")
+            + number(m_lTurns ? m_fTurnSum / double(m_lTurns) : 0, u"0.00") + QStringLiteral(", max ")
             + number(m_fTurnMax, u"0.00");
     const int64_t alarmMs = m_lAlarmMs + (m_bAlarm ? m_clock - m_lAlarmSince : 0);
     text += QStringLiteral("\nTime in alarm: ") + number(double(alarmMs) / 1000, u"0") + QStringLiteral(" s");
-    text += QStringLiteral("\nAPB sentences: ") + number(m_iSent, u"0");
-    if (m_iSent > 0)
+    text += QStringLiteral("\nAPB sentences: ") + number(double(m_lSent), u"0");
+    if (m_lSent > 0)
         text += QStringLiteral(", headings ") + number(m_fHeadingMin, u"0.0") + QStringLiteral(" to ")
                 + number(m_fHeadingMax, u"0.0");
     text += QStringLiteral("\nAlarms:");
     if (m_alarms.empty())
         text += QStringLiteral(" none");
     for (const auto& alarm : m_alarms)
-        text += QLatin1Char(' ') + alarm.first + QLatin1Char(' ') + number(alarm.second, u"0") + QLatin1Char(',');
+        text += QLatin1Char(' ') + alarm.first + QLatin1Char(' ') + number(double(alarm.second), u"0") + QLatin1Char(',');
     if (text.endsWith(QLatin1Char(',')))
         text.chop(1);
     return text + QLatin1Char('\n');
@@ -220,7 +227,7 @@ QString ReplaySession::Report(SteeringCore& core)
             core.TrackSetTrack();
         }
     });
-    return report.Text(m_replay->Capture());
+    return report.Text(*m_replay);
 }
 
 RecordWriter::RecordWriter(SteeringCore& core, QIODevice& device)

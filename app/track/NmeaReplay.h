@@ -46,7 +46,9 @@ class NmeaReplay : public QObject {
     Q_OBJECT
 public:
     // clockMs is the core's clock: the replay sets it to each line's time.
-    NmeaReplay(SteeringCore& core, ReplayPort& port, NmeaCapture capture, int64_t& clockMs);
+    // The lines are read as they are fed, never held all at once.
+    NmeaReplay(SteeringCore& core, ReplayPort& port, std::unique_ptr<NmeaCaptureReader> capture,
+               int64_t& clockMs);
 
     // Every line at once, the clock and the one-second link timer following
     // the lines' times. afterLine runs after each line.
@@ -55,7 +57,10 @@ public:
     // when the last is fed.
     void Start(double speed);
 
-    const NmeaCapture& Capture() const { return m_capture; }
+    const NmeaCaptureReader& Capture() const { return *m_capture; }
+    // Lines fed so far, and the time from the first to the last of them.
+    int64_t LinesFed() const { return m_lFed; }
+    int64_t SpanMs() const { return m_lFed > 0 ? m_lLastMs - m_lFirstMs : 0; }
 
 signals:
     void Finished();
@@ -65,9 +70,14 @@ private:
 
     SteeringCore& m_core;
     ReplayPort& m_port;
-    NmeaCapture m_capture;
+    std::unique_ptr<NmeaCaptureReader> m_capture;
     int64_t& m_clock;
-    qsizetype m_next = 0;
+    // The line to feed next, read ahead for its time.
+    NmeaCaptureLine m_next;
+    bool m_bHaveNext = false;
+    int64_t m_lFed = 0;
+    int64_t m_lFirstMs = 0;
+    int64_t m_lLastMs = 0;
     int64_t m_nextTick = 0;
     QTimer m_timer;
 };
@@ -78,23 +88,24 @@ class ReplayReport : public QObject {
 public:
     ReplayReport(SteeringCore& core, const int64_t& clockMs);
 
-    int Steps() const { return m_iSteps; }
+    int64_t Steps() const { return m_lSteps; }
     // The summary, one item per line.
-    QString Text(const NmeaCapture& capture) const;
+    QString Text(const NmeaReplay& replay) const;
 
 private:
     void Sent(const QString& sentence);
 
     const int64_t& m_clock;
-    QMap<QString, int> m_types;
-    QMap<QString, int> m_errors;
-    int m_iLines = 0;
-    int m_iSteps = 0;
-    int m_iSent = 0;
+    // Counts in 64 bits: a file of any size cannot overflow them.
+    QMap<QString, int64_t> m_types;
+    QMap<QString, int64_t> m_errors;
+    int64_t m_lLines = 0;
+    int64_t m_lSteps = 0;
+    int64_t m_lSent = 0;
     double m_fLastHeading = -1;
     double m_fTurnSum = 0;
     double m_fTurnMax = 0;
-    int m_iTurns = 0;
+    int64_t m_lTurns = 0;
     double m_fHeadingMin = 0;
     double m_fHeadingMax = 0;
     bool m_bAlarm = false;
@@ -102,14 +113,14 @@ private:
     int64_t m_lAlarmMs = 0;
     // Each alarm's name and how often it was raised, in the order first
     // raised.
-    std::vector<std::pair<QString, int>> m_alarms;
+    std::vector<std::pair<QString, int64_t>> m_alarms;
 };
 
 // A replay set up as the program runs one: its own port, clock and link
 // timer in place of the instrument port.
 class ReplaySession {
 public:
-    explicit ReplaySession(NmeaCapture capture)
+    explicit ReplaySession(std::unique_ptr<NmeaCaptureReader> capture)
         : m_capture(std::move(capture))
     {
     }
@@ -126,7 +137,7 @@ public:
     QString Report(SteeringCore& core);
 
 private:
-    NmeaCapture m_capture;
+    std::unique_ptr<NmeaCaptureReader> m_capture;
     int64_t m_clock = 0;
     ReplayPort* m_port = nullptr;
     std::unique_ptr<NmeaReplay> m_replay;

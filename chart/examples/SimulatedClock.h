@@ -9,14 +9,14 @@
 
 class SimulatedClock : public ChartClock {
 public:
-    explicit SimulatedClock(ChartTime::time_t start)
+    explicit SimulatedClock(ChartSeconds start)
         : m_start(start)
     {
     }
-    ChartTime::time_t Now() const override { return static_cast<ChartTime::time_t>(m_start + m_ms / 1000); }
+    ChartSeconds Now() const override { return m_start + m_ms / 1000; }
     float TimerSeconds() const override
     {
-        return static_cast<float>(((static_cast<long long>(m_start) % 86400) * 1000 + m_ms) % 86400000 / 1000.0);
+        return static_cast<float>(((static_cast<long long>(m_start.Count()) % 86400) * 1000 + m_ms) % 86400000 / 1000.0);
     }
     std::unique_ptr<ChartTimer> CreateTimer() override
     {
@@ -67,7 +67,7 @@ private:
         long long due = 0;
     };
 
-    ChartTime::time_t m_start;
+    ChartSeconds m_start;
     long long m_ms = 0;
     std::vector<Timer*> m_timers;
 };

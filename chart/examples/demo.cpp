@@ -15,7 +15,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     // 2024-08-22 14:00:00 on the chart's clock.
-    SimulatedClock clock(9000 * 86400 + 14 * 3600);
+    SimulatedClock clock(ChartSeconds(9000 * 86400 + 14 * 3600));
     TrendScope chart(nullptr, &clock);
     chart.SetNumberOfValues(3);
     chart.SetValueOptions(1, "True Wind Speed", 0, "Kts");

@@ -4,28 +4,32 @@
 
 #include "ChartClock.h"
 
+#include <QTest>
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
+// Chart seconds in a failed comparison's message.
+inline char* toString(const ChartSeconds& t)
+{
+    return QTest::toString(t.Count());
+}
+
 class FakeChartClock : public ChartClock {
 public:
     // 10:00:00 on 2024-08-22, well inside the 32-bit range.
-    static constexpr ChartTime::time_t kStart = 9000 * 86400 + 10 * 3600;
+    static constexpr ChartSeconds kStart{9000 * 86400 + 10 * 3600};
 
-    explicit FakeChartClock(ChartTime::time_t start = kStart)
+    explicit FakeChartClock(ChartSeconds start = kStart)
         : m_start(start)
     {
     }
 
-    ChartTime::time_t Now() const override
-    {
-        return static_cast<ChartTime::time_t>(m_start + m_ms / 1000);
-    }
+    ChartSeconds Now() const override { return m_start + m_ms / 1000; }
     float TimerSeconds() const override
     {
-        const int64_t dayMs = ((static_cast<int64_t>(m_start) % 86400) * 1000 + m_ms) % 86400000;
+        const int64_t dayMs = ((static_cast<int64_t>(m_start.Count()) % 86400) * 1000 + m_ms) % 86400000;
         return static_cast<float>(dayMs / 1000.0);
     }
     std::unique_ptr<ChartTimer> CreateTimer() override
@@ -56,7 +60,7 @@ public:
     void AdvanceSeconds(double seconds) { Advance(static_cast<int64_t>(seconds * 1000.0)); }
     // The wall clock is set (daylight saving, a manual correction); the
     // timers go on as they were.
-    void SetBack(int64_t seconds) { m_start -= static_cast<ChartTime::time_t>(seconds); }
+    void SetBack(int64_t seconds) { m_start -= seconds; }
 
     int64_t Milliseconds() const { return m_ms; }
     int ActiveTimers() const
@@ -91,7 +95,7 @@ private:
         int64_t m_due = 0;
     };
 
-    ChartTime::time_t m_start;
+    ChartSeconds m_start;
     int64_t m_ms = 0;
     std::vector<Timer*> m_timers;
 };

@@ -1,6 +1,44 @@
 #include "ChartTime.h"
 
 #include <QTest>
+#include <ctime>
+
+namespace {
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t y, int m, int d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+// What the local clock reads at a C library time, counted as the chart
+// counts: seconds of that reading since 2000-01-01 00:00:00.
+int64_t LocalReading(std::time_t when)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return (DaysFromCivil(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) - DaysFromCivil(2000, 1, 1)) * 86400
+        + local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+}
+
+std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second)
+{
+    std::tm local{};
+    local.tm_year = year - 1900;
+    local.tm_mon = month - 1;
+    local.tm_mday = day;
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = second;
+    local.tm_isdst = -1;
+    return std::mktime(&local);
+}
+
+} // namespace
 
 class TestChartTime : public QObject {
     Q_OBJECT
@@ -12,6 +50,8 @@ private slots:
     void fromString_data();
     void fromString();
     void roundTrip();
+    void fromTimeT_data();
+    void fromTimeT();
 };
 
 void TestChartTime::toString_data()
@@ -30,27 +70,27 @@ void TestChartTime::toString()
 {
     QFETCH(int, t);
     QFETCH(QString, text);
-    QCOMPARE(ChartTime::ToString(t), text);
-    QCOMPARE(ChartTime::ToString(t).size(), 19);
+    QCOMPARE(ChartTime::ToString(ChartSeconds(t)), text);
+    QCOMPARE(ChartTime::ToString(ChartSeconds(t)).size(), 19);
 }
 
 void TestChartTime::fromDateTimeRoundsHalfToEven()
 {
-    ChartTime::time_t t = 99;
+    ChartSeconds t(99);
     QVERIFY(ChartTime::FromDateTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0, 0, 500)), t));
-    QCOMPARE(t, 0);
+    QCOMPARE(t.Count(), 0);
     QVERIFY(ChartTime::FromDateTime(QDateTime(QDate(2000, 1, 1), QTime(0, 0, 1, 500)), t));
-    QCOMPARE(t, 2);
+    QCOMPARE(t.Count(), 2);
     QVERIFY(ChartTime::FromDateTime(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)), t));
-    QCOMPARE(t, -1);
+    QCOMPARE(t.Count(), -1);
 }
 
 void TestChartTime::fromDateTimeOutOfRange()
 {
-    ChartTime::time_t t = 7;
+    ChartSeconds t(7);
     QVERIFY(!ChartTime::FromDateTime(QDateTime(QDate(2100, 1, 1), QTime(0, 0)), t));
     QVERIFY(!ChartTime::FromDateTime(QDateTime(), t));
-    QCOMPARE(t, 7);
+    QCOMPARE(t.Count(), 7);
 }
 
 void TestChartTime::fromString_data()
@@ -76,18 +116,41 @@ void TestChartTime::fromString()
     QFETCH(QString, text);
     QFETCH(bool, ok);
     QFETCH(int, t);
-    ChartTime::time_t result = -12345;
+    ChartSeconds result(-12345);
     QCOMPARE(ChartTime::FromString(text, result), ok);
-    QCOMPARE(result, ok ? t : -12345);
+    QCOMPARE(result.Count(), ok ? t : -12345);
 }
 
 void TestChartTime::roundTrip()
 {
-    for (ChartTime::time_t t : {0, 1, -1, 86399, 86400, 123456789, -123456789}) {
-        ChartTime::time_t back = 0;
-        QVERIFY(ChartTime::FromString(ChartTime::ToString(t), back));
-        QCOMPARE(back, t);
+    for (int32_t count : {0, 1, -1, 86399, 86400, 123456789, -123456789}) {
+        ChartSeconds back;
+        QVERIFY(ChartTime::FromString(ChartTime::ToString(ChartSeconds(count)), back));
+        QCOMPARE(back.Count(), count);
     }
+}
+
+void TestChartTime::fromTimeT_data()
+{
+    // A std::time_t counts UTC seconds from 1970; taken for what it is, it
+    // gives the local clock's reading counted from 2000.
+    QTest::addColumn<qint64>("when");
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("now") << qint64(std::time(nullptr)) << true;
+    QTest::newRow("chart epoch") << qint64(LocalTime(2000, 1, 1, 0, 0, 0)) << true;
+    QTest::newRow("second before") << qint64(LocalTime(1999, 12, 31, 23, 59, 59)) << true;
+    QTest::newRow("a summer afternoon") << qint64(LocalTime(2024, 8, 22, 14, 30, 5)) << true;
+    QTest::newRow("last chart second") << qint64(LocalTime(2068, 1, 19, 3, 14, 7)) << true;
+    QTest::newRow("first after") << qint64(LocalTime(2068, 1, 19, 3, 14, 8)) << false;
+}
+
+void TestChartTime::fromTimeT()
+{
+    QFETCH(qint64, when);
+    QFETCH(bool, ok);
+    ChartSeconds t(-12345);
+    QCOMPARE(ChartTime::FromTimeT(static_cast<std::time_t>(when), t), ok);
+    QCOMPARE(qint64(t.Count()), ok ? LocalReading(static_cast<std::time_t>(when)) : -12345);
 }
 
 QTEST_GUILESS_MAIN(TestChartTime)

@@ -97,6 +97,8 @@ private slots:
     void rebuildZoomPastNewest();
     void rebuildZoomBeforeOldest();
     void rebuildOverFullDay();
+    void futureStampRefused_data();
+    void futureStampRefused();
 };
 
 void TestTraceStore::valueTable()
@@ -378,7 +380,7 @@ void TestTraceStore::degree360ShowsNegativeAsPositive()
 void TestTraceStore::idleAdvanceAcrossMidnight()
 {
     // Start five seconds before midnight; the seconds counter restarts at 0.
-    FakeChartClock clock(9000 * 86400 + 86400 - 5);
+    FakeChartClock clock(ChartSeconds(9000 * 86400 + 86400 - 5));
     TraceStore store(clock);
     DrawRecorder recorder;
     store.SetDrawSink(&recorder);
@@ -529,6 +531,59 @@ void TestTraceStore::rebuildOverFullDay()
     for (int c = 0; c < 1000; ++c)
         filled += f.store.ColumnEmpty(c, 0) ? 0 : 1;
     QCOMPARE(filled, 1000);
+}
+
+void TestTraceStore::futureStampRefused_data()
+{
+    // Seconds from the clock: the newest stamp taken before (none when the
+    // host has not stamped yet), and the reading's stamp.
+    QTest::addColumn<bool>("stamped");
+    QTest::addColumn<qint64>("newest");
+    QTest::addColumn<qint64>("stamp");
+    QTest::addColumn<bool>("taken");
+    const qint64 day = 86400;
+    QTest::newRow("live, a day ahead") << false << qint64(0) << day << true;
+    QTest::newRow("live, a day and a second") << false << qint64(0) << day + 1 << false;
+    // std::time(nullptr) read as chart seconds: 30 years on.
+    QTest::newRow("live, seconds since 1970") << false << qint64(0) << qint64(10957) * day << false;
+    // The present is the newest stamp when that is ahead of the clock.
+    QTest::newRow("stamps an hour ahead, a day on") << true << qint64(3600) << 3600 + day << true;
+    QTest::newRow("stamps an hour ahead, a day and a second on") << true << qint64(3600) << 3600 + day + 1 << false;
+    // Last week's log: days without readings in it are no fault, the clock
+    // is the present.
+    QTest::newRow("old log, three days on") << true << -7 * day << -4 * day << true;
+    QTest::newRow("old log, a day past the clock") << true << -7 * day << day << true;
+    QTest::newRow("old log, a day and a second past the clock") << true << -7 * day << day + 1 << false;
+    QTest::newRow("old log, a bad GPS year") << true << -7 * day << 24 * 365 * day << false;
+}
+
+void TestTraceStore::futureStampRefused()
+{
+    QFETCH(bool, stamped);
+    QFETCH(qint64, newest);
+    QFETCH(qint64, stamp);
+    QFETCH(bool, taken);
+    Fixture f;
+    const ChartSeconds clock = f.clock.Now();
+    const ChartSeconds before = clock + (stamped ? newest : 0);
+    if (stamped)
+        QVERIFY(f.store.SetValueAt("Speed", 2, before));
+    else
+        f.store.SetValue("Speed", "2");
+    QCOMPARE(f.store.SetValueAt("Speed", 99, clock + stamp), taken);
+    QCOMPARE(f.store.Now(), taken ? std::max(before, clock + stamp) : before);
+    if (taken)
+        return;
+    // Refused, it left the running interval alone: the next sample is the
+    // reading before it, stamped where the present was.
+    QCOMPARE(f.store.m_lFilled, 0);
+    if (stamped)
+        QVERIFY(f.store.SetValueAt("Heading", 0, before + 10));
+    else
+        f.Tick(10);
+    QCOMPARE(f.store.m_lFilled, 1);
+    QCOMPARE(f.Newest(0), 2.0f);
+    QCOMPARE(f.store.SlotTime(f.store.m_lHead), before + 10);
 }
 
 QTEST_GUILESS_MAIN(TestTraceStore)

@@ -188,16 +188,16 @@ void TestTrendScope::traceScale()
 void TestTrendScope::timeConversions()
 {
     ChartFixture f;
-    TrendScope::time_t t = 0;
+    ChartSeconds t;
     f.chart->time_tTime(t);
     QCOMPARE(t, FakeChartClock::kStart);
     QString text;
-    f.chart->time_tToString(-1, text);
+    f.chart->time_tToString(ChartSeconds(-1), text);
     QCOMPARE(text, QString("31/12/1999 23:59:59"));
     f.chart->time_tFromString(t, "01/01/2000 00:01:00");
-    QCOMPARE(t, 60);
+    QCOMPARE(t.Count(), 60);
     f.chart->time_tFromString(t, "not a date");
-    QCOMPARE(t, 60);
+    QCOMPARE(t.Count(), 60);
 }
 
 void TestTrendScope::dayOfRecordingInMilliseconds()
@@ -283,9 +283,9 @@ void TestTrendScope::zoomButtons()
     const auto end = f.chart->GetZoomEnd();
     const int span = f.chart->GetTimeSpan();
     in->click();
-    const int32_t centre = end - span / 2;
+    const ChartSeconds centre = end - span / 2;
     QCOMPARE(f.chart->GetTimeSpan(), (span + 1) / 2);
-    QVERIFY(std::abs(f.chart->GetZoomEnd() - f.chart->GetTimeSpan() / 2 - centre) <= 1);
+    QVERIFY(std::abs((f.chart->GetZoomEnd() - f.chart->GetTimeSpan() / 2) - centre) <= 1);
     QCOMPARE(f.chart->GetZoomStart(), f.chart->GetZoomEnd() - f.chart->GetTimeSpan());
     out->click();
     QVERIFY(std::abs(f.chart->GetTimeSpan() - span) <= 1);
@@ -519,13 +519,13 @@ void TestTrendScope::numericReadingsReplayALog()
     QVERIFY(!f.chart->SetValue("Speed", -1e30));
     // Yesterday's log, ten minutes at one reading a second: 10 knots, then
     // 20 knots, half of it stamped as chart seconds, half as date and time.
-    const TrendScope::time_t start = f.clock.Now() - 86400;
+    const ChartSeconds start = f.clock.Now() - 86400;
     f.chart->SetUpdate(false);
     for (int s = 0; s < 600; ++s) {
         if (s < 300)
             QVERIFY(f.chart->SetValue("Speed", 10.0, start + s));
         else
-            QVERIFY(f.chart->SetValue("Speed", 20.0, QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(start + s)));
+            QVERIFY(f.chart->SetValue("Speed", 20.0, QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs((start + s).Count())));
         f.clock.AdvanceSeconds(0.01);
     }
     f.chart->SetTimeSpan(600);
@@ -545,10 +545,14 @@ void TestTrendScope::changeSignalsAndZoomWindow()
     ChartFixture f;
     QSignalSpy spans(f.chart.get(), &TrendScope::timeSpanChanged);
     QSignalSpy modes(f.chart.get(), &TrendScope::displayModeChanged);
-    const QDateTime now = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(f.clock.Now());
+    QSignalSpy windows(f.chart.get(), &TrendScope::zoomWindowChanged);
+    const QDateTime now = QDateTime(QDate(2000, 1, 1), QTime(0, 0)).addSecs(f.clock.Now().Count());
     QVERIFY(!f.chart->setZoomWindow(now, now.addSecs(-5)));
     QVERIFY(f.chart->setZoomWindow(now.addSecs(-300), now));
-    QCOMPARE(QList<int>({f.chart->GetZoomStart(), f.chart->GetZoomEnd()}), QList<int>({f.clock.Now() - 300, f.clock.Now()}));
+    QCOMPARE(f.chart->GetZoomStart(), f.clock.Now() - 300);
+    QCOMPARE(f.chart->GetZoomEnd(), f.clock.Now());
+    QCOMPARE(windows.count(), 1);
+    QCOMPARE(windows[0], QVariantList({now.addSecs(-300), now}));
     f.chart->cancelZoom();
     QCOMPARE(f.chart->GetTimeSpan(), 60);
     QCOMPARE(spans.count(), 2);

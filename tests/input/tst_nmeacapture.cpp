@@ -4,7 +4,11 @@
 
 #include "NmeaCapture.h"
 
+#include <QIODevice>
 #include <QTest>
+
+#include <functional>
+#include <limits>
 
 namespace {
 
@@ -14,6 +18,48 @@ int64_t Utc(int h, int m, int s, int ms = 0, QDate date = QDate(2026, 12, 8))
 {
     return QDateTime(date, QTime(h, m, s, ms), Qt::UTC).toMSecsSinceEpoch();
 }
+
+// A text made line by line as it is read, so that a test can read a file
+// of any length without holding it.
+class LinesDevice : public QIODevice {
+public:
+    LinesDevice(std::function<QByteArray(qint64)> line, qint64 count)
+        : m_line(std::move(line))
+        , m_count(count)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max) override
+    {
+        qint64 done = 0;
+        while (done < max) {
+            if (m_at == m_current.size()) {
+                if (m_next == m_count)
+                    break;
+                m_current = m_line(m_next++);
+                m_at = 0;
+            }
+            const qint64 n = std::min(max - done, qint64(m_current.size() - m_at));
+            memcpy(data + done, m_current.constData() + m_at, size_t(n));
+            done += n;
+            m_at += n;
+        }
+        return done;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    std::function<QByteArray(qint64)> m_line;
+    qint64 m_count;
+    qint64 m_next = 0;
+    QByteArray m_current;
+    qsizetype m_at = 0;
+};
+
+using Wide = __int128;
 
 } // namespace
 
@@ -86,6 +132,99 @@ private slots:
         QCOMPARE(capture.lines[0].line, QStringLiteral("$WIMWV,038,R,14.2,N,A*01"));
         QCOMPARE(capture.lines[0].ms, at.toMSecsSinceEpoch());
         QCOMPARE(capture.lines[1].ms, at.toMSecsSinceEpoch() + 900);
+    }
+
+    // Two ZDA fixes with lines between, some of them overlong, and a few
+    // after: each line's time as worked out in 128 bits, and the reader's
+    // memory the same whatever the length.
+    void timesFarApartInBoundedMemory_data()
+    {
+        QTest::addColumn<QDate>("first");
+        QTest::addColumn<QDate>("second");
+        QTest::addColumn<qint64>("between");
+        QTest::addColumn<qint64>("longLine");
+        QTest::newRow("a day, 7 lines") << QDate(2026, 12, 7) << QDate(2026, 12, 8) << qint64(7) << qint64(0);
+        QTest::newRow("ten thousand years, 300,000 lines")
+            << QDate(1, 1, 1) << QDate(9999, 12, 31) << qint64(300000) << qint64(0);
+        QTest::newRow("the same instant") << QDate(2026, 12, 8) << QDate(2026, 12, 8) << qint64(1000) << qint64(0);
+        QTest::newRow("clock set back") << QDate(9999, 12, 31) << QDate(1, 1, 1) << qint64(1000) << qint64(0);
+        QTest::newRow("one line of 8 MB between")
+            << QDate(2026, 12, 7) << QDate(2026, 12, 8) << qint64(1000) << qint64(8 << 20);
+    }
+    void timesFarApartInBoundedMemory()
+    {
+        QFETCH(QDate, first);
+        QFETCH(QDate, second);
+        QFETCH(qint64, between);
+        QFETCH(qint64, longLine);
+        const qint64 after = 5;
+        auto zda = [](QDate d) {
+            return QStringLiteral("$GPZDA,120000.00,%1,%2,%3,00,00\r\n")
+                .arg(d.day(), 2, 10, QLatin1Char('0'))
+                .arg(d.month(), 2, 10, QLatin1Char('0'))
+                .arg(d.year(), 4, 10, QLatin1Char('0'))
+                .toLatin1();
+        };
+        auto line = [&](qint64 i) -> QByteArray {
+            if (i == 0)
+                return zda(first);
+            if (i == between + 1)
+                return zda(second);
+            if (longLine > 0 && i == between / 2)
+                return "$IIXDR," + QByteArray(longLine, 'x') + "\n";
+            return "$IIHDG,228.0,,,,\n";
+        };
+        const qint64 count = between + 2 + after;
+        NmeaCaptureReader reader([&] { return std::make_unique<LinesDevice>(line, count); }, Start);
+        const qint64 ta = QDateTime(first, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        const qint64 tb = std::max(ta, QDateTime(second, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
+        NmeaCaptureLine got;
+        qint64 k = 0;
+        int64_t mostHeld = 0;
+        for (; reader.Next(got); ++k) {
+            mostHeld = std::max(mostHeld, reader.BytesHeld());
+            const Wide expected = k <= between + 1 ? Wide(ta) + Wide(tb - ta) * k / (between + 1)
+                                                   : Wide(tb) + (k - between - 1) * 100;
+            if (got.ms != qint64(expected))
+                QFAIL(qPrintable(QStringLiteral("line %1: %2").arg(k).arg(got.ms)));
+        }
+        QCOMPARE(k, count);
+        QVERIFY(reader.Timed());
+        QVERIFY2(mostHeld <= NmeaCaptureReader::MaxBytesHeld, qPrintable(QString::number(mostHeld)));
+    }
+
+    // The spreading alone at the ends of its range, where a product of the
+    // time span and the line count needs more than 64 bits.
+    void spreadWithoutOverflow_data()
+    {
+        QTest::addColumn<qint64>("ta");
+        QTest::addColumn<qint64>("tb");
+        QTest::addColumn<qint64>("a");
+        QTest::addColumn<qint64>("b");
+        QTest::addColumn<qint64>("k");
+        const qint64 most = std::numeric_limits<qint64>::max();
+        const qint64 least = std::numeric_limits<qint64>::min();
+        QTest::newRow("small") << qint64(1000) << qint64(2000) << qint64(0) << qint64(3) << qint64(1);
+        QTest::newRow("whole range, half way") << least << most << qint64(0) << qint64(2) << qint64(1);
+        QTest::newRow("whole range, last line") << least << most << qint64(0) << most << most - 1;
+        QTest::newRow("years apart, 2^40 lines")
+            << qint64(-62135596800000) << qint64(253402300799000) << qint64(7) << (qint64(1) << 40)
+            << (qint64(1) << 39) + 12345;
+        QTest::newRow("remainder times index beyond 64 bits")
+            << qint64(0) << most - 1 << qint64(0) << most << most - 2;
+        QTest::newRow("line numbers across the whole range") << qint64(0) << most << least << most << most - 1;
+        QTest::newRow("first line") << qint64(5) << most << qint64(3) << qint64(4) << qint64(3);
+    }
+    void spreadWithoutOverflow()
+    {
+        QFETCH(qint64, ta);
+        QFETCH(qint64, tb);
+        QFETCH(qint64, a);
+        QFETCH(qint64, b);
+        QFETCH(qint64, k);
+        const Wide span = Wide(tb) - ta;
+        const Wide expected = Wide(ta) + span * (Wide(k) - a) / (Wide(b) - a);
+        QCOMPARE(NmeaCaptureSpread(ta, tb, a, b, k), qint64(expected));
     }
 };
 

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +48,10 @@ private slots:
     void latin1RoundTrip();
     void byteOrderMarkIsSkipped();
     void batchSkipsRefusedKeys();
+    void readOncePerLoad_data();
+    void readOncePerLoad();
+    void indexFollowsWrites_data();
+    void indexFollowsWrites();
 
 private:
     QTemporaryDir m_dir;
@@ -55,6 +60,7 @@ private:
 
 void TestProfileStore::init()
 {
+    ProfileStore::SetClock({});
     QVERIFY(m_dir.isValid());
     for (const QString& entry : QDir(m_dir.path()).entryList(QDir::Files))
         QFile::remove(m_dir.filePath(entry));
@@ -279,6 +285,108 @@ void TestProfileStore::batchSkipsRefusedKeys()
                                              {u"New", u"Key", "a"}, {u"Nmea", u"Heading", "0"}}));
     QCOMPARE(Contents(path), QByteArray("[Nmea]\nPort=5\nHeading=0\n[New]\nKey=a\n"));
     QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"noeol.ini"});
+}
+
+// Two loads of a window's keys with the file changed between them. A file
+// changed within a tick of the file system's clock ("now" at its change
+// time) is read at every use, since a second change in that tick would leave
+// the same stamps; an older one once per load, and again only once changed.
+void TestProfileStore::readOncePerLoad_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("fresh");
+    QTest::addColumn<QString>("port");
+    QTest::addColumn<int>("reads");
+    QTest::newRow("nothing") << "none" << false << "5" << 1;
+    QTest::newRow("replaced") << "rename" << false << "6" << 2;
+    QTest::newRow("written by the store") << "store" << false << "6" << 2;
+    QTest::newRow("grown in place") << "append" << false << "6" << 2;
+    QTest::newRow("deleted") << "delete" << false << "" << 1;
+    QTest::newRow("changed in place within a tick") << "in place" << true << "6" << 2 * 40;
+}
+
+void TestProfileStore::readOncePerLoad()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, fresh);
+    QFETCH(QString, port);
+    QFETCH(int, reads);
+    const QString path = m_dir.filePath("window.ini");
+    Put(path, "[Nmea]\nPort=5\nHeading=0\n[Pilot]\nPort= 7\n");
+    const qint64 changed = QFileInfo(path).metadataChangeTime().toMSecsSinceEpoch();
+    ProfileStore::SetClock([=] { return fresh ? changed : changed + 3600 * 1000; });
+    const uint64_t before = ProfileStore::FileReads();
+    QString got;
+    auto load = [&] {
+        for (int i = 0; i < 20; ++i) {
+            ProfileStore::Read(path, u"Pilot", u"Port", u"", got);
+            ProfileStore::Read(path, u"Nmea", u"Port", u"", got);
+        }
+    };
+    load();
+    QCOMPARE(got, QStringLiteral("5"));
+    if (change == "rename") {
+        Put(path + ".new", "[Nmea]\nPort=6\nHeading=0\n[Pilot]\nPort= 7\n");
+        QVERIFY(std::rename(qPrintable(path + ".new"), qPrintable(path)) == 0);
+    } else if (change == "store") {
+        QVERIFY(ProfileStore::Write(path, u"Nmea", u"Port", u"6"));
+    } else if (change == "append") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(f.size()));
+        f.write("[Nmea]\nPort=4\n");
+        QVERIFY(f.seek(12));
+        f.write("6");
+    } else if (change == "in place") {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QVERIFY(f.seek(12));
+        f.write("6");
+    } else if (change == "delete") {
+        QVERIFY(QFile::remove(path));
+    }
+    load();
+    QCOMPARE(got, port);
+    QCOMPARE(ProfileStore::FileReads() - before, uint64_t(reads));
+}
+
+// The index kept across writes finds what a fresh read of the file finds.
+void TestProfileStore::indexFollowsWrites_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QFile f(kData + "handwritten.ini");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QTest::newRow("edited by hand") << f.readAll();
+    QTest::newRow("sections back to back") << QByteArray("[Nmea]\nPort=5\n[Pilot]\nPort= 7\n[Simulate]\nNmea=True");
+}
+
+void TestProfileStore::indexFollowsWrites()
+{
+    QFETCH(QByteArray, text);
+    const QString path = m_dir.filePath("index.ini");
+    Put(path, text);
+    const QString other = m_dir.filePath("other.ini");
+    Put(other, "[Nmea]\nPort=1\n");
+    QVERIFY(ProfileStore::WriteBatch(path, {{u"Pilot", u"Bearing", "7"}, {u"nmea", u"boat speed", "12345"},
+                                            {u"Track", u"Alarm", "True"}, {u"Nmea", u"Added", "a"},
+                                            {u"Track", u"Limit", "9"}, {u"Pilot", u"Port", ""},
+                                            {u"Simulate", u"Nmea", "False"}}));
+    const QList<std::pair<QString, QString>> keys{
+        {"Pilot", "Bearing"}, {"Nmea", "Boat Speed"}, {"Track", "Alarm"}, {"Nmea", "Added"},
+        {"Track", "Limit"},   {"Pilot", "Port"},      {"Simulate", "Nmea"}, {"Nmea", "Heading"},
+        {"Nmea", "Long"},     {"Nmea", "Quoted"},     {"NMEA", "Port"}};
+    auto values = [&] {
+        QStringList all;
+        QString got;
+        for (const auto& [section, key] : keys)
+            all << QString::number(ProfileStore::Read(path, section, key, u"-", got)) + got;
+        return all;
+    };
+    const QStringList kept = values();
+    QString got;
+    ProfileStore::Read(other, u"Nmea", u"Port", u"", got);
+    QCOMPARE(kept, values());
+    QCOMPARE(kept.mid(0, 7), QStringList({"17", "512345", "4True", "1a", "19", "0", "5False"}));
 }
 
 QTEST_GUILESS_MAIN(TestProfileStore)

@@ -32,7 +32,7 @@ QString Capture()
 
 struct Run {
     explicit Run(const QString& text, const QString& profile)
-        : session(NmeaCaptureRead(text, QDateTime::currentDateTime()))
+        : session(NmeaCaptureReader::FromText(text, QDateTime::currentDateTime()))
     {
         CoreSetup setup;
         setup.ProfileFile = profile;

@@ -24,7 +24,7 @@ int main(int argc, char** argv)
     chart.SetValue(QStringLiteral("Depth"), QStringLiteral("12.5 m"));
 
     QString text;
-    chart.time_tToString(86399, text);
+    chart.time_tToString(ChartSeconds(86399), text);
     QString name;
     int16_t type = -1;
     QString units;
