@@ -6,13 +6,35 @@
 // pseudo-terminal's other side closed) closes the port and raises
 // comEventDeviceLost once.
 //
+// Output is paced at the line's rate: a text goes to the device only when
+// the line has sent the one before (by the rate, and by what the system
+// still holds where it tells), so the system never holds more than one
+// sentence; meanwhile one text waits here and a newer one replaces it.
+// Output the device does not take for NotReadingMs (a pseudo-terminal
+// nobody reads; a real line always drains) raises comEventNotReading once,
+// and from then on each write first discards what the device still holds
+// unsent, so a reader that comes back finds the newest sentence, not the
+// backlog.
+//
 // Qt 6 reports no line errors (break, framing, parity, overrun), so this
 // port raises only receive events and the lost-device event.
 
 #include "SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
+#include <QTimer>
 #include <functional>
+
+struct LineTiming {
+    // The present in milliseconds, steady. Empty: the system's clock, and
+    // the port wakes itself when the line is free. Handed in: nothing runs
+    // by itself, the owner calls Pace() as its time passes.
+    std::function<qint64()> Clock;
+    // Characters a second the line carries: 4800 baud, ten bits each.
+    int CharsPerSecond = 480;
+    int NotReadingMs = 3000;
+};
 
 class DeviceSerialPort : public SerialPort {
     Q_OBJECT
@@ -20,7 +42,7 @@ public:
     // Device path of a port number, asked at every Open.
     using DeviceResolver = std::function<QString(int port)>;
 
-    explicit DeviceSerialPort(DeviceResolver deviceForPort, QObject* parent = nullptr);
+    explicit DeviceSerialPort(DeviceResolver deviceForPort, LineTiming timing = {}, QObject* parent = nullptr);
 
     void SetCommPort(int port) override { m_port = port; }
     int CommPort() const override { return m_port; }
@@ -33,6 +55,10 @@ public:
     void Output(const QString& text) override;
     QString LastError() const override { return m_lastError; }
 
+    // Writes the waiting text if the line is free and watches for a device
+    // that takes nothing.
+    void Pace();
+
     // Device path of the open port (or of the last attempt).
     QString DeviceName() const { return m_device; }
 
@@ -40,15 +66,30 @@ private:
     void HandleReadyRead();
     void HandleError(QSerialPort::SerialPortError error);
     void Post(int code);
+    qint64 NowMs() const;
+    // Milliseconds until the line has sent what it was given; 0 when free.
+    qint64 BusyMs(qint64 nowMs);
+    void Write(qint64 nowMs);
+    void DropWaiting(OutputFate fate = OutputDropped);
     // "Port 5 (/dev/ttyS4): reason"
     QString Describe(int port, const QString& reason) const;
 
     QSerialPort m_serial;
     DeviceResolver m_deviceForPort;
+    LineTiming m_timing;
+    QElapsedTimer m_elapsed;
+    QTimer m_wake;
     int m_port = 1;
     int m_openedPort = 0;
     QString m_device;
     QString m_lastError;
+    QString m_waiting;
+    // Microseconds on the clock when the line has sent all it was given.
+    qint64 m_lineFreeUs = 0;
+    // Since when written characters wait without the device taking any;
+    // -1 while none wait.
+    qint64 m_stuckSinceMs = -1;
+    bool m_bNotReading = false;
     // Each opening has its own number; events posted during an earlier one
     // are dropped.
     quint64 m_session = 0;

@@ -43,8 +43,11 @@ QString FakeSerialPort::Input()
 
 void FakeSerialPort::Output(const QString& text)
 {
+    if (text.isEmpty())
+        return;
     if (m_open)
         m_sent += text;
+    emit OutputDone(text, m_open ? OutputWritten : OutputDropped);
 }
 
 void FakeSerialPort::feed(const QString& text)

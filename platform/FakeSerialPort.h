@@ -1,6 +1,7 @@
 #pragma once
 // A serial port that tests drive: feed() delivers characters with event 2,
-// raise() reports any event code, sent() is everything output so far.
+// raise() reports any event code, sent() is everything output so far (each
+// text written at once, OutputDone told).
 // Events are emitted at once, inside the call, so a test needs no event
 // loop. Port numbers below 1 fail to open as on a real port; opening an
 // open port keeps it open on the same number and reopens it on another.

@@ -2,15 +2,25 @@
 
 #include "NetworkEndpoint.h"
 
-NamedSerialPort::NamedSerialPort(NameResolver nameForPort, NetworkTiming timing, QObject* parent)
+NamedSerialPort::NamedSerialPort(NameResolver nameForPort, NetworkTiming timing, LineTiming lineTiming,
+                                 QObject* parent)
     : SerialPort(parent)
     , m_nameForPort(std::move(nameForPort))
-    , m_device([this](int) { return m_name; })
+    , m_device([this](int) { return m_name; }, std::move(lineTiming))
     , m_network([this](int) { return m_name; }, timing)
 {
     // A closed port posts nothing more, so only the one in use speaks.
     connect(&m_device, &SerialPort::OnComm, this, &SerialPort::OnComm);
     connect(&m_network, &SerialPort::OnComm, this, &SerialPort::OnComm);
+    connect(&m_device, &SerialPort::OutputDone, this, &SerialPort::OutputDone);
+    connect(&m_network, &SerialPort::OutputDone, this, &SerialPort::OutputDone);
+}
+
+void NamedSerialPort::SetReceiving(bool receiving)
+{
+    SerialPort::SetReceiving(receiving);
+    m_device.SetReceiving(receiving);
+    m_network.SetReceiving(receiving);
 }
 
 bool NamedSerialPort::Open(QString& errorDescription)

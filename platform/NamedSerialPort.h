@@ -13,7 +13,8 @@ class NamedSerialPort : public SerialPort {
 public:
     using NameResolver = std::function<QString(int port)>;
 
-    explicit NamedSerialPort(NameResolver nameForPort, NetworkTiming timing = {}, QObject* parent = nullptr);
+    explicit NamedSerialPort(NameResolver nameForPort, NetworkTiming timing = {}, LineTiming lineTiming = {},
+                             QObject* parent = nullptr);
 
     void SetCommPort(int port) override { m_port = port; }
     int CommPort() const override { return m_port; }
@@ -27,6 +28,8 @@ public:
     QString LastError() const override { return m_active->LastError(); }
     QString CommEventText(int commEvent) const override { return m_active->CommEventText(commEvent); }
     QString Condition() const override { return m_active->Condition(); }
+    void SetReceiving(bool receiving) override;
+    void Reconnect() override { m_active->Reconnect(); }
 
     // Name of the open port (or of the last attempt): a device path or an
     // endpoint.

@@ -8,9 +8,23 @@
 // made in the background: while it is pending, and during the pauses of a
 // reconnect, PortOpen() is true, Input() is empty and output is dropped
 // (an old APB sentence must not reach the autopilot late). A connection that
-// fails, times out or is closed by the peer is tried again after a pause
-// that doubles from FirstPauseMs up to MaxPauseMs, and starts again from
-// FirstPauseMs once connected; each pause raises comEventReconnecting.
+// fails, times out, is closed by the peer, stays silent (Reconnect) or is
+// not read is tried again after a pause that doubles from FirstPauseMs up to
+// MaxPauseMs, and starts again from FirstPauseMs once a connection carried
+// data; each pause raises comEventReconnecting, and a connection that goes
+// down raises comEventLineCut after its last characters.
+//
+// Output to a TCP peer is newest first: a sentence goes to the socket only
+// when the one before has left the program, the system keeps little
+// (a small send buffer, and no more than a sentence it has not sent), and
+// one sentence waits here, replaced by a newer one. A peer that takes
+// nothing for NotReadingMs raises comEventNotReading and is connected anew.
+// What the peer's own system has accepted is out of reach.
+//
+// A UDP port is bound exclusively: no other socket, of this user or
+// another, can bind it while the link runs. udp://:port takes datagrams
+// from any sender; udp://host:port, opened to receive, binds the same port
+// and takes datagrams from that host only.
 
 #include "NetworkEndpoint.h"
 #include "SerialPort.h"
@@ -26,6 +40,7 @@ struct NetworkTiming {
     // A peer that does not answer at all (a switched-off host) is given up
     // on after this time rather than the system's minutes.
     int ConnectTimeoutMs = 10000;
+    int NotReadingMs = 3000;
 };
 
 class NetworkSerialPort : public SerialPort {
@@ -53,6 +68,8 @@ public:
     QString CommEventText(int commEvent) const override;
     // "Reconnecting" while a TCP connection is down or being made.
     QString Condition() const override;
+    // A TCP connection is dropped and made again after the first pause.
+    void Reconnect() override;
 
     // True while the endpoint can carry data: a TCP connection is up, a UDP
     // socket is bound or its host known.
@@ -73,9 +90,14 @@ private:
     void LostLater(const QString& reason);
     void HandleReadyRead();
     void ReadDatagrams();
+    // Whether a datagram from the sender is taken.
+    bool Accepts(const QHostAddress& sender) const;
     // Output could not go out: said once until a send succeeds again.
     void Dropped(const QString& reason);
-    void Sent();
+    // Hands the text to the socket; false with the fate told when it fails.
+    bool Send(const QString& text);
+    void HandleBytesWritten();
+    void DropWaiting(OutputFate fate);
     void Post(int code, int pauseMs = 0);
     // "Port 5 (tcp://192.168.1.20:10110): reason"
     QString Describe(const QString& reason) const;
@@ -87,7 +109,11 @@ private:
     QUdpSocket m_udp;
     QTimer m_connectTimer;
     QTimer m_pauseTimer;
+    QTimer m_notReadingTimer;
     QHostAddress m_sendAddress;
+    // The named host's addresses, the only senders taken on a udp://host
+    // endpoint that receives.
+    QList<QHostAddress> m_peers;
     State m_eState = Closed;
     int m_port = 1;
     int m_openedPort = 0;
@@ -98,11 +124,16 @@ private:
     // Datagrams received, and what was read before a connection went down,
     // still to be handed out.
     QByteArray m_kept;
+    QString m_sNotReading;
+    // The newest output, waiting for the socket.
+    QString m_waiting;
     // Each opening has its own number; events posted during an earlier one
     // are dropped. Each attempt has one too, for late host lookups.
     quint64 m_session = 0;
     quint64 m_attempt = 0;
     bool m_receivePosted = false;
+    // Whether the present connection carried data, which resets the pause.
+    bool m_bCarried = false;
     bool m_bTroubleShown = false;
     bool m_bDropShown = false;
 };

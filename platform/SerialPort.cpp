@@ -17,6 +17,11 @@ QString SerialPort::CommEventText(int commEvent) const
         return QStringLiteral("Parity Error");
     case comEventDeviceLost:
         return QStringLiteral("Port Closed - ") + LastError();
+    case comEventLinkUp:
+    case comEventLineCut:
+        return QString();
+    case comEventNotReading:
+        return QStringLiteral("Not Reading - ") + LastError();
     default:
         return QStringLiteral("Event ") + NumberText::Format(static_cast<double>(commEvent), u"0");
     }

@@ -46,6 +46,6 @@ SerialPort* SerialPortFactory::Create(QObject* parent) const
         return m_creator(parent);
     std::function<QString()> profileFile = m_profileFile;
     return new NamedSerialPort(
-        [profileFile](int port) { return SerialDeviceName(profileFile ? profileFile() : QString(), port); }, {},
+        [profileFile](int port) { return SerialDeviceName(profileFile ? profileFile() : QString(), port); }, {}, {},
         parent);
 }

@@ -40,6 +40,8 @@ SerialLinks::SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea
 {
     connect(&m_nmea, &SerialPort::OnComm, this, &SerialLinks::MSCommNmea_OnComm);
     connect(&m_pilot, &SerialPort::OnComm, this, &SerialLinks::MSCommPilot_OnComm);
+    // The autopilot port only sends: a network endpoint binds nothing.
+    m_pilot.SetReceiving(false);
 }
 
 void SerialLinks::SetNmeaStatus(const QString& text)
@@ -135,7 +137,10 @@ void SerialLinks::tmrNmea_Timer()
     }
     if (!m_nmea.PortOpen())
         return;
-    if (m_receiver.NoInputTick() >= NoInputTicks) {
+    const uint32_t ticks = m_receiver.NoInputTick();
+    if (ticks % ReconnectTicks == 0)
+        m_nmea.Reconnect();
+    if (ticks >= NoInputTicks) {
         // A network link that is down says so beside the silence.
         const QString condition = m_nmea.Condition();
         const QString text = QStringLiteral("No Input Data")
@@ -149,8 +154,28 @@ void SerialLinks::tmrNmea_Timer()
     }
 }
 
+bool SerialLinks::OutputEvent(int commEvent)
+{
+    if (commEvent == SerialPort::comEventNotReading) {
+        m_bNotReadingShown = true;
+        m_host.SetOutputStatus(QStringLiteral("AutoPilot Not Reading"));
+        return true;
+    }
+    if (commEvent == SerialPort::comEventLinkUp && m_bNotReadingShown) {
+        m_bNotReadingShown = false;
+        m_host.SetOutputStatus(QString());
+    }
+    return false;
+}
+
 void SerialLinks::MSCommNmea_OnComm(int commEvent)
 {
+    if (commEvent == SerialPort::comEventLineCut) {
+        m_receiver.ClearLine();
+        return;
+    }
+    if (OutputEvent(commEvent))
+        return;
     m_receiver.MSCommNmea_OnComm(commEvent, m_nmea);
     // The receive path shows the loss in panel 2; the link is stopped now.
     if (commEvent == SerialPort::comEventDeviceLost)
@@ -166,6 +191,8 @@ void SerialLinks::MSCommPilot_OnComm(int commEvent)
         m_host.SetOutputStatus(QStringLiteral("Receive Error"));
         return;
     }
+    if (commEvent == SerialPort::comEventLineCut || OutputEvent(commEvent))
+        return;
     if (commEvent == SerialPort::comEventDeviceLost)
         SetPilotStatus(QStringLiteral("Stopped - ") + m_pilot.LastError());
     m_host.SetOutputStatus(m_pilot.CommEventText(commEvent));

@@ -70,6 +70,10 @@ class SerialLinks : public QObject {
 public:
     // Silent ticks before "No Input Data" is shown.
     static constexpr uint32_t NoInputTicks = 4;
+    // Silent ticks after which the instrument port makes its connection
+    // anew (a TCP source that died without closing), and again after as
+    // many more while the silence lasts.
+    static constexpr uint32_t ReconnectTicks = 5;
 
     SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea, SerialPort& MSCommPilot,
                 NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea, SerialLinksHost& host);
@@ -83,7 +87,7 @@ public:
     // One tick of tmrNmea: a simulation step, or the silence watch.
     void tmrNmea_Timer();
     // Events of the instrument port go to the receive path; a lost device
-    // also stops the link's label.
+    // also stops the link's label, a cut stream starts a fresh line.
     void MSCommNmea_OnComm(int commEvent);
     // The autopilot port is not expected to receive: every event is shown.
     void MSCommPilot_OnComm(int commEvent);
@@ -103,6 +107,9 @@ private:
     // Opens the port on the number, keeping it open when it already is on
     // that number.
     static bool OpenOn(SerialPort& port, int number, QString& error);
+    // Events about output, from whichever port carries it; false for the
+    // others.
+    bool OutputEvent(int commEvent);
 
     const ProfileSettings& m_settings;
     SerialPort& m_nmea;
@@ -112,6 +119,7 @@ private:
     SwitchTimer& m_timer;
     SerialLinksHost& m_host;
     bool m_bNoInputShown = false;
+    bool m_bNotReadingShown = false;
     QString m_sNmeaStatus = QStringLiteral("Stopped");
     QString m_sPilotStatus = QStringLiteral("Stopped");
 };

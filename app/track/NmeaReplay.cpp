@@ -236,7 +236,10 @@ RecordWriter::RecordWriter(SteeringCore& core, QIODevice& device)
 {
     SteeringCore* c = &core;
     connect(c, &SteeringCore::LineReceived, this, [this](const QString& line) { Write(QLatin1Char('<'), line); });
-    connect(c, &SteeringCore::PilotSent, this, [this](const QString& line) { Write(QLatin1Char('>'), line); });
+    // What reached the line, and what never did.
+    connect(c, &SteeringCore::PilotOutcome, this, [this](const QString& line, bool written) {
+        Write(written ? QLatin1Char('>') : QLatin1Char('-'), line);
+    });
     connect(c, &SteeringCore::AlarmRaised, this,
             [this](const QString&, const QString& text) { Write(QLatin1Char('!'), text); });
     connect(c, &SteeringCore::AlarmCleared, this,

@@ -32,7 +32,8 @@ public:
     void Close() override { m_open = false; }
     bool PortOpen() const override { return m_open; }
     QString Input() override;
-    void Output(const QString&) override {}
+    // A replay steers nothing.
+    void Output(const QString& text) override { emit OutputDone(text, OutputDropped); }
     QString LastError() const override { return QString(); }
     void Feed(const QString& text);
 

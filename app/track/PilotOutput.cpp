@@ -23,7 +23,7 @@ QString PilotOutput(float Heading, const ProfileSettings& settings, SerialPort& 
 {
     const QString s = PilotSentence(Heading);
     SerialPort& port = settings.m_iNmeaPort != settings.m_iPilotPort ? MSCommPilot : MSCommNmea;
-    if (port.PortOpen())
-        port.Output(s + QStringLiteral("\r\n"));
+    // A closed port drops it and says so, for the record.
+    port.Output(s + QStringLiteral("\r\n"));
     return s;
 }

@@ -49,6 +49,12 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     m_pilotPort = ports.Create(this);
     m_nmeaPort->setObjectName(QStringLiteral("MSCommNmea"));
     m_pilotPort->setObjectName(QStringLiteral("MSCommPilot"));
+    // Only sentences for the autopilot are output, on either port.
+    for (SerialPort* port : {m_nmeaPort, m_pilotPort})
+        connect(port, &SerialPort::OutputDone, this, [this](const QString& text, SerialPort::OutputFate fate) {
+            emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
+                              fate == SerialPort::OutputWritten);
+        });
     if (m_setup.ManualTimers) {
         m_tmrNmea = std::make_unique<ManualTimer>();
     } else {

@@ -218,6 +218,10 @@ signals:
     void LineReceived(const QString& line);
     void NmeaLineError(const QString& sline);
     void PilotSent(const QString& sline);
+    // Each sentence for the autopilot once its fate is known: written to the
+    // line, or never (a newer one replaced it while it waited, the link was
+    // down, closed or not read).
+    void PilotOutcome(const QString& sline, bool written);
     void NmeaLinkStatus(const QString& text);
     void PilotLinkStatus(const QString& text);
     void NmeaLinesCleared();

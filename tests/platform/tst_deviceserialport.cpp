@@ -1,4 +1,5 @@
 #include "DeviceSerialPort.h"
+#include "../../bench/PilotLine.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -88,6 +89,8 @@ private slots:
     void reopenKeepsOrMovesThePort();
     void lostDeviceClosesOnce();
     void handlerMayCloseInsideEvent();
+    void newestHeadingFirstOnASlowLine_data();
+    void newestHeadingFirstOnASlowLine();
 };
 
 void TestDeviceSerialPort::receivesWithEvent2()
@@ -239,6 +242,35 @@ void TestDeviceSerialPort::handlerMayCloseInsideEvent()
     QCoreApplication::processEvents();
     delete port;
     QTest::qWait(50);
+}
+
+// An APB for every 10 Hz wind sentence is more than 4800 baud carries: the
+// line is never behind by more than a sentence, whatever the time sailed,
+// and after a reader's 60 s pause the steer still comes first and nothing
+// older follows it. Simulated time: the seconds are the line's, not the test's.
+void TestDeviceSerialPort::newestHeadingFirstOnASlowLine_data()
+{
+    QTest::addColumn<int>("windSeconds");
+    QTest::addColumn<int>("stallFrom");
+    QTest::addColumn<int>("stallSeconds");
+    QTest::newRow("a minute") << 60 << 0 << 0;
+    QTest::newRow("150 s") << 150 << 0 << 0;
+    QTest::newRow("reader paused 60 s") << 90 << 10 << 60;
+}
+
+void TestDeviceSerialPort::newestHeadingFirstOnASlowLine()
+{
+    QFETCH(int, windSeconds);
+    QFETCH(int, stallFrom);
+    QFETCH(int, stallSeconds);
+    const PilotLine::Run run = PilotLine::Sail(windSeconds, stallFrom, stallSeconds);
+    QVERIFY(run.opened);
+    // One 55-character sentence takes 0.115 s; one may be under way and
+    // one wait for the line when the steer comes.
+    QVERIFY2(run.steerDelayS > 0 && run.steerDelayS <= 0.35, qPrintable(QString::number(run.steerDelayS)));
+    QCOMPARE(run.olderAfterSteer, 0);
+    if (stallSeconds == 0)
+        QVERIFY2(run.maxDelayS <= 0.35, qPrintable(QString::number(run.maxDelayS)));
 }
 
 QTEST_GUILESS_MAIN(TestDeviceSerialPort)

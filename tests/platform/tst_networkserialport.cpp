@@ -3,6 +3,7 @@
 
 #include "../util/Engage.h"
 #include "NetworkSerialPort.h"
+#include "SerialLinks.h"
 #include "SteeringCore.h"
 
 #include <QFile>
@@ -12,6 +13,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,6 +44,86 @@ struct Recorder {
         });
     }
 };
+
+// Line n, told apart by its number; long, so that a peer's buffers fill
+// after a few lines rather than thousands.
+QString Numbered(int n)
+{
+    return QStringLiteral("$ECAPB,") + QString::number(n) + QLatin1Char(',') + QString(1000, QLatin1Char('x'))
+           + QStringLiteral("\r\n");
+}
+
+// The numbers of the whole lines in the bytes.
+QList<int> Numbers(const QByteArray& bytes)
+{
+    QList<int> numbers;
+    for (const QByteArray& line : bytes.split('\n'))
+        if (line.startsWith("$ECAPB,") && line.endsWith('\r'))
+            numbers << line.mid(7).split(',').constFirst().toInt();
+    return numbers;
+}
+
+// A TCP autopilot on loopback that reads only when told. Its connections
+// take little before they stop taking more, so a stall shows at once
+// rather than after the system's usual hundred kilobytes.
+struct SlowPeer {
+    int listener = -1;
+    quint16 port = 0;
+    SlowPeer()
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        const int small = 4096;
+        ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof address;
+        if (::bind(listener, reinterpret_cast<sockaddr*>(&address), size) == 0 && ::listen(listener, 4) == 0
+            && ::getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+            port = ntohs(address.sin_port);
+    }
+    ~SlowPeer() { ::close(listener); }
+    // The next connection, the port's event loop running meanwhile.
+    int Accept()
+    {
+        int fd = -1;
+        const bool accepted = QTest::qWaitFor(
+            [&] { return (fd = ::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK)) >= 0; }, 10000);
+        return accepted ? fd : -1;
+    }
+    static QByteArray Read(int fd)
+    {
+        QByteArray bytes;
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, n);
+        return bytes;
+    }
+};
+
+// Every text given to Output with its fate, in order.
+struct Fates {
+    QList<int> written;
+    int replaced = 0;
+    int dropped = 0;
+    explicit Fates(SerialPort& port)
+    {
+        QObject::connect(&port, &SerialPort::OutputDone, &port, [this](const QString& text, SerialPort::OutputFate fate) {
+            if (fate == SerialPort::OutputWritten)
+                written << Numbers(text.toLatin1());
+            else if (fate == SerialPort::OutputReplaced)
+                ++replaced;
+            else
+                ++dropped;
+        });
+    }
+    int Count() const { return int(written.size()) + replaced + dropped; }
+};
+
+bool Increasing(const QList<int>& numbers)
+{
+    return std::adjacent_find(numbers.begin(), numbers.end(), std::greater_equal<int>()) == numbers.end();
+}
 
 } // namespace
 
@@ -146,6 +232,157 @@ private slots:
                  "Output Dropped - Port 1 (" + name + "): this endpoint only receives");
     }
 
+    // An autopilot that stops reading while a sentence goes out for every
+    // wind sentence: nothing queues behind it. When it reads again (or on
+    // its next connection) the newest heading comes last, promptly, and
+    // what the port reported as written is exactly what arrived.
+    void tcpPeerThatStopsReading_data()
+    {
+        QTest::addColumn<int>("notReadingMs");
+        QTest::newRow("reads again") << 600000;
+        QTest::newRow("connected anew") << 300;
+    }
+    void tcpPeerThatStopsReading()
+    {
+        QFETCH(int, notReadingMs);
+        SlowPeer peer;
+        QVERIFY(peer.port);
+        NetworkSerialPort port([&](int) { return "tcp://127.0.0.1:" + QString::number(peer.port); },
+                               {10, 10, 10000, notReadingMs});
+        Recorder rx(port);
+        Fates fates(port);
+        QString error;
+        QVERIFY(port.Open(error));
+        int first = peer.Accept();
+        QVERIFY(first >= 0);
+        QTRY_VERIFY_WITH_TIMEOUT(port.Connected(), 10000);
+        // Ten times what the peer's side can hold, or until the port gives
+        // up on the peer.
+        const int many = 3000;
+        int n = 0;
+        const bool reconnects = notReadingMs < 1000;
+        QVERIFY(QTest::qWaitFor([&] {
+            for (int burst = 0; burst < 20 && n < many; ++burst) {
+                port.Output(Numbered(n++));
+                QCoreApplication::processEvents();
+            }
+            return reconnects ? rx.events.contains(SerialPort::comEventNotReading) : n == many;
+        }, 6000));
+        QCOMPARE(rx.events.contains(SerialPort::comEventNotReading), reconnects);
+        int reader = first;
+        if (reconnects) {
+            reader = peer.Accept();
+            QVERIFY(reader >= 0);
+            QTRY_VERIFY_WITH_TIMEOUT(port.Connected(), 10000);
+            QCOMPARE(port.CommEventText(SerialPort::comEventNotReading),
+                     "Not Reading - Port 1 (tcp://127.0.0.1:" + QString::number(peer.port) + "): the peer reads nothing");
+        }
+        const int newest = n;
+        port.Output(Numbered(newest)); // the steer
+        QByteArray got;
+        QTRY_VERIFY_WITH_TIMEOUT(Numbers(got += SlowPeer::Read(reader)).contains(newest), 10000);
+        const QList<int> arrived = Numbers(got);
+        QCOMPARE(arrived.last(), newest);
+        QVERIFY(Increasing(arrived));
+        if (reconnects) {
+            QCOMPARE(arrived, QList<int>{newest}); // nothing from before
+        } else {
+            QVERIFY2(arrived.size() < many / 4, qPrintable(QString::number(arrived.size())));
+            QCOMPARE(fates.written, arrived);
+        }
+        QCOMPARE(fates.Count(), newest + 1);
+        QVERIFY(QTest::qWaitFor([&] { return SlowPeer::Read(reader).isEmpty(); }, 100));
+        ::close(first);
+        if (reader != first)
+            ::close(reader);
+    }
+
+    // The instruments' port is the program's own: a second socket, of any
+    // kind this user or another could make, cannot bind it.
+    void udpPortIsExclusive_data()
+    {
+        QTest::addColumn<QString>("endpoint");
+        QTest::addColumn<QString>("second");
+        const QStringList seconds{"0.0.0.0 shared", "127.0.0.1 shared", ":: shared", "::1 shared", "0.0.0.0 reuse port"};
+        for (const char* endpoint : {"udp://:%1", "udp://127.0.0.1:%1"})
+            for (const QString& second : seconds)
+                QTest::newRow(qPrintable(QString::fromLatin1(endpoint).arg("P") + ", " + second)) << endpoint << second;
+    }
+    void udpPortIsExclusive()
+    {
+        QFETCH(QString, endpoint);
+        QFETCH(QString, second);
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        const quint16 number = probe.localPort();
+        probe.close();
+        NetworkSerialPort port([&](int) { return endpoint.arg(number); });
+        QString error;
+        QVERIFY2(port.Open(error), qPrintable(error));
+        const QString host = second.section(' ', 0, 0);
+        bool bound = false;
+        if (second.endsWith("reuse port")) {
+            const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+            const int on = 1;
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+            ::setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(number);
+            bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+            ::close(fd);
+        } else {
+            QUdpSocket other;
+            bound = other.bind(QHostAddress(host), number, QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint);
+        }
+        QVERIFY(!bound);
+        // Held by someone else first, the port does not open.
+        port.Close();
+        QUdpSocket holder;
+        QVERIFY(holder.bind(QHostAddress::LocalHost, number));
+        QVERIFY(!port.Open(error));
+        QVERIFY2(error.startsWith("Port 1 (" + endpoint.arg(number) + "): "), qPrintable(error));
+    }
+
+    // udp://host:port takes the named sender's datagrams only; udp://:port
+    // takes anyone's.
+    void udpNamedSenderOnly_data()
+    {
+        QTest::addColumn<QString>("endpoint");
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("named") << "udp://127.0.0.1:%1" << "127.0.0.1" << true;
+        QTest::newRow("other loopback address") << "udp://127.0.0.1:%1" << "127.0.0.2" << false;
+        QTest::newRow("other family") << "udp://127.0.0.1:%1" << "::1" << false;
+        QTest::newRow("named by name") << "udp://localhost:%1" << "127.0.0.1" << true;
+        QTest::newRow("anyone") << "udp://:%1" << "127.0.0.2" << true;
+    }
+    void udpNamedSenderOnly()
+    {
+        QFETCH(QString, endpoint);
+        QFETCH(QString, sender);
+        QFETCH(bool, taken);
+        QUdpSocket from;
+        QVERIFY(from.bind(QHostAddress(sender), 0));
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::Any, 0));
+        const quint16 number = probe.localPort();
+        probe.close();
+        NetworkSerialPort port([&](int) { return endpoint.arg(number); });
+        Recorder rx(port);
+        QString error;
+        QVERIFY2(port.Open(error), qPrintable(error));
+        QTRY_VERIFY_WITH_TIMEOUT(port.Connected(), 10000);
+        const QHostAddress to(sender.contains(':') ? "::1" : "127.0.0.1");
+        from.writeDatagram("$IIHDG,101.5,,,,*4C\r\n", to, number);
+        // The named sender's datagram after it shows the other was read.
+        QUdpSocket named;
+        QVERIFY(named.bind(QHostAddress::LocalHost, 0));
+        named.writeDatagram("$IIHDG,1,,,,*4C\r\n", QHostAddress::LocalHost, number);
+        QTRY_VERIFY_WITH_TIMEOUT(rx.text.contains("$IIHDG,1,"), 10000);
+        QCOMPARE(rx.text.contains("$IIHDG,101.5"), taken);
+    }
+
     void tcpInstrumentsUdpAutopilot()
     {
         QTcpServer instruments;
@@ -188,6 +425,9 @@ private slots:
         // The server drops the connection: the link keeps running, panel 2
         // tells of the reconnect and is cleared once it is made.
         panel2.clear();
+        // Cut in the middle of a line: the next connection starts afresh.
+        peer->write("$IIMWV,045.0,R,1");
+        QVERIFY(peer->waitForBytesWritten(1000));
         peer->disconnectFromHost();
         QTRY_COMPARE_WITH_TIMEOUT(panel2, QStringList{QStringLiteral("Reconnecting in 1 s")}, 10000);
         // Silent meanwhile: the silence watch names the reason.
@@ -202,6 +442,13 @@ private slots:
         core.TrackSteerTo(1);
         again->write("$IIMWV,044.0,R,10.4,N,A*08\r\n");
         QTRY_COMPARE_WITH_TIMEOUT(sent(), apb + "$ECAPB,A,A,0.00,R,N,V,V,046.0,M,1,046.0,M,046.0,M*07\r\n", 10000);
+        // A source that stays connected but says nothing is connected anew.
+        for (int tick = 0; tick < int(SerialLinks::ReconnectTicks); ++tick)
+            core.tmrNmea_Timer();
+        QTcpSocket* third = NextPeer(instruments);
+        QVERIFY(third);
+        QTRY_COMPARE_WITH_TIMEOUT(again->state(), QAbstractSocket::UnconnectedState, 10000);
+        again = third;
         // Off closes for good: no attempts after it.
         core.TrackSetOff();
         QTRY_COMPARE_WITH_TIMEOUT(again->state(), QAbstractSocket::UnconnectedState, 10000);

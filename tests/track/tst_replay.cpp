@@ -79,6 +79,9 @@ private slots:
         RecordWriter writer(*first.core, record);
         first.session.Report(*first.core);
         QCOMPARE(first.sent.size(), 1);
+        // A replay steers nothing: its sentence is marked as never written.
+        const QString text = QString::fromLatin1(record.data());
+        QVERIFY2(text.contains(QLatin1String(" - $ECAPB,")) && !text.contains(QLatin1String(" > ")), qPrintable(text));
 
         Run again(QString::fromLatin1(record.data()), m_dir.filePath(QStringLiteral("c.ini")));
         again.session.Report(*again.core);
