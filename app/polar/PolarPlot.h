@@ -10,8 +10,10 @@
 
 #include <QColor>
 #include <QPointF>
+#include <QPolygonF>
 #include <QSize>
 
+class QFontMetrics;
 class QPainter;
 
 // Colours as the profile stores them: red + green * 256 + blue * 65536.
@@ -46,15 +48,17 @@ public:
     // labels along the horizontal diameter.
     void PolarDrawGrid(QPainter& painter, const QColor& color) const;
     // One curve per wind speed, starboard and port; Label prints the wind
-    // speed at the start of each.
+    // speed at the start of each. Curves, like every line of the plot, end
+    // at the rim and keep off the legends.
     void PolarDrawCurve(QPainter& painter, int Polar, bool Label, const QColor& color,
                         Qt::PenStyle style = Qt::SolidLine) const;
     // A table point as drawn: with apparent wind shown, Angle is the
     // apparent wind angle of that point; WindSpeed and Speed stay true.
     void PolarGetPoint(int Polar, int Row, int Col, float& Angle, float& WindSpeed, float& Speed) const;
     // The drawn point of a polar nearest to (X, Y) whose squared pixel
-    // distance is below Best. Best and the outputs change only when one is
-    // found; Angle is negative on the port side.
+    // distance is below Best; points beyond the rim are not drawn. Best
+    // and the outputs change only when one is found; Angle is negative on
+    // the port side.
     void PolarNearestPoint(int Polar, double X, double Y, double& Best, float& Angle, float& WindSpeed,
                            float& Speed, double& PX, double& PY) const;
     // The live read-outs, the wind line and the speed arrowheads. Here and
@@ -65,7 +69,7 @@ public:
     void PolarDrawLegend(QPainter& painter, const QColor& background) const;
 
     // A line between two plot points, optionally with a 10-pixel arrowhead
-    // at the second.
+    // at the second when that lies within the rim.
     void PlotArrow(QPainter& painter, bool Arrow, int Width, double Angle1, double Radius1, double Angle2,
                    double Radius2, const QColor& color) const;
     // Two strokes of length Size from (X2, Y2), 30 degrees either side of
@@ -75,9 +79,31 @@ public:
 
     // Top of legend row n: from the top for n >= 0, from the bottom for n < 0.
     int RowTop(QPainter& painter, int n) const;
+    // A read-out in the value column of a legend row: right (the live
+    // values) or left (the course values). A text wider than the column
+    // shows as "###", so that it never runs into its label.
+    void LegendValue(QPainter& painter, bool right, int row, const QString& text) const;
+
+    // Where the legends lie. Each block is swatches, labels, a gap and a
+    // value column wide enough for the widest value it normally shows.
+    struct LegendColumns {
+        int rightLabels = 0; // the right block's swatches
+        int rightValues = 0; // its values, up to 2 pixels from the edge
+        int leftValues = 0;  // the course values
+        int leftEdge = 0;    // ... and their right edge
+    };
+    LegendColumns Columns(const QFontMetrics& metrics) const;
 
 private:
-    void Legend(QPainter& painter, int x, int row, const QString& text, const QColor& swatch) const;
+    void Legend(QPainter& painter, int x, int row, const QString& text, const QColor& swatch,
+                const QColor& background) const;
+    // The plot's lines keep off the legends: the client area without them.
+    void ClipToPlotArea(QPainter& painter) const;
+    // The part of a segment within the rim; false when none of it is.
+    bool ClipToRim(QPointF& a, QPointF& b) const;
+    bool WithinRim(QPointF p) const;
+    // A polyline cut to the rim, drawn in pieces.
+    void DrawClipped(QPainter& painter, const QPolygonF& points) const;
 
     const PolarTable& m_table;
     const PolarSettings& m_settings;
@@ -85,5 +111,6 @@ private:
     QSize m_client;
     double m_cx = 0;
     double m_cy = 0;
+    double m_r = 0; // the rim, pixels from the centre
     double m_k = 1;
 };

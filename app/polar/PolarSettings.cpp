@@ -2,12 +2,14 @@
 
 #include "MathLib.h"
 #include "NumberText.h"
+#include "PolarTable.h"
 #include "ProfileStore.h"
 #include "SystemLib.h"
 
 #include <QDir>
 
 #include <array>
+#include <cmath>
 #include <variant>
 
 namespace {
@@ -54,9 +56,20 @@ void PolarDataRecall(const QString& profile, PolarSettings& settings)
     for (const Key& key : Keys(settings))
         std::visit([&](auto* member) { ProfileGet(profile, QStringView(kPolarData), QStringView(key.name), *member); },
                    key.member);
-    // A range of 0 or less has no scale; such a value is left out.
-    if (!(settings.m_fSpeedRange > 0))
-        settings.m_fSpeedRange = PolarSettings().m_fSpeedRange;
+    // A stored value the window would not take keeps its default: a range
+    // of 0 or less has no scale, a huge one would draw rings by the million;
+    // a filter shorter than 1 (but 0, none) overshoots and runs away.
+    const PolarSettings defaults;
+    if (!(settings.m_fSpeedRange > 0 && settings.m_fSpeedRange <= PolarTable::MaxSpeed))
+        settings.m_fSpeedRange = defaults.m_fSpeedRange;
+    if (!(settings.m_fBoatMotorSpeed >= 0 && settings.m_fBoatMotorSpeed <= PolarTable::MaxSpeed))
+        settings.m_fBoatMotorSpeed = defaults.m_fBoatMotorSpeed;
+    if (!(settings.m_fSpeedFactor > 0 && std::isfinite(settings.m_fSpeedFactor)))
+        settings.m_fSpeedFactor = defaults.m_fSpeedFactor;
+    if (!(settings.m_fPlotAverage == 0 || (settings.m_fPlotAverage >= 1 && std::isfinite(settings.m_fPlotAverage))))
+        settings.m_fPlotAverage = defaults.m_fPlotAverage;
+    if (!std::isfinite(settings.m_fCourseTargetBearing))
+        settings.m_fCourseTargetBearing = defaults.m_fCourseTargetBearing;
 }
 
 bool PolarDataSave(const QString& profile, const PolarSettings& settings, const QString& programFolder)

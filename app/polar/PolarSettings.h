@@ -18,18 +18,19 @@ struct PolarSettings {
     bool m_bPlotLabelWindSpeed = false;
     int16_t m_iPlotType = 0;           // 0 true wind, 1 apparent wind
     int32_t m_lSpeedColor = 0;         // main polar colour, red + green*256 + blue*65536
-    float m_fSpeedFactor = 1;          // applied to every boat speed read
-    float m_fSpeedRange = 10;          // knots at the rim, above 0
+    float m_fSpeedFactor = 1;          // applied to every boat speed read, above 0
+    float m_fSpeedRange = 10;          // knots at the rim, above 0 up to PolarTable::MaxSpeed
     bool m_bCourseScale = true;
     float m_fCourseTargetBearing = 0;  // magnetic
     bool m_bCourseWaypoint = false;    // course mode on
     int16_t m_iCourseWaypointIndex = 3; // 0 target bearing, 1 waypoint, 2 waypoint and range, 3 none
-    float m_fBoatMotorSpeed = 3;
+    float m_fBoatMotorSpeed = 3;       // 0 up to PolarTable::MaxSpeed
     int16_t m_iBoatType = 0;           // 0 "Sail Only", 1 "Motor and Sail"
 };
 
 // Reads every "Polar Data" key in its order; a missing or unreadable key
-// keeps the current value.
+// keeps the current value, and a number outside what the window accepts
+// (see the members) its default.
 void PolarDataRecall(const QString& profile, PolarSettings& settings);
 // Writes every "Polar Data" key in the same order. File names that lie in
 // the program's folder are stored by their name from there. False when a

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -72,30 +73,59 @@ QByteArray PolarFileTokens::PolarFileReadToken(char& Delimiter)
     return m_bytes.mid(start);
 }
 
+namespace {
+
+// Where a cell lies, as an editor or a spreadsheet counts: from 1, the
+// "TWA" header being row 1 and the angles column 1.
+QString CellPlace(int row, int col)
+{
+    return QStringLiteral(" in Row ") + NumberText::Format(double(row + 1), u"0") + QStringLiteral(", Column ")
+           + NumberText::Format(double(col + 1), u"0");
+}
+
+} // namespace
+
 bool PolarTable::PolarFileRead(int Polar, const QString& path, float speedFactor, QString& message)
 {
     message.clear();
+    // A device or a pipe named in the profile could block or never end.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        message = kFileError + path + QStringLiteral(" is not a file");
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         message = kFileError + file.errorString();
         return false;
     }
-    PolarFileTokens tokens(file.readAll());
+    QByteArray bytes = file.read(MaxFileBytes + 1);
     if (file.error() != QFileDevice::NoError) {
         message = kFileError + file.errorString();
         return false;
     }
+    if (bytes.size() > MaxFileBytes) {
+        message = kFileError + QStringLiteral("File Larger than 1 MB");
+        return false;
+    }
+    PolarFileTokens tokens(std::move(bytes));
 
-    auto& p = m_fPolar[Polar];
+    // The scratch table; it replaces the polar only at the end.
+    std::vector<float> scratch(size_t(MaxRows + 1) * (MaxCols + 1), 0.0f);
+    auto cell = [&](int r, int c) -> float& { return scratch[size_t(r) * (MaxCols + 1) + size_t(c)]; };
+    int rows = 0;
+    int cols = 0;
     int row = 0;
     int col = 0;
     for (;;) {
-        if (tokens.AtEnd())
-            return true;
+        // The end of the file right after a line feed ends the table; after
+        // a tab it leaves one empty cell.
+        if (tokens.AtEnd() && col == 0)
+            break;
         char delimiter = '\0';
-        const QByteArray cell = tokens.PolarFileReadToken(delimiter);
+        const QByteArray text = tokens.AtEnd() ? QByteArray() : tokens.PolarFileReadToken(delimiter);
         if (row == 0 && col == 0) {
-            if (cell != "TWA") {
+            if (text != "TWA") {
                 message = kFileError + QStringLiteral("No TWA Data");
                 return false;
             }
@@ -109,40 +139,75 @@ bool PolarTable::PolarFileRead(int Polar, const QString& path, float speedFactor
                 message = kFileError + QStringLiteral("More than 200 Wind Angle Rows");
                 return false;
             }
-            double value = NumberText::Val(QString::fromLatin1(cell));
-            if (row >= 1 && col >= 1)
-                value *= speedFactor;
-            const auto stored = static_cast<float>(value);
-            // A number beyond single precision would put infinities into the
-            // lookup and the drawing.
-            if (!std::isfinite(stored)) {
-                message = kFileError + QStringLiteral("Overflow");
+            // "6,5" would read as 6: a file written with a decimal comma.
+            if (text.contains(',')) {
+                message = kFileError + QStringLiteral("Decimal Comma") + CellPlace(row, col);
                 return false;
             }
-            p[row][col] = stored;
+            double value = NumberText::Val(QString::fromLatin1(text));
+            if (col == 0) {
+                if (!(value >= 0 && value <= 180)) {
+                    message = kFileError + QStringLiteral("Wind Angle outside 0 to 180") + CellPlace(row, col);
+                    return false;
+                }
+            } else {
+                if (row >= 1)
+                    value *= speedFactor;
+                if (value < 0) {
+                    message = kFileError + QStringLiteral("Negative Speed") + CellPlace(row, col);
+                    return false;
+                }
+                // Also what is beyond single precision.
+                if (!(value <= MaxSpeed)) {
+                    message = kFileError + QStringLiteral("Speed above 100 Kts") + CellPlace(row, col);
+                    return false;
+                }
+            }
+            // + 0 turns a "-0" into 0, which is written back without a sign.
+            cell(row, col) = static_cast<float>(value) + 0.0f;
         }
         if (delimiter == '\t') {
             ++col;
             continue;
         }
-        if (delimiter != '\n')
-            return false;
+        // A line feed, or the end of the file inside a row: the row ends.
         if (row == 0) {
-            m_iPolarCols[Polar] = static_cast<int16_t>(col);
-            m_iPolarRows[Polar] = 0;
-        } else if (col != m_iPolarCols[Polar]) {
+            if (col == 0) {
+                message = kFileError + QStringLiteral("No Wind Speed Columns");
+                return false;
+            }
+            cols = col;
+        } else if (col != cols) {
             message = kFileError + QStringLiteral("Number of Columns Mismatch");
             return false;
         } else {
-            m_iPolarRows[Polar] = static_cast<int16_t>(row);
+            rows = row;
         }
         ++row;
         col = 0;
+        if (delimiter != '\n')
+            break;
     }
+    if (row == 0) {
+        message = kFileError + QStringLiteral("No TWA Data");
+        return false;
+    }
+
+    auto& p = m_fPolar[Polar];
+    for (int r = 0; r <= MaxRows; ++r)
+        for (int c = 0; c <= MaxCols; ++c)
+            p[r][c] = cell(r, c);
+    m_iPolarRows[Polar] = static_cast<int16_t>(rows);
+    m_iPolarCols[Polar] = static_cast<int16_t>(cols);
+    return true;
 }
 
 bool PolarTable::PolarFileWrite(int Polar, const QString& path, QString& message) const
 {
+    if (m_iPolarCols[Polar] < 1) {
+        message = kFileError + QStringLiteral("No Wind Speed Columns");
+        return false;
+    }
     const auto& p = m_fPolar[Polar];
     QByteArray text;
     for (int r = 0; r <= m_iPolarRows[Polar]; ++r) {

@@ -36,17 +36,30 @@ public:
     // no wind; above the last it stays at the last column.
     float PolarLookup(int Polar, float WindAngle, float WindSpeed) const;
 
+    // The highest speed a polar holds, knots: a boat speed (after scaling)
+    // or a wind speed of a column. Foiling boats and multihulls sail well
+    // below it (the sailing speed record is about 65 knots); the decoders
+    // take boat speeds up to the same. Also the widest range of the plot.
+    static constexpr float MaxSpeed = 100;
+    // A full table of generous cells is about a tenth of this; anything
+    // larger is not a polar file and is not read into memory.
+    static constexpr qint64 MaxFileBytes = 1024 * 1024;
+
     // Reads a polar file into Polar, multiplying every boat speed by
-    // speedFactor. True when the whole file was read. On failure message
-    // holds the text for the user ("Polar File Error: ..."), or is empty
-    // when the file just ends inside a row; the rows read so far stay in
-    // the table and are counted. The polar is not cleared first: cells
-    // beyond the new counts keep old values and are never used.
+    // speedFactor. All or nothing: the file is read into a scratch table
+    // that replaces the polar only when the whole file is good, so on
+    // failure (false, message "Polar File Error: ...") the polar is exactly
+    // as it was. Refused besides the format's own errors: an empty file
+    // ("No TWA Data"), no wind-speed columns, more than the table holds,
+    // and, naming the file's row and column counted from 1, a decimal
+    // comma, a negative speed, a speed above MaxSpeed and an angle outside
+    // 0..180. A last row without a line feed counts when it is whole.
     bool PolarFileRead(int Polar, const QString& path, float speedFactor, QString& message);
 
     // Writes the polar as tab-separated lines ended by CR LF: angles and
     // wind speeds as whole numbers, boat speeds with one decimal. The file
-    // is replaced only once it is written completely.
+    // is replaced only once it is written completely. A polar without
+    // wind-speed columns is refused, as the reader would refuse the file.
     bool PolarFileWrite(int Polar, const QString& path, QString& message) const;
 };
 

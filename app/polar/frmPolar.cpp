@@ -21,7 +21,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -335,8 +337,10 @@ void frmPolar::BuildMenus()
     separator(range);
     mnuRangeCustom = Item(range, QStringLiteral("mnuRangeCustom"), QStringLiteral("Other..."), [this] {
         float value = 0;
+        // Above the fastest polar speed a rim shows nothing more.
         if (AskNumber(QStringLiteral("Enter the maximun speed (Kts) for the polar plot display."),
-                      QStringLiteral("Polar Plot - Speed Range"), m_settings.m_fSpeedRange, value, true))
+                      QStringLiteral("Polar Plot - Speed Range"), m_settings.m_fSpeedRange, value,
+                      {0, true, PolarTable::MaxSpeed}))
             Command([this, value] { m_settings.m_fSpeedRange = value; });
     });
 
@@ -361,14 +365,16 @@ void frmPolar::BuildMenus()
             if (!AskNumber(QStringLiteral("Enter the scaling factor, used to scale the polar plot speed data.  The "
                                           "scaling factor is normally set to 1, but can be set to other values to "
                                           "compensate for bad weather or heavy displacement."),
-                           QStringLiteral("AutoPilot - Polar Plot - Speed Factor"), m_settings.m_fSpeedFactor, value))
+                           QStringLiteral("AutoPilot - Polar Plot - Speed Factor"), m_settings.m_fSpeedFactor, value,
+                           {0, true}))
+                return;
+            // Read again, so that the factor applies. A failed read keeps
+            // the table, so it keeps the factor the table was read with.
+            if (!PolarFileRead(0, PolarFilePath(m_settings.m_sPolarFile[0], m_host.ProgramFolder()), value))
                 return;
             m_settings.m_fSpeedFactor = value;
-            // Read again, so that the factor applies.
-            if (PolarFileRead(0)) {
-                PolarMenuRefresh();
-                PolarRedraw();
-            }
+            PolarMenuRefresh();
+            PolarRedraw();
         },
         false);
     separator(overlay);
@@ -419,7 +425,8 @@ void frmPolar::BuildMenus()
         [this] {
             float value = 0;
             if (AskNumber(QStringLiteral("Enter the Motor Only Speed to Traget/Waypoint."),
-                          QStringLiteral("Polar Plot - Motor Speed"), m_settings.m_fBoatMotorSpeed, value))
+                          QStringLiteral("Polar Plot - Motor Speed"), m_settings.m_fBoatMotorSpeed, value,
+                          {0, false, PolarTable::MaxSpeed}))
                 Command([this, value] { m_settings.m_fBoatMotorSpeed = value; });
         },
         false);
@@ -484,7 +491,7 @@ void frmPolar::Initialize(bool bRecall)
         PolarProfileRecall();
     m_bLoaded = true;
     PolarMenuRefresh();
-    PolarFileRead(0);
+    PolarFileRead(0, PolarFilePath(m_settings.m_sPolarFile[0], m_host.ProgramFolder()), m_settings.m_fSpeedFactor);
 }
 
 QString frmPolar::ProfileFolder() const
@@ -501,12 +508,21 @@ void frmPolar::PolarProfileRecall()
         bool vertical;
         bool size;
     } places[] = {{u"Top", true, false}, {u"Left", false, false}, {u"Height", true, true}, {u"Width", false, true}};
+    // A stored place is kept within the screens: a window larger than them
+    // would only cost memory for its pictures.
+    const QRect area = screen()->availableVirtualGeometry();
     for (const auto& place : places) {
         QString text;
         float twips = 0;
         if (ProfileStore::Read(profile, kPolarWindow, place.key, u"", text) <= 0 || !NumberText::TryParse(text, twips))
             continue;
-        const int pixels = PixelsFromTwips(twips, place.vertical ? logicalDpiY() : logicalDpiX());
+        int pixels = PixelsFromTwips(twips, place.vertical ? logicalDpiY() : logicalDpiX());
+        if (place.size)
+            pixels = std::clamp(pixels, 1, std::max(1, place.vertical ? area.height() : area.width()));
+        else if (place.vertical)
+            pixels = std::clamp(pixels, area.top(), std::max(area.top(), area.bottom()));
+        else
+            pixels = std::clamp(pixels, area.left(), std::max(area.left(), area.right()));
         if (place.size)
             resize(place.vertical ? width() : pixels, place.vertical ? pixels : height());
         else
@@ -586,7 +602,8 @@ void frmPolar::ShowMessage(const QString& text)
     m_setup.MessageBox(this, Title, text);
 }
 
-bool frmPolar::AskNumber(const QString& prompt, const QString& title, float current, float& value, bool positive)
+bool frmPolar::AskNumber(const QString& prompt, const QString& title, float current, float& value,
+                         NumberBounds bounds)
 {
     for (;;) {
         const QString answer = m_setup.InputBox(this, prompt, title, NumberText::General(current));
@@ -597,9 +614,18 @@ bool frmPolar::AskNumber(const QString& prompt, const QString& title, float curr
             ShowMessage(answer + QStringLiteral(" - Type mismatch"));
             continue;
         }
-        // A range of 0 or less would give the plot no scale.
-        if (positive && !(number > 0)) {
-            ShowMessage(answer + QStringLiteral(" - The value must be above 0"));
+        const QString low = NumberText::General(bounds.low);
+        if (bounds.lowOpen && !(number > bounds.low)) {
+            ShowMessage(answer + QStringLiteral(" - The value must be above ") + low);
+            continue;
+        }
+        if (!bounds.lowOpen && !(number >= bounds.low)) {
+            ShowMessage(answer + QStringLiteral(" - The value must be ") + low + QStringLiteral(" or more"));
+            continue;
+        }
+        if (!(number <= bounds.high)) {
+            ShowMessage(answer + QStringLiteral(" - The value must be ") + NumberText::General(bounds.high)
+                        + QStringLiteral(" or less"));
             continue;
         }
         value = number;
@@ -607,14 +633,10 @@ bool frmPolar::AskNumber(const QString& prompt, const QString& title, float curr
     }
 }
 
-bool frmPolar::PolarFileRead(int Polar)
+bool frmPolar::PolarFileRead(int Polar, const QString& path, float speedFactor)
 {
-    StaticLayerBegin();
-    m_canvas->update();
     QString message;
-    const bool ok = m_table->PolarFileRead(
-        Polar, PolarFilePath(m_settings.m_sPolarFile[Polar], m_host.ProgramFolder()), m_settings.m_fSpeedFactor,
-        message);
+    const bool ok = m_table->PolarFileRead(Polar, path, speedFactor, message);
     if (!message.isEmpty())
         ShowMessage(message);
     return ok;
@@ -629,14 +651,17 @@ void frmPolar::PolarFileOpen(int Polar)
         ShowMessage(FileError + error);
         return;
     }
-    if (Polar == 0)
-        m_settings.m_fSpeedFactor = 1;
-    m_settings.m_sPolarFile[Polar] = chosen;
-    PolarMenuRefresh();
-    // A failed read leaves the plot cleared.
-    if (!PolarFileRead(Polar))
+    // A new main polar is read unscaled. The name and the factor change only
+    // with the table: a failed read leaves the table, the plot, the title and
+    // the stored name as they were.
+    const float factor = Polar == 0 ? 1.0f : m_settings.m_fSpeedFactor;
+    if (!PolarFileRead(Polar, chosen, factor))
         return;
+    if (Polar == 0)
+        m_settings.m_fSpeedFactor = factor;
+    m_settings.m_sPolarFile[Polar] = chosen;
     m_iPolarCount = Polar == 0 ? 1 : 2;
+    PolarMenuRefresh();
     PolarRedraw();
 }
 
@@ -831,10 +856,8 @@ void frmPolar::CourseUpdate(float Heading, float Bearing, float WindAngle, float
             m_plot.PlotArrow(painter, line.arrow, line.width, line.angle1, line.radius1, line.angle2, line.radius2,
                              NightMode::Ink(ToneColor(line.tone)));
         painter.setPen(QPen(NightMode::Ink(Qt::black), 1));
-        const int h = painter.fontMetrics().height();
-        const int edge = painter.fontMetrics().horizontalAdvance(QStringLiteral("Stb (M)   100 (100%)"));
         for (const auto& [row, text] : plan.Values)
-            painter.drawText(QRect(0, m_plot.RowTop(painter, row), edge, h), Qt::AlignRight | Qt::AlignTop, text);
+            m_plot.LegendValue(painter, false, row, text);
     }
 
     lblSteer->setText(plan.SteerText);

@@ -18,6 +18,7 @@
 #include <QPixmap>
 
 #include <functional>
+#include <limits>
 #include <memory>
 
 class QAction;
@@ -49,6 +50,13 @@ struct PolarWindowSetup {
         SaveFile;
     // Colour dialog: true with the chosen colour, false when cancelled.
     std::function<bool(QWidget* parent, const QColor& initial, QColor& chosen)> ChooseColor;
+};
+
+// What an input box accepts: above low (lowOpen) or from low, up to high.
+struct NumberBounds {
+    float low = -std::numeric_limits<float>::max();
+    bool lowOpen = false;
+    float high = std::numeric_limits<float>::max();
 };
 
 class frmPolar : public QMainWindow {
@@ -111,12 +119,15 @@ private:
     void PolarProfileRecall();
     void PolarProfileSave();
     void PolarMenuRefresh();
-    bool PolarFileRead(int Polar);
+    // Reads a file into a polar: all or nothing, a failure shown. The
+    // caller takes the name and the factor and redraws only on success.
+    bool PolarFileRead(int Polar, const QString& path, float speedFactor);
     void PolarFileOpen(int Polar);
     void PolarFileSaveAs();
-    // Asks for a number until one is given; false when the answer is
-    // empty. Above zero only when positive is set.
-    bool AskNumber(const QString& prompt, const QString& title, float current, float& value, bool positive = false);
+    // Asks for a number until one within the bounds is given; false when
+    // the answer is empty.
+    bool AskNumber(const QString& prompt, const QString& title, float current, float& value,
+                   NumberBounds bounds = {});
     void ShowMessage(const QString& text);
 
     void StaticLayerBegin();

@@ -4,10 +4,13 @@
 #include <QAction>
 #include <QDialog>
 #include <QFile>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -75,6 +78,45 @@ private slots:
         for (QMenu* menu : f.chart->findChildren<QMenu*>("popTraceLabel"))
             QCOMPARE(menu->menuAction()->isVisible(), menu->menuAction()->data().toInt() <= traces);
         QCOMPARE(Checked(*f.chart, "popTraceLabel1"), QStringList{"Speed"});
+        // Only choices can carry a check; the commands ("...", Hide Panel)
+        // and the submenus none.
+        const QRegularExpression commands("popTraceColor.*|popBackColor|popFontColor|popFontType|popHide");
+        for (QAction* a : f.chart->findChild<QMenu*>("popMenu")->findChildren<QAction*>())
+            QVERIFY2(a->isCheckable() == !(a->menu() || a->isSeparator() || commands.match(a->objectName()).hasMatch()),
+                     qPrintable(a->text()));
+    }
+
+    // OK on the font dialog without a change gives the font back as it
+    // was: a family the machine lacks (the chart's default), a size the
+    // dialog does not list, and the styles.
+    void fontDialogOkKeepsTheFont_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QList<bool>>("styles"); // bold, italic, underline
+        QTest::newRow("missing family, bold") << "MS Sans Serif" << QList<bool>{true, false, false};
+        QTest::newRow("bold, italic, underlined") << "DejaVu Sans" << QList<bool>{true, true, true};
+        QTest::newRow("italic") << "DejaVu Serif" << QList<bool>{false, true, false};
+    }
+    void fontDialogOkKeepsTheFont()
+    {
+        QFETCH(QString, family);
+        QFETCH(QList<bool>, styles);
+        ChartFixture f;
+        f.chart->SetFontName(family);
+        f.chart->SetFontSize(9.75f);
+        f.chart->SetFontBold(styles[0]);
+        f.chart->SetFontItalic(styles[1]);
+        f.chart->SetFontUnderline(styles[2]);
+        QTimer ok;
+        QObject::connect(&ok, &QTimer::timeout, [] {
+            if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget()))
+                dialog->accept();
+        });
+        ok.start(10);
+        Entry(*f.chart, "popFontType", 0)->trigger();
+        QCOMPARE(f.chart->FontName(), family);
+        QCOMPARE(f.chart->FontSize(), 9.75f);
+        QCOMPARE((QList<bool>{f.chart->FontBold(), f.chart->FontItalic(), f.chart->FontUnderline()}), styles);
     }
 
     void rangeByValueType_data()

@@ -73,6 +73,32 @@ private slots:
         QCOMPARE(w.TackHeading(), -45.0f); // kept from the last two-leg course
     }
 
+    // A leg's value keeps off its label ("Stb (M)" and "270 (100%)"): the
+    // value's first ink stands clear of the label's last, in legend row 1.
+    void legValueKeepsOffItsLabel()
+    {
+        frmPolar& w = *rig->window;
+        rig->answers = QStringList{"270"};
+        rig->Trigger(QStringLiteral("mnuCourseTargetBearing"));
+        QWidget* client = w.centralWidget();
+        const QImage legend = client->grab().toImage();
+        w.SetValue(Live(270, 90, 7)); // a beam reach along the bearing: one leg
+        const QImage shown = client->grab().toImage();
+        auto dark = [](QColor c) { return std::max({c.red(), c.green(), c.blue()}) < 110; };
+        const int h = QFontMetrics(client->font()).height();
+        int labelEnd = -1;
+        int valueStart = 1000;
+        for (int y = h; y < 2 * h; ++y)
+            for (int x = 0; x < 190; ++x) {
+                if (dark(legend.pixelColor(x, y)))
+                    labelEnd = std::max(labelEnd, x);
+                else if (dark(shown.pixelColor(x, y)))
+                    valueStart = std::min(valueStart, x);
+            }
+        QVERIFY(labelEnd > 0 && valueStart < 1000);
+        QVERIFY2(valueStart > labelEnd + 2, qPrintable(QStringLiteral("%1 %2").arg(labelEnd).arg(valueStart)));
+    }
+
     void ledgerFromTheMenus()
     {
         auto* ledger = rig->window->findChild<QGroupBox*>(QStringLiteral("frmLedger"));

@@ -3,6 +3,10 @@
 
 #include "PolarRig.h"
 
+#include <QScreen>
+
+#include <cstring>
+
 namespace {
 
 QByteArray Read(const QString& path)
@@ -60,6 +64,94 @@ private slots:
         QTest::newRow("0 and less refused") << QStringList{"0", "-3", "12"} << 12.0f << "mnuRange12"
                                             << QStringList{"Vanehold|0 - The value must be above 0",
                                                            "Vanehold|-3 - The value must be above 0"};
+        // 100000000 once drew a ring every 2 knots out to it.
+        QTest::newRow("above 100 refused")
+            << QStringList{"100000000", "100.5", "100"} << 100.0f << "mnuRangeCustom"
+            << QStringList{"Vanehold|100000000 - The value must be 100 or less",
+                           "Vanehold|100.5 - The value must be 100 or less"};
+    }
+
+    // A stored number the input boxes would refuse starts as the default.
+    void storedNumbersOutOfBounds_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<float>("value");
+        QTest::newRow("range 1000000") << "Speed Range" << "1000000" << 10.0f;
+        QTest::newRow("range 100") << "Speed Range" << "100" << 100.0f;
+        QTest::newRow("motor speed 3e38") << "Boat Motor Speed" << "3e38" << 3.0f;
+        QTest::newRow("motor speed 0") << "Boat Motor Speed" << "0" << 0.0f;
+        QTest::newRow("average 0.5") << "Plot Average" << "0.5" << 2.0f;
+        QTest::newRow("factor 0") << "Speed Factor" << "0" << 1.0f;
+    }
+    void storedNumbersOutOfBounds()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, stored);
+        QVERIFY(ProfileStore::Write(rig->ProfileFile(), u"Polar Data", key, stored));
+        const PolarSettings& s = rig->Open().Settings();
+        const QMap<QString, float> members{{"Speed Range", s.m_fSpeedRange},
+                                           {"Boat Motor Speed", s.m_fBoatMotorSpeed},
+                                           {"Plot Average", s.m_fPlotAverage},
+                                           {"Speed Factor", s.m_fSpeedFactor}};
+        QTEST(members.value(key), "value");
+    }
+
+    void storedPlaceStaysOnTheScreens()
+    {
+        for (const char16_t* key : {u"Top", u"Left", u"Height", u"Width"})
+            rig->Profile(u"Polar Window", key, QStringLiteral("99999999"));
+        const frmPolar& w = rig->Open();
+        const QRect area = w.screen()->availableVirtualGeometry();
+        QVERIFY(w.width() <= area.width() && w.height() <= area.height());
+        QVERIFY(area.contains(w.pos()));
+    }
+
+    // A file that fails to read changes nothing: table, name, factor,
+    // title, picture and, at the next start, the stored names.
+    void failedReadKeepsEverything_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        QByteArray wide = "TWA";
+        for (int c = 1; c <= 300; ++c)
+            wide += '\t' + QByteArray::number(c);
+        QTest::newRow("open 300 columns") << "mnuOverlayFile1" << wide + "\n40" + QByteArray(300, '\t') + "\n"
+                                          << "More than 50 Wind Speed Columns";
+        QTest::newRow("reference, decimal comma")
+            << "mnuOverlayFile2" << QByteArray("TWA\t6\n40\t6,5\n") << "Decimal Comma in Row 2, Column 2";
+        // 4 kn x 30 passes the ceiling: the factor stays 0.9.
+        QTest::newRow("scaling by 30") << "mnuOverlayScale" << QByteArray() << "Speed above 100 Kts in Row 2, Column 2";
+    }
+    void failedReadKeepsEverything()
+    {
+        QFETCH(QString, command);
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        frmPolar& w = OpenSmall();
+        rig->Show(QSize(400, 300));
+        rig->answers = QStringList{"0.9", "30"};
+        rig->Trigger(QStringLiteral("mnuOverlayScale"));
+        rig->chosen = rig->Path(QStringLiteral("bin/small.pol"));
+        rig->Trigger(QStringLiteral("mnuOverlayFile2"));
+        const auto table = std::make_unique<PolarTable>(w.Table());
+        const QString title = w.windowTitle();
+        const QImage picture = w.centralWidget()->grab().toImage();
+        rig->WriteFile(QStringLiteral("bad.pol"), file);
+        rig->chosen = rig->Path(QStringLiteral("bad.pol"));
+        rig->Trigger(command);
+
+        QCOMPARE(rig->messages, QStringList{"Vanehold|Polar File Error: " + message});
+        QVERIFY(std::memcmp(table.get(), &w.Table(), sizeof(PolarTable)) == 0);
+        QCOMPARE(w.Settings().m_fSpeedFactor, 0.9f);
+        QCOMPARE(w.PolarCount(), 2);
+        QCOMPARE(w.windowTitle(), title);
+        QCOMPARE(w.centralWidget()->grab().toImage(), picture);
+        rig->window.reset();
+        QCOMPARE(Stored(u"Polar Data", u"File 1"), QStringLiteral("small.pol"));
+        QCOMPARE(Stored(u"Polar Data", u"File 2"), QStringLiteral("small.pol"));
+        QCOMPARE(Stored(u"Polar Data", u"Speed Factor"), QStringLiteral("0.9"));
     }
     void speedRangeBox()
     {

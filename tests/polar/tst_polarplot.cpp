@@ -21,6 +21,8 @@ QPointF At(double angle, double radius)
 
 bool Grey(QColor c) { return c.red() < 200 && std::abs(c.red() - c.blue()) < 20; }
 bool Red(QColor c) { return c.red() - c.green() > 60; }
+// Red, but not the magenta of a legend swatch.
+bool PureRed(QColor c) { return Red(c) && c.red() - c.blue() > 60; }
 
 // Any pixel of the area that passes the test.
 bool Any(const QImage& image, const QRect& area, const Test& test)
@@ -100,6 +102,23 @@ private slots:
         // The legends stand at the right edge of the full width.
         QVERIFY(Any(image, QRect(560, 0, 40, h), Grey));
         QVERIFY(Any(image, QRect(480, 400 - 2 * h, 40, 2 * h), Grey));
+    }
+
+    // Speeds out to 20 knots at the 10-knot rim: the curves end at the rim.
+    void curvesEndAtTheRim()
+    {
+        rig->WriteFile(QStringLiteral("bin/fast.pol"), "TWA\t10\t20\n0\t0\t0\n60\t8\t20\n120\t12\t20\n180\t6\t20\n");
+        rig->Profile(u"Polar Data", u"File 1", QStringLiteral("fast.pol"));
+        rig->Profile(u"Polar Data", u"Speed Color", QStringLiteral("255"));
+        const QImage image = Shown(QSize(600, 400));
+        int inside = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (PureRed(image.pixelColor(x, y))) {
+                    QVERIFY2(std::hypot(x + 0.5 - 200, y + 0.5 - 200) < 202, qPrintable(QString::number(x)));
+                    ++inside;
+                }
+        QVERIFY(inside > 100);
     }
 
     void apparentWindPoint_data()
