@@ -3,7 +3,7 @@
 #include "MathLib.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
-#include "SerialLinks.h"
+#include "SwitchTimer.h"
 #include "SystemLib.h"
 
 #include <cmath>

@@ -27,7 +27,7 @@ enum class TrackControlId {
     lblTrueWindAngle,
 };
 
-// What the modes and the control step show. The main window implements it;
+// What the modes and the control step show. The core implements it;
 // tests record it.
 class TrackHost {
 public:

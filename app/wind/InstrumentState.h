@@ -21,7 +21,7 @@ enum class InstrumentValue {
     WaypointBearing,
 };
 
-// Where the state shows what it sets. The main window implements it; tests
+// Where the state shows what it sets. The core implements it; tests
 // record it.
 class InstrumentDisplay {
 public:

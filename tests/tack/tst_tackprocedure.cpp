@@ -2,7 +2,7 @@
 // test ticks: the classification, the small-steer shortcut, the walk of the
 // autopilot heading, refusals and the end of a walk.
 
-#include "SerialLinks.h"
+#include "SwitchTimer.h"
 #include "TackProcedure.h"
 
 #include <QTest>
