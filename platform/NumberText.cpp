@@ -10,81 +10,109 @@ namespace NumberText {
 namespace {
 
 // A finite non-negative value as decimal digits with the position of the
-// decimal point: value = 0.digits × 10^point.
+// decimal point: value = 0.digits × 10^point. digits[0] is a spare '0' that
+// a rounding carry can run into. Kept on the stack: a label text is built
+// with one allocation, that of the QString itself.
 struct Decimal {
-    std::string digits;
+    char digits[40]; // the spare, then 17 shortest or 7 significant digits
+    int count = 0;
     int point = 0;
+
+    char At(int i) const { return i >= 0 && i < count ? digits[i] : '0'; }
 };
 
-Decimal Digits(double magnitude, int significant)
+// Reads to_chars' scientific form "d.ddde+XX" into d.
+void FromScientific(const char* first, const char* last, Decimal& d)
 {
-    char buf[64];
-    auto res = significant > 0
+    d.digits[0] = '0';
+    d.count = 1;
+    const char* p = first;
+    for (; p < last && *p != 'e'; ++p)
+        if (*p != '.')
+            d.digits[d.count++] = *p;
+    int exponent = 0;
+    bool negative = false;
+    if (p < last) {
+        ++p;
+        negative = *p == '-';
+        if (*p == '-' || *p == '+')
+            ++p;
+        for (; p < last; ++p)
+            exponent = exponent * 10 + (*p - '0');
+    }
+    // d.ddd × 10^e is 0.dddd × 10^(e+1), and the spare digit adds one more.
+    d.point = (negative ? -exponent : exponent) + 2;
+}
+
+// The shortest digits that read back to the value (significant == 0), or
+// the value rounded to that many significant digits.
+template <typename T>
+Decimal Digits(T magnitude, int significant)
+{
+    char buf[48];
+    const auto res = significant > 0
         ? std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, significant - 1)
         : std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific);
-    std::string text(buf, res.ptr);
-    const auto e = text.find('e');
     Decimal d;
-    for (std::size_t i = 0; i < e; ++i)
-        if (text[i] != '.')
-            d.digits += text[i];
-    d.point = std::stoi(text.substr(e + 1)) + 1;
+    FromScientific(buf, res.ptr, d);
     return d;
 }
 
 // Rounds to `decimals` places, half away from zero on the decimal digits.
 void RoundAt(Decimal& d, int decimals)
 {
-    d.digits.insert(d.digits.begin(), '0');
-    d.point += 1;
     const int keep = d.point + decimals;
     if (keep < 1) {
-        d.digits = "0";
+        d.digits[0] = '0';
+        d.count = 1;
         d.point = 1;
         return;
     }
-    if (keep >= static_cast<int>(d.digits.size()))
+    if (keep >= d.count)
         return;
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
+    const bool up = d.digits[keep] >= '5';
+    d.count = keep;
     for (int i = keep - 1; up && i >= 0; --i) {
-        if (d.digits[static_cast<std::size_t>(i)] == '9') {
-            d.digits[static_cast<std::size_t>(i)] = '0';
+        if (d.digits[i] == '9') {
+            d.digits[i] = '0';
         } else {
-            ++d.digits[static_cast<std::size_t>(i)];
+            ++d.digits[i];
             break;
         }
     }
 }
 
-char DigitAt(const Decimal& d, int i)
-{
-    return i >= 0 && i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0';
-}
-
+// Sign, integer digits padded with zeros to minInt, the point and decimals
+// (trailing zeros dropped when trimFraction, then at least one integer
+// digit). The length is known before writing, so one allocation.
 QString Render(bool negative, const Decimal& d, int minInt, int decimals, bool trimFraction)
 {
-    std::string intPart;
-    for (int i = 0; i < d.point; ++i)
-        intPart += DigitAt(d, i);
-    const auto first = intPart.find_first_not_of('0');
-    intPart = first == std::string::npos ? std::string() : intPart.substr(first);
-    if (static_cast<int>(intPart.size()) < minInt)
-        intPart.insert(0, static_cast<std::size_t>(minInt) - intPart.size(), '0');
-    std::string frac;
-    for (int i = 0; i < decimals; ++i)
-        frac += DigitAt(d, d.point + i);
+    int first = 0;
+    const int intEnd = std::min(d.point, d.count);
+    while (first < intEnd && d.digits[first] == '0')
+        ++first;
+    const int intLen = first < intEnd ? d.point - first : 0;
+    int intWidth = std::max(intLen, minInt);
+    int fracLen = decimals;
     if (trimFraction) {
-        while (!frac.empty() && frac.back() == '0')
-            frac.pop_back();
-        if (intPart.empty())
-            intPart = "0";
+        while (fracLen > 0 && d.At(d.point + fracLen - 1) == '0')
+            --fracLen;
+        intWidth = std::max(intWidth, 1);
     }
-    std::string out = negative ? "-" : "";
-    out += intPart;
-    if (!frac.empty())
-        out += '.' + frac;
-    return QString::fromLatin1(out.c_str());
+    QString out((negative ? 1 : 0) + intWidth + (fracLen > 0 ? 1 + fracLen : 0), Qt::Uninitialized);
+    QChar* p = out.data();
+    if (negative)
+        *p++ = QLatin1Char('-');
+    for (int i = intLen; i < intWidth; ++i)
+        *p++ = QLatin1Char('0');
+    for (int i = 0; i < intLen; ++i)
+        *p++ = QLatin1Char(d.At(first + i));
+    if (fracLen > 0) {
+        *p++ = QLatin1Char('.');
+        for (int i = 0; i < fracLen; ++i)
+            *p++ = QLatin1Char(d.At(d.point + i));
+    }
+    return out;
 }
 
 QString NonFinite(double value)
@@ -94,7 +122,7 @@ QString NonFinite(double value)
     return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
 }
 
-QString FormatShortest(double magnitude, bool negative, QStringView code, int significant)
+QString FormatDigits(Decimal d, bool negative, QStringView code)
 {
     int minInt = 0;
     int decimals = 0;
@@ -105,7 +133,6 @@ QString FormatShortest(double magnitude, bool negative, QStringView code, int si
         else if (c == QLatin1Char('0'))
             (afterPoint ? decimals : minInt) += 1;
     }
-    Decimal d = Digits(magnitude, significant);
     RoundAt(d, decimals);
     return Render(negative, d, minInt, decimals, false);
 }
@@ -212,20 +239,16 @@ QString Format(double value, QStringView code)
 {
     if (!std::isfinite(value))
         return NonFinite(value);
-    return FormatShortest(std::fabs(value), value < 0, code, 0);
+    return FormatDigits(Digits(std::fabs(value), 0), value < 0, code);
 }
 
 QString Format(float value, QStringView code)
 {
     if (!std::isfinite(value))
         return NonFinite(value);
-    // The shortest text of the float, not of its widened double, so that
+    // The shortest digits of the float, not of its widened double, so that
     // 2.35f rounds as 2.35 does.
-    char buf[32];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific);
-    double shortest = 0;
-    std::from_chars(buf, res.ptr, shortest);
-    return FormatShortest(shortest, value < 0, code, 0);
+    return FormatDigits(Digits(std::fabs(value), 0), value < 0, code);
 }
 
 QString General(double value)
@@ -252,8 +275,8 @@ QString Plain(double value)
         return NonFinite(value);
     if (value == 0)
         return QStringLiteral("0");
-    Decimal d = Digits(std::fabs(value), 7);
-    const int decimals = std::max(0, static_cast<int>(d.digits.size()) - d.point);
+    const Decimal d = Digits(std::fabs(value), 7);
+    const int decimals = std::max(0, d.count - d.point);
     return Render(value < 0, d, 1, decimals, true);
 }
 

@@ -11,6 +11,8 @@ class TestNumberText : public QObject {
 private slots:
     void format_data();
     void format();
+    void formatBoundaries_data();
+    void formatBoundaries();
     void formatFloatUsesItsOwnDigits();
     void general();
     void plainAndField_data();
@@ -59,12 +61,56 @@ void TestNumberText::format()
     QCOMPARE(NumberText::Format(value, code), expected);
 }
 
+void TestNumberText::formatBoundaries_data()
+{
+    // Where digit handling goes wrong: the rounding digit is the first
+    // significant one or lies beyond it, carries that add an integer digit,
+    // binary halves (which half to even would round down), and values whose
+    // texts are longer than any digit buffer.
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first digit rounds") << 0.05 << "0.0" << "0.1";
+    QTest::newRow("first digit stays") << 0.049 << "0.0" << "0.0";
+    QTest::newRow("digits beyond reach") << 0.0005 << "0.00" << "0.00";
+    QTest::newRow("half below one") << 0.5 << "0" << "1";
+    QTest::newRow("binary half, second place") << 0.125 << "0.00" << "0.13";
+    QTest::newRow("decimal half, third place") << 1.0005 << "0.000" << "1.001";
+    QTest::newRow("heading carries to 360") << 359.95 << "000.0" << "360.0";
+    QTest::newRow("heading below the carry") << 359.94 << "000.0" << "359.9";
+    QTest::newRow("carry adds a digit") << 99.95 << "0.0" << "100.0";
+    QTest::newRow("negative carry") << -999.5 << "0" << "-1000";
+    QTest::newRow("negative zero") << -0.0 << "0.0" << "0.0";
+    QTest::newRow("negative to zero, .0") << -0.04 << ".0" << "-.0";
+    QTest::newRow("shortest, not binary") << 0.1 + 0.2 << "0.00000000000000000" << "0.30000000000000004";
+    QTest::newRow("pads decimals") << 1.5 << "0.0000000" << "1.5000000";
+    QTest::newRow("1e15 and a half") << 1000000000000000.5 << "0" << "1000000000000001";
+    QTest::newRow("1e22") << 1e22 << "0.0" << "1" + QString(22, QLatin1Char('0')) + ".0";
+    QTest::newRow("largest double") << 1.7976931348623157e308 << "0"
+                                    << "17976931348623157" + QString(292, QLatin1Char('0'));
+    QTest::newRow("smallest double") << 5e-324 << "0.0" << "0.0";
+    QTest::newRow("NaN") << std::nan("") << "0.0" << "NaN";
+    QTest::newRow("infinity") << HUGE_VAL << "000.0" << "Inf";
+    QTest::newRow("minus infinity") << -HUGE_VAL << "0" << "-Inf";
+}
+
+void TestNumberText::formatBoundaries()
+{
+    QFETCH(double, value);
+    QFETCH(QString, code);
+    QFETCH(QString, expected);
+    QCOMPARE(NumberText::Format(value, code), expected);
+}
+
 void TestNumberText::formatFloatUsesItsOwnDigits()
 {
     // 2.35f is 2.3499999... as a double; shown it must still round up.
     QCOMPARE(NumberText::Format(2.35f, u"0.0"), QStringLiteral("2.4"));
     QCOMPARE(NumberText::Format(12.345f, u"0.0"), QStringLiteral("12.3"));
     QCOMPARE(NumberText::Format(0.5f, u"0"), QStringLiteral("1"));
+    // 2.675f is 2.67499995... as a double.
+    QCOMPARE(NumberText::Format(2.675f, u"0.00"), QStringLiteral("2.68"));
+    QCOMPARE(NumberText::Format(-359.95f, u"000.0"), QStringLiteral("-360.0"));
 }
 
 void TestNumberText::general()
@@ -89,6 +135,9 @@ void TestNumberText::plainAndField_data()
     QTest::newRow("seven digits") << 1234567.8 << "1234568" << " 1234568";
     QTest::newRow("large no exponent") << 1e9 << "1000000000" << " 1000000000";
     QTest::newRow("small no exponent") << 0.000125 << "0.000125" << " 0.000125";
+    QTest::newRow("rounds to a new digit") << 9999999.5 << "10000000" << " 10000000";
+    QTest::newRow("tiny") << 1e-10 << "0.0000000001" << " 0.0000000001";
+    QTest::newRow("huge") << 1e300 << "1" + QString(300, QLatin1Char('0')) << " 1" + QString(300, QLatin1Char('0'));
 }
 
 void TestNumberText::plainAndField()
