@@ -1,6 +1,7 @@
 // Vanehold: steers a yacht's own autopilot so that the boat holds a chosen
 // apparent or true wind angle.
 
+#include "ManualOptions.h"
 #include "NmeaCapture.h"
 #include "NmeaReplay.h"
 #include "NumberText.h"
@@ -65,37 +66,26 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(VANEHOLD_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Steers the boat's own autopilot (NMEA 0183 APB sentences) so that the boat holds a chosen "
-                       "apparent or true wind angle, from the wind, speed, compass and GPS instruments."));
+    // The texts come from the manual page, so that --help and man vanehold
+    // say the same; -h, -v and --help-all keep Qt's words, which it quotes.
+    parser.setApplicationDescription(QStringLiteral(VANEHOLD_HELP_DESCRIPTION));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption profile(QStringLiteral("profile"),
-                                     QStringLiteral("Profile file to use instead of Vanehold.ini beside the "
-                                                    "program (or in the user's configuration folder)."),
+    const QCommandLineOption profile(QStringLiteral("profile"), QStringLiteral(VANEHOLD_HELP_PROFILE),
                                      QStringLiteral("PATH"));
-    const QCommandLineOption simulate(QStringLiteral("simulate"),
-                                      QStringLiteral("Simulate the instruments for this run, as if Simulate were "
-                                                     "switched on; the profile keeps its own setting."));
+    const QCommandLineOption simulate(QStringLiteral("simulate"), QStringLiteral(VANEHOLD_HELP_SIMULATE));
     QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                   QStringLiteral("Save a picture of the main window after a few seconds, then "
                                                  "close."),
                                   QStringLiteral("PNG"));
     screenshot.setFlags(QCommandLineOption::HiddenFromHelp);
-    const QCommandLineOption record(QStringLiteral("record"),
-                                    QStringLiteral("Write every line received and every sentence sent, with its "
-                                                   "time, to FILE."),
+    const QCommandLineOption record(QStringLiteral("record"), QStringLiteral(VANEHOLD_HELP_RECORD),
                                     QStringLiteral("FILE"));
-    const QCommandLineOption replay(QStringLiteral("replay"),
-                                    QStringLiteral("Feed a record or an NMEA capture through the program with its "
-                                                   "own timing, instead of the instrument port."),
+    const QCommandLineOption replay(QStringLiteral("replay"), QStringLiteral(VANEHOLD_HELP_REPLAY),
                                     QStringLiteral("FILE"));
-    const QCommandLineOption speed(QStringLiteral("speed"),
-                                   QStringLiteral("Replay X times faster than it was sailed (default 1)."),
-                                   QStringLiteral("X"), QStringLiteral("1"));
-    const QCommandLineOption report(QStringLiteral("report"),
-                                    QStringLiteral("With --replay: no window; replay as fast as possible in Track "
-                                                   "mode (entered at the first control step) and print a summary."));
+    const QCommandLineOption speed(QStringLiteral("speed"), QStringLiteral(VANEHOLD_HELP_SPEED), QStringLiteral("X"),
+                                   QStringLiteral("1"));
+    const QCommandLineOption report(QStringLiteral("report"), QStringLiteral(VANEHOLD_HELP_REPORT));
     parser.addOption(profile);
     parser.addOption(simulate);
     parser.addOption(screenshot);
@@ -155,7 +145,7 @@ int main(int argc, char* argv[])
                          qPrintable(recordFile.errorString()));
             return 1;
         }
-        recordFile.write("# Vanehold record: local time, < received, > sent\n");
+        recordFile.write("# Vanehold record: local time, < received, > written, - never written, ! alarm\n");
         recording = std::make_unique<RecordWriter>(window.Core(), recordFile);
     }
     window.Form_Load();

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and starts it on simulated instruments.
-# Arguments go to the program, e.g. scripts/run.sh --profile ~/boat.ini
+# Arguments go to the program instead of --simulate, e.g.
+# scripts/run.sh --simulate --profile ~/boat.ini
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VANEHOLD_BUILD_DIR:-$root/build}"

@@ -96,6 +96,37 @@ bool ReadSetting(const QLineEdit* box, QStringView section, QStringView key, int
     return true;
 }
 
+// Units of the number boxes.
+const QString Degrees = QStringLiteral("\u00B0");
+const QString Seconds = QStringLiteral("s");
+const QString Knots = QStringLiteral("kn");
+
+// A number box with its unit beside it, in a row of its own. The unit's
+// label is named after the box: txtTrackBandwidth, lblTrackBandwidthUnit.
+QHBoxLayout* WithUnit(QLineEdit* box, const QString& unit)
+{
+    auto* label = new QLabel(unit, box->parentWidget());
+    label->setObjectName(QStringLiteral("lbl") + box->objectName().mid(3) + QStringLiteral("Unit"));
+    label->setToolTip(box->toolTip());
+    label->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(3);
+    row->addWidget(box);
+    row->addWidget(label);
+    row->addStretch(1);
+    return row;
+}
+
+// A short note under a control, in the dimmer text colour.
+QLabel* Hint(QWidget* parent, const char* name, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setForegroundRole(QPalette::PlaceholderText);
+    label->setWordWrap(true);
+    return label;
+}
+
 // A combo's choice (0 or 1) checked against the setting's limits.
 bool ReadChoice(const QComboBox* combo, QStringView key, int16_t& value, QString& why)
 {
@@ -297,14 +328,18 @@ QWidget* frmOptions::BuildInput()
     grid->addWidget(new QLabel(QStringLiteral("Device:"), page), 2, 0);
     grid->addWidget(lblDevice[0], 2, 1, 1, 2);
     grid->addWidget(cmbDevice[0], 2, 3, 1, 3);
+    grid->addWidget(Hint(page, "lblNmeaNetwork",
+                         QStringLiteral("udp://:port takes any sender on the network; udp://host:port only that "
+                                        "sender.")),
+                    3, 1, 1, 5);
 
     lstNmeaData = new QListWidget(page);
     lstNmeaData->setObjectName(QStringLiteral("lstNmeaData"));
     lstNmeaData->setToolTip(QStringLiteral("Input Nema Data, Highlighted indicates Decoded Data"));
     // The highlight is ours: a click must not move it.
     lstNmeaData->setSelectionMode(QAbstractItemView::NoSelection);
-    grid->addWidget(lstNmeaData, 3, 0, 1, 6);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(lstNmeaData, 4, 0, 1, 6);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(5, 1);
     return page;
 }
@@ -349,8 +384,8 @@ QWidget* frmOptions::BuildData()
     txtNmeaWindIndicatorAverage =
         NewBox(page, "txtNmeaWindIndicatorAverage", QStringLiteral("Wind Indicator Average Time (sec, 0=none)"));
     grid->addWidget(new QLabel(QStringLiteral("Data Average:"), page), 4, 0);
-    grid->addWidget(txtNmeaTrueWindAverage, 4, 1);
-    grid->addWidget(txtNmeaWindIndicatorAverage, 4, 2);
+    grid->addLayout(WithUnit(txtNmeaTrueWindAverage, Seconds), 4, 1);
+    grid->addLayout(WithUnit(txtNmeaWindIndicatorAverage, Seconds), 4, 2);
     grid->setRowStretch(0, 1);
     grid->setColumnStretch(2, 1);
     return page;
@@ -391,13 +426,17 @@ QWidget* frmOptions::BuildOutput()
     grid->addWidget(new QLabel(QStringLiteral("Device:"), page), 2, 0);
     grid->addWidget(lblDevice[1], 2, 1, 1, 2);
     grid->addWidget(cmbDevice[1], 2, 3, 1, 2);
+    grid->addWidget(Hint(page, "lblPilotNetwork",
+                         QStringLiteral("udp://host:port sends to that host; a broadcast address reaches every "
+                                        "listener.")),
+                    3, 1, 1, 4);
 
     lstPilotData = new QListWidget(page);
     lstPilotData->setObjectName(QStringLiteral("lstPilotData"));
     lstPilotData->setToolTip(QStringLiteral("Output Nema Data"));
     lstPilotData->setSelectionMode(QAbstractItemView::NoSelection);
-    grid->addWidget(lstPilotData, 3, 0, 1, 5);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(lstPilotData, 4, 0, 1, 5);
+    grid->setRowStretch(4, 1);
     grid->setColumnStretch(4, 1);
     return page;
 }
@@ -422,14 +461,15 @@ QWidget* frmOptions::BuildTracking()
     grid->addWidget(new QLabel(QStringLiteral("Alarm:"), options), 0, 0);
     auto* alarm = new QHBoxLayout;
     alarm->addWidget(chkTrackAlarm);
-    alarm->addWidget(txtTrackAlarmLimit);
+    alarm->addLayout(WithUnit(txtTrackAlarmLimit, Degrees));
     grid->addLayout(alarm, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Bandwidth:"), options), 0, 2);
-    grid->addWidget(txtTrackBandwidth, 0, 3);
+    grid->addLayout(WithUnit(txtTrackBandwidth, Seconds), 0, 3);
+    // Damping is a plain factor: no unit.
     grid->addWidget(new QLabel(QStringLiteral("Damping:"), options), 0, 4);
     grid->addWidget(txtTrackDamping, 0, 5);
     grid->addWidget(new QLabel(QStringLiteral("Max Steer To without Prompt:"), options), 1, 0, 1, 3);
-    grid->addWidget(txtTrackMaxSteerTo, 1, 3);
+    grid->addLayout(WithUnit(txtTrackMaxSteerTo, Degrees), 1, 3);
     column->addWidget(options);
 
     frmTrack = new QGroupBox(QStringLiteral("Tracking Responce"), page);
@@ -442,12 +482,14 @@ QWidget* frmOptions::BuildTracking()
         const char* label;
         const char* tip;
         const char* value;
+        QString unit;
     } inputs[] = {
-        {&txtTrackOffset, "txtTrackOffset", "Offset", "Initial Track Offset  (deg)", "10"},
-        {&txtTrackNoise, "txtTrackNoise", "Noise", "Added Random Noise (+/- Deg)", "4"},
-        {&txtTrackTime, "txtTrackTime", "Time", "", "300"},
-        {&txtTrackMin, "txtTrackMin", "Min", "", "-1"},
-        {&txtTrackMax, "txtTrackMax", "Max", "", "10"},
+        {&txtTrackOffset, "txtTrackOffset", "Offset", "Initial Track Offset  (deg)", "10", Degrees},
+        {&txtTrackNoise, "txtTrackNoise", "Noise", "Added Random Noise (+/- Deg)", "4", Degrees},
+        {&txtTrackTime, "txtTrackTime", "Time", "", "300", Seconds},
+        // The scale of the error drawn.
+        {&txtTrackMin, "txtTrackMin", "Min", "", "-1", Degrees},
+        {&txtTrackMax, "txtTrackMax", "Max", "", "10", Degrees},
     };
     int row = 0;
     for (const auto& input : inputs) {
@@ -455,7 +497,7 @@ QWidget* frmOptions::BuildTracking()
         (*input.box)->setText(QLatin1String(input.value));
         (*input.box)->setMaximumWidth(60);
         track->addWidget(new QLabel(QLatin1String(input.label), frmTrack), row, 0);
-        track->addWidget(*input.box, row, 1);
+        track->addLayout(WithUnit(*input.box, input.unit), row, 1);
         ++row;
     }
     track->addWidget(pctTrack, 0, 2, row + 1, 1);
@@ -528,24 +570,24 @@ QWidget* frmOptions::BuildSimulate()
 
     auto label = [f](const char* text) { return new QLabel(QLatin1String(text), f); };
     grid->addWidget(label("Boat Speed (Kts)"), 0, 0);
-    grid->addWidget(txtSimulateBoatSpeed, 0, 1);
+    grid->addLayout(WithUnit(txtSimulateBoatSpeed, Knots), 0, 1);
     grid->addWidget(label("True Wind Direction (T)"), 1, 0);
-    grid->addWidget(txtSimulateTrueWindAngle, 1, 1);
+    grid->addLayout(WithUnit(txtSimulateTrueWindAngle, Degrees), 1, 1);
     grid->addLayout(pair(vscSimulateTrueWindAngle, "vscSimulateTrueWindAngle", false), 1, 2);
     grid->addWidget(label("True Wind Speed (Kts)"), 2, 0);
-    grid->addWidget(txtSimulateTrueWindSpeed, 2, 1);
+    grid->addLayout(WithUnit(txtSimulateTrueWindSpeed, Knots), 2, 1);
     grid->addWidget(label("Magnetic Variation (Deg)"), 3, 0);
-    grid->addWidget(txtSimulateVariation, 3, 1);
+    grid->addLayout(WithUnit(txtSimulateVariation, Degrees), 3, 1);
     grid->addWidget(label("Offset (Deg)"), 4, 0);
-    grid->addWidget(txtSimulateCompassOffset, 4, 1);
+    grid->addLayout(WithUnit(txtSimulateCompassOffset, Degrees), 4, 1);
     grid->addWidget(label("Noise"), 5, 0);
-    grid->addWidget(txtSimulateNoiseAngle, 5, 1);
-    grid->addWidget(txtSimulateNoiseSpeed, 5, 2);
+    grid->addLayout(WithUnit(txtSimulateNoiseAngle, Degrees), 5, 1);
+    grid->addLayout(WithUnit(txtSimulateNoiseSpeed, Knots), 5, 2);
     grid->addWidget(label("Waypoint (M,nm)"), 6, 0);
-    grid->addWidget(txtSimulateWaypointBrg, 6, 1);
-    grid->addWidget(txtSimulateWaypointRng, 6, 2);
+    grid->addLayout(WithUnit(txtSimulateWaypointBrg, Degrees), 6, 1);
+    grid->addLayout(WithUnit(txtSimulateWaypointRng, QStringLiteral("nm")), 6, 2);
     grid->addWidget(label("Time"), 7, 0);
-    grid->addWidget(txtSimulateTime, 7, 1);
+    grid->addLayout(WithUnit(txtSimulateTime, QStringLiteral("h:mm")), 7, 1);
     grid->addLayout(pair(vscSimulateTime, "vscSimulateTime", true), 7, 2);
     grid->addWidget(lblSimulateWaypointBrg, 8, 1);
     grid->addWidget(lblSimulateWaypointRng, 8, 2);
@@ -867,9 +909,10 @@ bool frmOptions::ApplyTracking(QString& why)
 void frmOptions::FillDevices()
 {
     const QStringList devices = m_setup.SerialDevices();
-    // The instruments may come by TCP or UDP; the autopilot's sentences go
-    // by TCP or are sent as UDP datagrams.
-    const QStringList network[2] = {{QStringLiteral("tcp://host:10110"), QStringLiteral("udp://:10110")},
+    // The instruments may come by TCP or UDP, from any sender or from one;
+    // the autopilot's sentences go by TCP or are sent as UDP datagrams.
+    const QStringList network[2] = {{QStringLiteral("tcp://host:10110"), QStringLiteral("udp://:10110"),
+                                     QStringLiteral("udp://host:10110")},
                                     {QStringLiteral("tcp://host:10110"), QStringLiteral("udp://host:10110")}};
     for (int link = 0; link <= 1; ++link) {
         QComboBox* combo = cmbDevice[link];
@@ -882,7 +925,10 @@ void frmOptions::FillDevices()
         combo->setCurrentIndex(-1);
         combo->setPlaceholderText(devices.isEmpty() ? QStringLiteral("No serial device found")
                                                     : QStringLiteral("Serial devices present"));
-        combo->setToolTip(QStringLiteral("Choose the device or network endpoint of this port number"));
+        combo->setToolTip(QStringLiteral("Choose the device or network endpoint of this port number")
+                          + (link == 0 ? QStringLiteral(" (udp://:port takes any sender on the network; "
+                                                        "udp://host:port only that sender)")
+                                       : QStringLiteral(" (udp://host:port sends to that host)")));
     }
 }
 
@@ -896,7 +942,8 @@ void frmOptions::PickNetwork(int link, const QString& pattern)
     if (current.startsWith(pattern.left(pattern.indexOf(u':') + 3), Qt::CaseInsensitive))
         endpoint = current;
     const QString prompt = link == 0
-        ? QStringLiteral("Instrument endpoint: tcp://host:port, or udp://:port to listen")
+        ? QStringLiteral("Instrument endpoint: tcp://host:port, udp://:port (any sender on the network) or "
+                         "udp://host:port (only that sender)")
         : QStringLiteral("Autopilot endpoint: tcp://host:port, or udp://host:port to send");
     if (!m_setup.InputBox(this, QStringLiteral("Network"), prompt, endpoint))
         return;

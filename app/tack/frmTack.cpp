@@ -17,6 +17,8 @@
 
 namespace {
 
+const QString Degrees = QStringLiteral("\u00B0");
+
 QLabel* NewLabel(QWidget* parent, const char* name, const QString& text)
 {
     auto* label = new QLabel(text, parent);
@@ -31,6 +33,14 @@ QLineEdit* NewBox(QWidget* parent, const char* name)
     box->setMaximumWidth(70);
     box->setAlignment(Qt::AlignRight);
     return box;
+}
+
+// The unit beside a box, named after it: txtRate, lblRateUnit.
+QLabel* Unit(QLineEdit* box, const QString& unit)
+{
+    auto* label = new QLabel(unit, box->parentWidget());
+    label->setObjectName(QStringLiteral("lbl") + box->objectName().mid(3) + QStringLiteral("Unit"));
+    return label;
 }
 
 int Whole(float value)
@@ -55,6 +65,7 @@ frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(
     heading->addWidget(NewLabel(this, "lblHeading", QStringLiteral("Heading")));
     txtHeading = NewBox(this, "txtHeading");
     heading->addWidget(txtHeading);
+    heading->addWidget(Unit(txtHeading, Degrees));
     left->addLayout(heading);
 
     fraOptions = new QGroupBox(QStringLiteral("Options"), this);
@@ -66,10 +77,13 @@ frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(
     lblRate->setToolTip(QStringLiteral("Rate of Change (deg/sec)"));
     txtRate = NewBox(fraOptions, "txtRate");
     txtRate->setToolTip(lblRate->toolTip());
+    lblOvershootUnit = Unit(txtOvershoot, Degrees);
     options->addWidget(lblOvershoot, 0, 0);
     options->addWidget(txtOvershoot, 0, 1);
+    options->addWidget(lblOvershootUnit, 0, 2);
     options->addWidget(lblRate, 1, 0);
     options->addWidget(txtRate, 1, 1);
+    options->addWidget(Unit(txtRate, Degrees + QStringLiteral("/s")), 1, 2);
     left->addWidget(fraOptions);
     left->addStretch(1);
 
@@ -151,6 +165,7 @@ void frmTack::ShowProposal()
     const bool overshoot = index != TackProcedure::Steer;
     lblOvershoot->setVisible(overshoot);
     txtOvershoot->setVisible(overshoot);
+    lblOvershootUnit->setVisible(overshoot);
     lblStatus->clear();
     setWindowTitle(QStringLiteral("Vanehold - ") + tack.Word());
     txtHeading->setText(NumberText::Format(tack.SteerTo(), u"0"));

@@ -48,6 +48,7 @@ private:
     QGroupBox* fraOptions = nullptr;
     QLabel* lblOvershoot = nullptr;
     QLineEdit* txtOvershoot = nullptr;
+    QLabel* lblOvershootUnit = nullptr;
     QLineEdit* txtRate = nullptr;
     QListWidget* lstTack = nullptr;
     QProgressBar* ProgressBarTack = nullptr;

@@ -7,6 +7,7 @@
 #include "ToolbarImages.h"
 #include "frmAbout.h"
 #include "frmDiagram.h"
+#include "frmHelp.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -169,6 +170,8 @@ frmMain::~frmMain()
     m_polar.reset();
     m_tack.reset();
     m_tmrUnload.reset();
+    delete m_helpKey;
+    delete m_help;
     delete m_about;
     delete m_diagram;
     delete m_options;
@@ -208,6 +211,13 @@ frmAbout& frmMain::About()
     if (!m_about)
         m_about = new frmAbout(windowIcon(), this);
     return *m_about;
+}
+
+frmHelp& frmMain::Help()
+{
+    if (!m_help)
+        m_help = new frmHelp(this);
+    return *m_help;
 }
 
 void frmMain::ShowDiagram()
@@ -570,6 +580,14 @@ void frmMain::BuildMenus()
     }
 
     QMenu* help = addMenu("mnuHelp", QStringLiteral("&Help"));
+    QAction* contents = addItem(help, "mnuHelpContents", QStringLiteral("Contents"), true);
+    // From whichever window has the focus; over a modal dialog HelpKey
+    // takes the key instead.
+    contents->setShortcut(QKeySequence(Qt::Key_F1));
+    contents->setShortcutContext(Qt::ApplicationShortcut);
+    connect(contents, &QAction::triggered, this, [this] { Help().ShowHelp(); });
+    m_helpKey = new HelpKey([this] { Help().ShowHelp(); }, this);
+    help->addSeparator()->setObjectName(QStringLiteral("mnuHelpSeparator"));
     connect(addItem(help, "mnuHelpDiagram", QStringLiteral("Block Diagram..."), true), &QAction::triggered, this,
             &frmMain::ShowDiagram);
     connect(addItem(help, "mnuHelpAbout", QStringLiteral("About..."), true), &QAction::triggered, this,
@@ -869,7 +887,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         m_polar->close();
     }
     for (QWidget* window : {static_cast<QWidget*>(m_about), static_cast<QWidget*>(m_diagram),
-                            static_cast<QWidget*>(m_options)})
+                            static_cast<QWidget*>(m_options), static_cast<QWidget*>(m_help)})
         if (window)
             window->hide();
     if (m_tack) {

@@ -29,6 +29,8 @@ class QRadioButton;
 class QShortcut;
 class frmAbout;
 class frmDiagram;
+class frmHelp;
+class HelpKey;
 
 // What the window takes from its surroundings. Tests replace the core's
 // ports, clock and timers, the prompts and the beep; the program uses the
@@ -72,6 +74,8 @@ public:
     frmOptions& Options();
     frmDiagram& Diagram();
     frmAbout& About();
+    // Help > Contents (F1 from any window of the program).
+    frmHelp& Help();
 
     // Closing asked for by the system (shutdown, terminal gone): the same
     // orderly close, without the question nobody is there to answer, and
@@ -175,4 +179,6 @@ private:
     frmOptions* m_options = nullptr;
     frmDiagram* m_diagram = nullptr;
     frmAbout* m_about = nullptr;
+    frmHelp* m_help = nullptr;
+    HelpKey* m_helpKey = nullptr;
 };

@@ -29,6 +29,7 @@
 
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -418,7 +419,8 @@ private slots:
         Type(QStringLiteral("txtNmeaPort"), port);
         QTEST(label->text(), "before");
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
-        QCOMPARE(devices->count(), 5); // and a separator, "Network... tcp://..." and "Network... udp://..."
+        // and a separator, "Network... tcp://...", "udp://:..." (any sender) and "udp://host:..." (one)
+        QCOMPARE(devices->count(), 6);
         emit devices->activated(0);
         QCOMPARE(label->text(), m_devices[0]);
         QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
@@ -440,6 +442,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("edited") << "Network... tcp://host:10110" << " tcp://10.0.0.2:10110" << "";
         QTest::newRow("port's own") << "Network... udp://:10110" << "udp://:2001" << "";
+        QTest::newRow("one sender") << "Network... udp://host:10110" << "udp://10.0.0.2:2000" << "";
         QTest::newRow("malformed") << "Network... tcp://host:10110" << "tcp://10.0.0.2" << "tcp://10.0.0.2: port number missing.";
         QTest::newRow("cancelled") << "Network... udp://:10110" << QString() << "";
     }
@@ -458,6 +461,47 @@ private slots:
         const bool taken = message.isEmpty() && !reply.isNull();
         QCOMPARE(Find<QLabel>(QStringLiteral("lblNmeaDevice"))->text(), taken ? reply.trimmed() : "udp://:2000");
         QCOMPARE(Bold(), taken);
+    }
+
+    // Each number box with a unit shows it right beside itself.
+    void numberBoxesShowTheirUnits_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("unit");
+        const QString deg = QStringLiteral("\u00B0");
+        const int data = frmOptions::TabData, track = frmOptions::TabTracking, sim = frmOptions::TabSimulate;
+        const std::tuple<const char*, int, QString> rows[] = {
+            {"txtNmeaTrueWindAverage", data, "s"}, {"txtNmeaWindIndicatorAverage", data, "s"},
+            {"txtTrackAlarmLimit", track, deg},    {"txtTrackBandwidth", track, "s"},
+            {"txtTrackMaxSteerTo", track, deg},    {"txtTrackOffset", track, deg},
+            {"txtTrackNoise", track, deg},         {"txtTrackTime", track, "s"},
+            {"txtTrackMin", track, deg},           {"txtTrackMax", track, deg},
+            {"txtSimulateBoatSpeed", sim, "kn"},   {"txtSimulateTrueWindAngle", sim, deg},
+            {"txtSimulateTrueWindSpeed", sim, "kn"}, {"txtSimulateVariation", sim, deg},
+            {"txtSimulateCompassOffset", sim, deg}, {"txtSimulateNoiseAngle", sim, deg},
+            {"txtSimulateNoiseSpeed", sim, "kn"},  {"txtSimulateWaypointBrg", sim, deg},
+            {"txtSimulateWaypointRng", sim, "nm"}, {"txtSimulateTime", sim, "h:mm"},
+        };
+        for (const auto& [box, tab, unit] : rows)
+            QTest::newRow(box) << QString::fromLatin1(box) << tab << unit;
+    }
+    void numberBoxesShowTheirUnits()
+    {
+        QFETCH(QString, box);
+        QFETCH(int, tab);
+        Open("[Simulate]\nNmea=True\n");
+        Find<QTabWidget>(QStringLiteral("SSTab"))->setCurrentIndex(tab);
+        QApplication::processEvents();
+        auto* edit = Find<QLineEdit>(box);
+        auto* label = Find<QLabel>(QStringLiteral("lbl") + box.mid(3) + QStringLiteral("Unit"));
+        QVERIFY(edit && label && label->isVisible());
+        QTEST(label->text(), "unit");
+        const QRect place = edit->geometry();
+        const QRect beside = label->geometry();
+        QCOMPARE(label->parentWidget(), edit->parentWidget());
+        QVERIFY2(beside.left() > place.right() && beside.left() - place.right() < 12, "right of the box");
+        QVERIFY2(beside.center().y() >= place.top() && beside.center().y() <= place.bottom(), "on its line");
     }
 
     void previewSaysWhyItDrawsNothing()

@@ -247,7 +247,8 @@ private slots:
             {"mnuViewPolar", "Polar Plot...", true},       {"mnuOptionsInput", "Input...", true},
             {"mnuOptionsData", "Data...", true},           {"mnuOptionsOutput", "Output...", true},
             {"mnuOptionsTrack", "Tracking...", true},      {"mnuOptionsSimulate", "Simulate...", true},
-            {"mnuHelpDiagram", "Block Diagram...", true},  {"mnuHelpAbout", "About...", true},
+            {"mnuHelpContents", "Contents", true},         {"mnuHelpDiagram", "Block Diagram...", true},
+            {"mnuHelpAbout", "About...", true},
         };
         for (const auto& item : items) {
             QAction* action = Find<QAction>(item.name);
