@@ -1,17 +1,12 @@
 #include "TrendScope.h"
 
-#include "ChartMenu.h"
+#include "ChartAttachment.h"
+#include "ChartProfile.h"
 #include "NumberText.h"
-#include "ProfileStore.h"
-#include "SystemLib.h"
 #include "TracePainter.h"
 #include "TraceStore.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QColorDialog>
-#include <QFontDialog>
-#include <QMenu>
 #include <QBitmap>
 #include <QMouseEvent>
 #include <QPainter>
@@ -57,30 +52,6 @@ QSize PictureLimit()
     }
     return QSize(3840, 2160).expandedTo(QSize(NumberText::ToInt32Saturated(desktop.width() * dpr),
                                               NumberText::ToInt32Saturated(desktop.height() * dpr)));
-}
-
-// The platform's font dialog. What the user leaves as it was comes back as
-// it was given: the dialog shows a font it lacks (the chart's default "MS
-// Sans Serif") as one it has, and dropped bold with it on a plain OK.
-bool RunFontDialog(QFont& font, QWidget* parent)
-{
-    QFontDialog dialog(parent);
-    dialog.setCurrentFont(font);
-    const QFont shown = dialog.currentFont();
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    const QFont chosen = dialog.selectedFont();
-    if (chosen.family() != shown.family())
-        font.setFamily(chosen.family());
-    if (chosen.pointSizeF() != shown.pointSizeF())
-        font.setPointSizeF(chosen.pointSizeF());
-    if (chosen.bold() != shown.bold())
-        font.setBold(chosen.bold());
-    if (chosen.italic() != shown.italic())
-        font.setItalic(chosen.italic());
-    if (chosen.underline() != shown.underline())
-        font.setUnderline(chosen.underline());
-    return true;
 }
 
 int16_t ButtonCode(Qt::MouseButtons buttons)
@@ -226,7 +197,7 @@ public:
     // Button faces, their palette and the cursor for the day or the night.
     void ApplyNightMode();
     int HitTest(double X, double Y) const;
-    int TraceIndex(int16_t iTrace) const { return iTrace >= 1 && iTrace <= TraceStore::kTraces ? iTrace - 1 : -1; }
+    int TraceIndex(int iTrace) const { return iTrace >= 1 && iTrace <= TraceStore::kTraces ? iTrace - 1 : -1; }
 
     void SelectStart(int16_t Button, int16_t Shift, float X, float Y);
     void SelectMove(int16_t Button, int16_t Shift, float X, float Y);
@@ -240,11 +211,6 @@ public:
     void cmdZoomLeft_Click();
     void cmdZoomRight_Click();
     void Beep();
-    void ShowPopupMenu();
-    void ConnectMenu();
-    void SetTraceValueMenu(int k, int v);
-    void TraceColorDialog(int t, bool pen);
-    QColor PickColour(const QColor& initial);
     // Emits the change signals for what differs from the last report.
     void Report();
     // Device pixels per logical pixel; the picture and all geometry are in
@@ -270,8 +236,6 @@ public:
     std::function<void()> beep;
     TrendScope::ColorDialog colorDialog;
     TrendScope::FontDialog fontDialog;
-    std::unique_ptr<ChartMenu> menu;
-    MaxMinDialog* frmMaxMin = nullptr;
     double m_dDpr = 1;
     TrendScopeTypes::DisplayMode m_eReportedMode = TrendScopeTypes::DisplayMode::Normal;
     int32_t m_lReportedSpan = 60;
@@ -747,126 +711,21 @@ void TrendScopePrivate::Report()
     }
 }
 
-void TrendScopePrivate::ShowPopupMenu()
+namespace {
+
+// Set once, as the library loads (ChartAttachment.h); held in a function so
+// that it exists whichever file's statics come first.
+std::function<void(TrendScope&)>& EveryChart()
 {
-    const int N = store.m_iNumberOfTraces;
-    for (int i = 1; i <= ChartMenu::kTraces; ++i) {
-        menu->popTraceNumber[i]->setChecked(i == N);
-        menu->popTraceLabel[i]->menuAction()->setVisible(i <= N);
-    }
-    for (int k = 1; k <= N; ++k) {
-        const int t = k - 1;
-        const int value = store.m_iTraceValue[t];
-        for (QAction* item : menu->popTraceValue[k])
-            item->setChecked(item->data().toInt() == value);
-        const bool degrees = store.TraceValueType(t) == TrendScopeTypes::ValueType::Degrees;
-        for (int r = 0; r < 3; ++r) {
-            QAction* item = menu->popTraceRange[k][static_cast<size_t>(r)];
-            item->setChecked(r == store.m_iTraceRange[t]);
-            item->setEnabled(degrees ? r != 0 : r == 0);
-        }
-        for (int s = 0; s < 2; ++s) {
-            menu->popTraceScale[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceScale[t]);
-            menu->popTraceStyle[k][static_cast<size_t>(s)]->setChecked(s == store.m_iTraceStyle[t]);
-        }
-    }
-    // Exact quotients only: 5400 s checks neither "1 Hour" nor a minute entry.
-    const int32_t span = store.m_lTimeSpan;
-    for (QAction* item : menu->popTimeSpanMinutes)
-        item->setChecked(span % 60 == 0 && item->data().toInt() == span / 60);
-    for (QAction* item : menu->popTimeSpanHours)
-        item->setChecked(span % 3600 == 0 && item->data().toInt() == span / 3600);
-    menu->popHide->setVisible(m_bMenuHidePanel);
-    menu->popSeparatorHidePanel->setVisible(m_bMenuHidePanel);
-    menu->popMenu->popup(QCursor::pos());
+    static std::function<void(TrendScope&)> attach;
+    return attach;
 }
 
-QColor TrendScopePrivate::PickColour(const QColor& initial)
-{
-    const QColor chosen = colorDialog ? colorDialog(initial, q)
-                                      : QColorDialog::getColor(initial, q, QString(), QColorDialog::ColorDialogOptions());
-    // No choice returns the preset, so nothing changes.
-    return chosen.isValid() ? chosen : initial;
-}
+} // namespace
 
-void TrendScopePrivate::TraceColorDialog(int t, bool pen)
+void AttachToEveryChart(std::function<void(TrendScope&)> attach)
 {
-    TrendScopeTypes::Colour& colour = pen ? store.m_lTraceColor[t] : store.m_lTraceBackColor[t];
-    colour = QColorToColour(PickColour(ColourToQColor(colour)));
-}
-
-void TrendScopePrivate::SetTraceValueMenu(int k, int v)
-{
-    const int t = k - 1;
-    store.m_iTraceValue[t] = static_cast<int16_t>(v);
-    const auto range = static_cast<TrendScopeTypes::TraceRange>(store.m_iTraceRange[t]);
-    if (store.TraceValueType(t) == TrendScopeTypes::ValueType::Normal)
-        store.m_iTraceRange[t] = static_cast<int16_t>(TrendScopeTypes::TraceRange::Normal);
-    else if (range != TrendScopeTypes::TraceRange::Degree180 && range != TrendScopeTypes::TraceRange::Degree360)
-        store.m_iTraceRange[t] = static_cast<int16_t>(TrendScopeTypes::TraceRange::Degree360);
-    TraceLayout();
-    TraceRedraw();
-}
-
-void TrendScopePrivate::ConnectMenu()
-{
-    ChartMenu& m = *menu;
-    const auto redraw = [this] {
-        TraceLayout();
-        TraceRedraw();
-        Report();
-    };
-    m.TraceNumber = [this, redraw](int count) {
-        store.m_iNumberOfTraces = static_cast<int16_t>(count);
-        redraw();
-    };
-    m.TraceValue = [this](int k, int v) { SetTraceValueMenu(k, v); };
-    m.TraceColor = [this](int k, int line) { TraceColorDialog(k - 1, line == 1); };
-    m.TraceRange = [this, redraw](int k, int r) {
-        store.m_iTraceRange[k - 1] = static_cast<int16_t>(r);
-        redraw();
-    };
-    m.TraceScale = [this, redraw](int k, int scale) {
-        store.m_iTraceScale[k - 1] = static_cast<int16_t>(scale);
-        if (scale == static_cast<int>(TrendScopeTypes::TraceScale::Auto)) {
-            redraw();
-            return;
-        }
-        if (!frmMaxMin)
-            frmMaxMin = new MaxMinDialog(q);
-        frmMaxMin->Trace(k, q);
-        frmMaxMin->show();
-    };
-    m.TraceStyle = [this, redraw](int k, int style) {
-        store.m_iTraceStyle[k - 1] = static_cast<int16_t>(style);
-        redraw();
-    };
-    m.TimeSpan = [this, redraw](int seconds) {
-        store.m_lTimeSpan = seconds;
-        store.m_lTimeSpanSaved = seconds;
-        store.m_lZoomStart = store.m_lZoomEnd - seconds;
-        redraw();
-    };
-    m.BackColor = [this] { q->setBackColor(PickColour(q->backColor())); };
-    m.FontColor = [this] { q->setForeColor(PickColour(q->foreColor())); };
-    m.FontType = [this, redraw] {
-        QFont font(m_sFontName);
-        font.setPointSizeF(m_fFontSize);
-        font.setBold(m_bFontBold);
-        font.setItalic(m_bFontItalic);
-        font.setUnderline(m_bFontUnderline);
-        if (!(fontDialog ? fontDialog(font, q) : RunFontDialog(font, q)))
-            return;
-        m_sFontName = font.family();
-        if (FontSizeTaken(font.pointSizeF()))
-            m_fFontSize = static_cast<float>(font.pointSizeF());
-        m_bFontBold = font.bold();
-        m_bFontItalic = font.italic();
-        m_bFontUnderline = font.underline();
-        ApplyFont();
-        redraw();
-    };
-    m.Hide = [this] { emit q->Command(TrendScope::CommandHidePanel); };
+    EveryChart() = std::move(attach);
 }
 
 TrendScope::TrendScope(QWidget* parent, ChartClock* clock)
@@ -893,9 +752,9 @@ TrendScope::TrendScope(QWidget* parent, ChartClock* clock)
     connect(d->buttons[2], &QToolButton::clicked, this, [this] { d->cmdZoomRight_Click(); });
     connect(d->buttons[3], &QToolButton::clicked, this, [this] { d->cmdZoomIn_Click(); });
     connect(d->buttons[4], &QToolButton::clicked, this, [this] { d->cmdZoomOut_Click(); });
-    d->menu = std::make_unique<ChartMenu>(this);
-    d->ConnectMenu();
     ReadProperties({});
+    if (EveryChart())
+        EveryChart()(*this);
 }
 
 TrendScope::~TrendScope() = default;
@@ -949,9 +808,14 @@ void TrendScope::Trace_XAxis_Zoom()
 
 void TrendScope::Trace_PopUp(const QVariant&, const QVariant&, const QVariant&, const QVariant&)
 {
+    popUpMenu();
+}
+
+void TrendScope::popUpMenu()
+{
     if (!d->Showing())
         return;
-    d->ShowPopupMenu();
+    emit menuRequested(QCursor::pos());
 }
 
 TrendScope::Colour TrendScope::BackColor() const { return d->m_lBackColor; }
@@ -1074,10 +938,7 @@ bool TrendScope::Initialize(int32_t MemorySize, int32_t MemoryInterval)
     d->ApplyColours();
     for (auto& colour : d->store.m_lTraceColor)
         colour = d->m_lForeColor;
-    QStringList names;
-    for (int i = 0; i < d->store.m_iNumberOfValues; ++i)
-        names << d->store.ValueName(i);
-    d->menu->SetValueNames(names);
+    emit initialized();
     d->tmrTimer->Start(1000);
     d->Report();
     return true;
@@ -1116,9 +977,14 @@ int32_t TrendScope::GetTraceTimer() const
 
 void TrendScope::SetTimeSpan(int32_t TimeSpan)
 {
-    if (TimeSpan < 60 || TimeSpan > 86400)
+    setTimeSpan(TimeSpan);
+}
+
+void TrendScope::setTimeSpan(int seconds)
+{
+    if (seconds < 60 || seconds > 86400)
         return;
-    d->store.m_lTimeSpan = TimeSpan;
+    d->store.m_lTimeSpan = seconds;
     d->TraceLayout();
     d->TraceRedraw();
     d->Report();
@@ -1129,11 +995,40 @@ int32_t TrendScope::GetTimeSpan() const
     return d->store.m_lTimeSpan;
 }
 
+int TrendScope::liveTimeSpan() const
+{
+    const auto& store = d->store;
+    return store.m_eDisplayMode == DisplayMode::Zoom ? store.m_lTimeSpanSaved : store.m_lTimeSpan;
+}
+
+void TrendScope::setLiveTimeSpan(int seconds)
+{
+    if (seconds < 60 || seconds > 86400)
+        return;
+    auto& store = d->store;
+    store.m_lTimeSpan = seconds;
+    store.m_lTimeSpanSaved = seconds;
+    store.m_lZoomStart = store.m_lZoomEnd - seconds;
+    redraw();
+}
+
+void TrendScope::redraw()
+{
+    d->TraceLayout();
+    d->TraceRedraw();
+    d->Report();
+}
+
 void TrendScope::SetNumberOfTraces(int16_t NumberOfTraces)
 {
-    if (NumberOfTraces < 1 || NumberOfTraces > TraceStore::kTraces)
+    setNumberOfTraces(NumberOfTraces);
+}
+
+void TrendScope::setNumberOfTraces(int count)
+{
+    if (count < 1 || count > TraceStore::kTraces)
         return;
-    d->store.m_iNumberOfTraces = NumberOfTraces;
+    d->store.m_iNumberOfTraces = static_cast<int16_t>(count);
     d->TraceLayout();
     d->TraceRedraw();
     d->Report();
@@ -1141,21 +1036,47 @@ void TrendScope::SetNumberOfTraces(int16_t NumberOfTraces)
 
 int16_t TrendScope::GetNumberOfTraces() const
 {
+    return static_cast<int16_t>(numberOfTraces());
+}
+
+int TrendScope::numberOfTraces() const
+{
     return d->store.m_iNumberOfTraces;
 }
 
 void TrendScope::SetTraceName(int16_t iTrace, const QString& sName)
 {
+    setTraceName(iTrace, sName);
+}
+
+void TrendScope::setTraceName(int iTrace, const QString& name)
+{
+    // An undeclared name finds index -1, which no trace takes.
+    setTraceValue(iTrace, d->store.FindValue(name) + 1);
+}
+
+void TrendScope::setTraceValue(int iTrace, int iValue)
+{
     const int t = d->TraceIndex(iTrace);
-    const int i = d->store.FindValue(sName);
-    if (t < 0 || i < 0)
+    if (t < 0 || iValue < 1 || iValue > d->store.m_iNumberOfValues)
         return;
+    const int i = iValue - 1;
     d->store.m_iTraceValue[t] = static_cast<int16_t>(i);
     const auto range = static_cast<TraceRange>(d->store.m_iTraceRange[t]);
     if (d->store.ValueTypeOf(i) == ValueType::Degrees && range != TraceRange::Degree180 && range != TraceRange::Degree360)
         d->store.m_iTraceRange[t] = static_cast<int16_t>(TraceRange::Degree360);
     d->TraceLayout();
     d->TraceRedraw();
+}
+
+int TrendScope::traceValue(int iTrace) const
+{
+    return d->store.m_iTraceValue[std::max(d->TraceIndex(iTrace), 0)] + 1;
+}
+
+int TrendScope::numberOfValues() const
+{
+    return d->store.m_iNumberOfValues;
 }
 
 QString TrendScope::GetTraceName(int16_t iTrace) const
@@ -1240,8 +1161,13 @@ void TrendScope::GetTraceScale(int16_t iTrace, int16_t& iScale, double& dMax, do
 
 void TrendScope::SetUpdate(bool State)
 {
-    d->store.m_bUpdate = State;
-    if (d->store.m_bInitialized && State) {
+    setDrawing(State);
+}
+
+void TrendScope::setDrawing(bool on)
+{
+    d->store.m_bUpdate = on;
+    if (d->store.m_bInitialized && on) {
         d->TraceLayout();
         d->TraceRedraw();
     }
@@ -1332,26 +1258,6 @@ void TrendScope::setTraceBackColor(int iTrace, const QColor& colour)
     SetTraceBackColor(NumberText::ToInt16Saturated(iTrace), QColorToColour(colour));
 }
 
-void TrendScope::setTimeSpan(int seconds)
-{
-    SetTimeSpan(seconds);
-}
-
-void TrendScope::setNumberOfTraces(int count)
-{
-    SetNumberOfTraces(NumberText::ToInt16Saturated(count));
-}
-
-void TrendScope::setTraceName(int iTrace, const QString& name)
-{
-    SetTraceName(NumberText::ToInt16Saturated(iTrace), name);
-}
-
-void TrendScope::setDrawing(bool on)
-{
-    SetUpdate(on);
-}
-
 bool TrendScope::SetZoomWindow(ChartSeconds start, ChartSeconds end)
 {
     const int64_t span = end - start;
@@ -1393,6 +1299,16 @@ void TrendScope::SetFontDialog(FontDialog dialog)
     d->fontDialog = std::move(dialog);
 }
 
+TrendScope::ColorDialog TrendScope::colorDialog() const
+{
+    return d->colorDialog;
+}
+
+TrendScope::FontDialog TrendScope::fontDialog() const
+{
+    return d->fontDialog;
+}
+
 bool TrendScope::nightMode() const
 {
     return d->m_bNightMode;
@@ -1429,44 +1345,39 @@ QSize TrendScope::minimumSizeHint() const
 
 void TrendScope::GetProfile(const QString& sFile, const QString& sTitle)
 {
+    const ChartProfile profile = ReadChartProfile(sFile, sTitle);
     SetUpdate(false);
     auto& store = d->store;
-    int16_t traces = 0;
     // Stored counts and spans outside what the setters take are ignored,
     // as a missing key would be.
-    if (ProfileGet(sFile, sTitle, u"Number of Traces", traces) && traces >= 1 && traces <= TraceStore::kTraces)
+    const int16_t traces = profile.numberOfTraces.value_or(0);
+    if (traces >= 1 && traces <= TraceStore::kTraces)
         store.m_iNumberOfTraces = traces;
-    for (int k = 1; k <= store.m_iNumberOfTraces; ++k) {
-        const int t = k - 1;
-        const QString section = sTitle + QStringLiteral(" #") + QString::number(k);
-        ProfileGet(sFile, section, u"Back Color", store.m_lTraceBackColor[t]);
-        ProfileGet(sFile, section, u"Color", store.m_lTraceColor[t]);
-        QString name;
-        if (ProfileGet(sFile, section, u"Name", name))
-            SetTraceName(static_cast<int16_t>(k), name);
-        ProfileGet(sFile, section, u"Range", store.m_iTraceRange[t]);
-        ProfileGet(sFile, section, u"Scale", store.m_iTraceScale[t]);
-        ProfileGet(sFile, section, u"Scale Max", store.m_fScaleMax[t]);
-        ProfileGet(sFile, section, u"Scale Min", store.m_fScaleMin[t]);
-        ProfileGet(sFile, section, u"Style", store.m_iTraceStyle[t]);
+    for (int t = 0; t < store.m_iNumberOfTraces; ++t) {
+        const ChartProfile::Trace& trace = profile.traces[static_cast<size_t>(t)];
+        store.m_lTraceBackColor[t] = trace.backColor.value_or(store.m_lTraceBackColor[t]);
+        store.m_lTraceColor[t] = trace.color.value_or(store.m_lTraceColor[t]);
+        // The name may set a degree range, which a stored range overrides.
+        if (trace.name)
+            SetTraceName(static_cast<int16_t>(t + 1), *trace.name);
+        store.m_iTraceRange[t] = trace.range.value_or(store.m_iTraceRange[t]);
+        store.m_iTraceScale[t] = trace.scale.value_or(store.m_iTraceScale[t]);
+        store.m_fScaleMax[t] = trace.scaleMax.value_or(store.m_fScaleMax[t]);
+        store.m_fScaleMin[t] = trace.scaleMin.value_or(store.m_fScaleMin[t]);
+        store.m_iTraceStyle[t] = trace.style.value_or(store.m_iTraceStyle[t]);
     }
-    Colour colour = 0;
-    if (ProfileGet(sFile, sTitle, u"Back Color", colour))
-        SetBackColor(colour);
-    bool italic = false;
-    if (ProfileGet(sFile, sTitle, u"Font Italic", italic))
-        SetFontItalic(italic);
-    QString name;
-    if (ProfileGet(sFile, sTitle, u"Font Name", name))
-        SetFontName(name);
-    float size = 0;
-    if (ProfileGet(sFile, sTitle, u"Font Size", size))
-        SetFontSize(size);
-    if (ProfileGet(sFile, sTitle, u"Fore Color", colour))
-        SetForeColor(colour);
-    int32_t span = 0;
-    if (ProfileGet(sFile, sTitle, u"Time Span", span))
-        SetTimeSpan(span);
+    if (profile.backColor)
+        SetBackColor(*profile.backColor);
+    if (profile.fontItalic)
+        SetFontItalic(*profile.fontItalic);
+    if (profile.fontName)
+        SetFontName(*profile.fontName);
+    if (profile.fontSize)
+        SetFontSize(*profile.fontSize);
+    if (profile.foreColor)
+        SetForeColor(*profile.foreColor);
+    if (profile.timeSpan)
+        SetTimeSpan(*profile.timeSpan);
     SetUpdate(true);
     d->Report();
 }
@@ -1474,29 +1385,20 @@ void TrendScope::GetProfile(const QString& sFile, const QString& sTitle)
 void TrendScope::SetProfile(const QString& sFile, const QString& sTitle) const
 {
     const auto& store = d->store;
-    // Whole numbers in full: the seven significant digits of the number
-    // form would turn white (16777215) into 16777220.
-    const auto field = [](int32_t v) { return (v < 0 ? QString() : QStringLiteral(" ")) + NumberText::Format(double(v), u"0"); };
-    ProfileStore::Write(sFile, sTitle, u"Number of Traces", field(store.m_iNumberOfTraces));
-    for (int k = 1; k <= store.m_iNumberOfTraces; ++k) {
-        const int t = k - 1;
-        const QString section = sTitle + QStringLiteral(" #") + QString::number(k);
-        ProfileStore::Write(sFile, section, u"Back Color", field(store.m_lTraceBackColor[t]));
-        ProfileStore::Write(sFile, section, u"Color", field(store.m_lTraceColor[t]));
-        ProfileStore::Write(sFile, section, u"Name", store.TraceValueName(t));
-        ProfileStore::Write(sFile, section, u"Range", field(store.m_iTraceRange[t]));
-        ProfileStore::Write(sFile, section, u"Scale", field(store.m_iTraceScale[t]));
-        ProfileStore::Write(sFile, section, u"Scale Max", NumberText::Field(store.m_fScaleMax[t]));
-        ProfileStore::Write(sFile, section, u"Scale Min", NumberText::Field(store.m_fScaleMin[t]));
-        ProfileStore::Write(sFile, section, u"Style", field(store.m_iTraceStyle[t]));
-    }
-    ProfileStore::Write(sFile, sTitle, u"Back Color", field(d->m_lBackColor));
-    ProfileStore::Write(sFile, sTitle, u"Font Italic", ProfileStore::BoolText(d->m_bFontItalic));
-    ProfileStore::Write(sFile, sTitle, u"Font Name", d->m_sFontName);
-    ProfileStore::Write(sFile, sTitle, u"Font Size", NumberText::Plain(d->m_fFontSize));
-    ProfileStore::Write(sFile, sTitle, u"Fore Color", field(d->m_lForeColor));
+    ChartProfile profile;
+    profile.numberOfTraces = store.m_iNumberOfTraces;
+    for (int t = 0; t < store.m_iNumberOfTraces; ++t)
+        profile.traces[static_cast<size_t>(t)] = {store.m_lTraceBackColor[t], store.m_lTraceColor[t],
+                                                  store.TraceValueName(t),     store.m_iTraceRange[t],
+                                                  store.m_iTraceScale[t],      store.m_fScaleMax[t],
+                                                  store.m_fScaleMin[t],        store.m_iTraceStyle[t]};
+    profile.backColor = d->m_lBackColor;
+    profile.fontItalic = d->m_bFontItalic;
+    profile.fontName = d->m_sFontName;
+    profile.fontSize = d->m_fFontSize;
+    profile.foreColor = d->m_lForeColor;
     // A zoomed span may lie below what a stored span may be; the live one
     // is what the user set.
-    const int32_t span = store.m_eDisplayMode == DisplayMode::Zoom ? store.m_lTimeSpanSaved : store.m_lTimeSpan;
-    ProfileStore::Write(sFile, sTitle, u"Time Span", field(span));
+    profile.timeSpan = liveTimeSpan();
+    WriteChartProfile(sFile, sTitle, profile);
 }

@@ -44,6 +44,12 @@ class TrendScopePrivate;
 // The library's version text.
 TRENDSCOPE_EXPORT const char* TrendScopeVersion();
 
+// Two faces: the members named as in the component's interface
+// (SetTimeSpan, SetUpdate, 16-bit trace numbers) call the Qt-style ones
+// (setTimeSpan, setDrawing) where both exist. Colours are kept as the
+// interface's 0xBBGGRR values, which carry bits a QColor drops, so there
+// the QColor members convert.
+
 class TRENDSCOPE_EXPORT TrendScope : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int BackColor READ BackColor WRITE SetBackColor)
@@ -80,8 +86,9 @@ public:
 
     void Trace_XAxis_Normal();
     void Trace_XAxis_Zoom();
-    // Opens the configuration menu at the mouse position; the arguments are
-    // accepted for the host's convenience and not used.
+    // Asks for the configuration menu at the mouse position (menuRequested),
+    // when initialized and drawing; the arguments are accepted for the
+    // host's convenience and not used.
     void Trace_PopUp(const QVariant& Button = {}, const QVariant& Shift = {}, const QVariant& X = {},
                      const QVariant& Y = {});
 
@@ -114,6 +121,7 @@ public:
     void SetNumberOfValues(int16_t NumberOfValues);
     void SetValueOptions(int16_t iIndex, const QString& sName, int16_t iType, const QString& sUnits);
     void GetValueOptions(int16_t iIndex, QString& sName, int16_t& iType, QString& sUnits) const;
+    int numberOfValues() const;
     // Creates the value store: MemorySize samples of MemoryInterval seconds
     // for every declared value. Takes effect once; false when the store
     // would not fit in memory, and the chart stays uninitialized.
@@ -139,10 +147,16 @@ public:
     // Traces, numbered 1..5.
     void SetTimeSpan(int32_t TimeSpan);
     int32_t GetTimeSpan() const;
+    // The span of the live display: the one shown, or while zoomed the one
+    // Cancel Zoom returns to.
+    int liveTimeSpan() const;
     void SetNumberOfTraces(int16_t NumberOfTraces);
     int16_t GetNumberOfTraces() const;
     void SetTraceName(int16_t iTrace, const QString& sName);
     QString GetTraceName(int16_t iTrace) const;
+    // The declared value a trace shows, 1..numberOfValues; trace 1's for
+    // a trace outside 1..5, as the other getters.
+    int traceValue(int iTrace) const;
     void SetTraceColor(int16_t iTrace, Colour cColor);
     Colour GetTraceColor(int16_t iTrace) const;
     void SetTraceBackColor(int16_t iTrace, Colour cColor);
@@ -158,7 +172,7 @@ public:
     void SetUpdate(bool State);
     void SetMenuHidePanel(bool bState);
     bool GetMenuHidePanel() const;
-    int numberOfTraces() const { return GetNumberOfTraces(); }
+    int numberOfTraces() const;
 
     // The chart's configuration in a section of a profile file: GetProfile
     // reads it (missing keys keep the current settings) and redraws once;
@@ -186,6 +200,8 @@ public:
     using FontDialog = std::function<bool(QFont& font, QWidget* parent)>;
     void SetColorDialog(ColorDialog dialog);
     void SetFontDialog(FontDialog dialog);
+    ColorDialog colorDialog() const;
+    FontDialog fontDialog() const;
 
     // The zoom window in chart seconds, as setZoomWindow.
     bool SetZoomWindow(ChartSeconds start, ChartSeconds end);
@@ -207,6 +223,15 @@ public slots:
     void setTimeSpan(int seconds);
     void setNumberOfTraces(int count);
     void setTraceName(int iTrace, const QString& name);
+    // As setTraceName, by the value's index 1..numberOfValues.
+    void setTraceValue(int iTrace, int iValue);
+    // Sets the live span (60 s to a day): a zoomed display keeps its end
+    // and takes the span too.
+    void setLiveTimeSpan(int seconds);
+    // Lays out and draws everything again (when initialized and drawing),
+    // e.g. after trace settings that otherwise show with the trace's next
+    // full draw.
+    void redraw();
     // Drawing on or off, as SetUpdate.
     void setDrawing(bool on);
     // Freezes the display on [start, end] (1 second to a day), as a drag
@@ -214,7 +239,7 @@ public slots:
     bool setZoomWindow(const QDateTime& start, const QDateTime& end);
     // Back to the live display with the span from before zooming.
     void cancelZoom();
-    void popUpMenu() { Trace_PopUp(); }
+    void popUpMenu();
     void setNightMode(bool on);
 
 signals:
@@ -230,6 +255,12 @@ signals:
     // The window shown while zoomed.
     void zoomWindowChanged(const QDateTime& start, const QDateTime& end);
     void nightModeChanged(bool on);
+    // Initialize created the value store (once).
+    void initialized();
+    // The configuration menu is wanted at this global position: a right
+    // click on the picture or Trace_PopUp, when initialized and drawing.
+    // The library's own menu answers it.
+    void menuRequested(const QPoint& globalPos);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,5 +1,6 @@
 #include "ChartFixture.h"
 
+#include <QMenu>
 #include <QMetaEnum>
 #include <QSignalSpy>
 #include <QTest>
@@ -17,6 +18,13 @@ private slots:
     void traceGettersFallBackToTraceOne();
     void traceNameAndRange();
     void traceScale();
+    void traceValueByIndex_data();
+    void traceValueByIndex();
+    void liveTimeSpan_data();
+    void liveTimeSpan();
+    void menuRequestedWhenShowing_data();
+    void menuRequestedWhenShowing();
+    void initializedOnce();
     void timeConversions();
     void dayOfRecordingInMilliseconds();
 
@@ -183,6 +191,116 @@ void TestTrendScope::traceScale()
     f.chart->SetTraceScale(6, 1, 1, 1);
     f.chart->GetTraceScale(1, scale, mx, mn);
     QCOMPARE(mx, 20.5);
+}
+
+void TestTrendScope::traceValueByIndex_data()
+{
+    QTest::addColumn<int>("trace");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("rangeBefore");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("rangeAfter");
+    QTest::newRow("Degrees value on Normal") << 1 << 2 << 0 << 2 << 2;
+    QTest::newRow("Degrees value keeps +-180") << 1 << 2 << 1 << 2 << 1;
+    QTest::newRow("second of two namesakes") << 1 << 3 << 2 << 3 << 2;
+    QTest::newRow("index 0") << 1 << 0 << 0 << 1 << 0;
+    QTest::newRow("past the table") << 1 << 4 << 0 << 1 << 0;
+    QTest::newRow("trace 6") << 6 << 2 << 0 << 1 << 0;
+}
+
+void TestTrendScope::traceValueByIndex()
+{
+    QFETCH(int, trace);
+    QFETCH(int, value);
+    QFETCH(int, rangeBefore);
+    ChartFixture f;
+    // Value 3 now shares the name of value 1: only the index tells them apart.
+    f.chart->SetValueOptions(3, "Speed", 0, "m");
+    f.chart->SetTraceRange(1, static_cast<int16_t>(rangeBefore));
+    f.chart->setTraceValue(trace, value);
+    QTEST(f.chart->traceValue(1), "shown");
+    QTEST(int(f.chart->GetTraceRange(1)), "rangeAfter");
+}
+
+void TestTrendScope::liveTimeSpan_data()
+{
+    QTest::addColumn<bool>("zoomed");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<int>("live");
+    QTest::newRow("live, 10 minutes") << false << 600 << 600 << 600;
+    QTest::newRow("zoomed, 10 minutes") << true << 600 << 600 << 600;
+    QTest::newRow("zoomed, 59 s") << true << 59 << 300 << 60;
+    QTest::newRow("live, a day and a second") << false << 86401 << 60 << 60;
+}
+
+void TestTrendScope::liveTimeSpan()
+{
+    QFETCH(bool, zoomed);
+    QFETCH(int, seconds);
+    ChartFixture f;
+    const ChartSeconds end = f.clock.Now() - 20;
+    if (zoomed)
+        QVERIFY(f.chart->SetZoomWindow(end - 300, end));
+    f.chart->setLiveTimeSpan(seconds);
+    QTEST(int(f.chart->GetTimeSpan()), "shown");
+    QTEST(f.chart->liveTimeSpan(), "live");
+    if (!zoomed)
+        return;
+    // The zoomed window keeps its end; Cancel Zoom returns to the live span.
+    QCOMPARE(f.chart->GetZoomEnd(), end);
+    QCOMPARE(f.chart->GetZoomStart(), end - f.chart->GetTimeSpan());
+    f.chart->cancelZoom();
+    QTEST(int(f.chart->GetTimeSpan()), "live");
+}
+
+void TestTrendScope::menuRequestedWhenShowing_data()
+{
+    QTest::addColumn<bool>("initialized");
+    QTest::addColumn<bool>("drawing");
+    QTest::addColumn<bool>("rightClick");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("Trace_PopUp") << true << true << false << 1;
+    QTest::newRow("right click") << true << true << true << 1;
+    QTest::newRow("drawing off") << true << false << false << 0;
+    QTest::newRow("right click, drawing off") << true << false << true << 0;
+    QTest::newRow("not initialized") << false << true << false << 0;
+}
+
+void TestTrendScope::menuRequestedWhenShowing()
+{
+    QFETCH(bool, initialized);
+    QFETCH(bool, drawing);
+    QFETCH(bool, rightClick);
+    QFETCH(int, requests);
+    ChartFixture f;
+    if (!initialized)
+        f.chart = std::make_unique<TrendScope>(nullptr, &f.clock);
+    f.chart->SetUpdate(drawing);
+    QSignalSpy spy(f.chart.get(), &TrendScope::menuRequested);
+    if (rightClick) {
+        f.Press({30, 30}, Qt::RightButton);
+        f.Release({30, 30}, Qt::RightButton);
+    } else {
+        f.chart->Trace_PopUp();
+    }
+    QCOMPARE(spy.count(), requests);
+    // The library's own menu answers, on every chart without asking.
+    QCOMPARE(f.chart->findChild<QMenu*>("popMenu")->isVisible(), requests == 1);
+    if (requests == 1)
+        QCOMPARE(spy[0][0].toPoint(), QCursor::pos());
+}
+
+void TestTrendScope::initializedOnce()
+{
+    TrendScope chart;
+    QSignalSpy spy(&chart, &TrendScope::initialized);
+    chart.SetNumberOfValues(1);
+    QVERIFY(!chart.Initialize(int32_t(1) << 30, 10));
+    QCOMPARE(spy.count(), 0);
+    QVERIFY(chart.Initialize(360, 10));
+    QVERIFY(chart.Initialize(720, 10));
+    QCOMPARE(spy.count(), 1);
 }
 
 void TestTrendScope::timeConversions()
