@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -50,17 +51,24 @@ int64_t DayMs(Text field)
 
 Text Field(Text line, int index)
 {
+    // Fields are short: a plain walk beats a search call per comma.
     size_t start = 0;
     for (int i = 0; i < index; ++i) {
-        start = line.find(',', start);
-        if (start == Text::npos)
+        while (start < line.size() && line[start] != ',')
+            ++start;
+        if (start == line.size())
             return {};
         ++start;
     }
-    size_t end = line.find(',', start);
-    if (end == Text::npos)
-        end = line.find('*', start);
-    return end == Text::npos ? line.substr(start) : line.substr(start, end - start);
+    size_t end = start;
+    while (end < line.size() && line[end] != ',')
+        ++end;
+    if (end == line.size()) {
+        end = start;
+        while (end < line.size() && line[end] != '*')
+            ++end;
+    }
+    return line.substr(start, end - start);
 }
 
 // Local time of a record stamp "yyyy-MM-ddThh:mm:ss.zzz", cached per hour
@@ -155,7 +163,10 @@ int64_t NmeaCaptureSpread(int64_t ta, int64_t tb, int64_t a, int64_t b, int64_t 
     const uint64_t span = uint64_t(tb) - uint64_t(ta);
     const uint64_t n = uint64_t(b) - uint64_t(a);
     const uint64_t j = uint64_t(k) - uint64_t(a);
-    const uint64_t offset = span / n * j + MulDiv(span % n, j, n);
+    // Mostly a second's span over a few lines: one division.
+    uint64_t product = 0;
+    const uint64_t offset =
+        __builtin_mul_overflow(span, j, &product) ? span / n * j + MulDiv(span % n, j, n) : product / n;
     // The sum lies between ta and tb.
     return int64_t(uint64_t(ta) + offset);
 }
@@ -178,8 +189,8 @@ public:
     // cursor reads times, whether it carries one.
     bool Next(Text& sentence, bool& marked, int64_t& ms)
     {
-        while (ReadLine()) {
-            const Text line(m_line.constData(), size_t(m_line.size()));
+        Text line;
+        while (ReadLine(line)) {
             marked = false;
             if (m_stamps.Read(line, ms)) {
                 // A sentence sent is not input.
@@ -211,20 +222,22 @@ private:
     bool Mark(Text line, int64_t& ms)
     {
         const Text fields = m_bLong ? Text(m_heads.constData(), size_t(m_heads.size())) : line;
-        const Text type = line.size() >= 6 ? line.substr(3, 3) : Text();
+        const auto type = [&line](const char* name) {
+            return line.size() >= 6 && line[3] == name[0] && line[4] == name[1] && line[5] == name[2];
+        };
         int64_t dayMs = -1;
-        if (type == "RMC") {
+        if (type("RMC")) {
             dayMs = DayMs(Field(fields, 1));
             const Text dmy = Field(fields, 9);
             const int d = Digits(dmy, 0, 2), m = Digits(dmy, 2, 2), y = Digits(dmy, 4, 2);
-            if (d > 0 && m > 0 && y >= 0 && QDate(2000 + y, m, d).isValid())
-                m_date = QDate(2000 + y, m, d);
-        } else if (type == "ZDA") {
+            if (d > 0 && m > 0 && y >= 0)
+                SetDate(2000 + y, m, d);
+        } else if (type("ZDA")) {
             dayMs = DayMs(Field(fields, 1));
             const int d = Digits(Field(fields, 2), 0, 2), m = Digits(Field(fields, 3), 0, 2);
             const int y = Digits(Field(fields, 4), 0, 4);
-            if (d > 0 && m > 0 && y > 0 && QDate(y, m, d).isValid())
-                m_date = QDate(y, m, d);
+            if (d > 0 && m > 0 && y > 0)
+                SetDate(y, m, d);
         }
         if (dayMs < 0)
             return false;
@@ -236,25 +249,71 @@ private:
         return true;
     }
 
-    // The next line that is not empty, into m_line.
-    bool ReadLine()
+    // A valid date holds for later times; the date set last is not checked
+    // again at every fix.
+    void SetDate(int y, int m, int d)
     {
-        m_line.resize(0);
+        const int64_t key = (int64_t(y) * 100 + m) * 100 + d;
+        if (key == m_lDateKey)
+            return;
+        const QDate date(y, m, d);
+        if (!date.isValid())
+            return;
+        m_lDateKey = key;
+        m_date = date;
+    }
+
+    // The next line that is not empty: a view of the chunk when the line
+    // lies within it (most do), else of m_line.
+    bool ReadLine(Text& line)
+    {
+        if (!m_line.isEmpty())
+            m_line.resize(0);
         m_bLong = false;
         for (;;) {
-            if (m_pos == m_filled && !Fill())
+            if (m_pos == m_filled && !Fill()) {
+                line = Text(m_line.constData(), size_t(m_line.size()));
                 return !m_line.isEmpty();
-            const char* const begin = m_chunk.constData() + m_pos;
-            const char* const end = m_chunk.constData() + m_filled;
-            const char* const stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
-            Append(begin, stop - begin);
-            m_pos += stop - begin;
-            if (stop != end) {
-                ++m_pos;
-                if (!m_line.isEmpty())
+            }
+            const char* const chunk = m_chunk.constData();
+            const qsizetype stop = LineEnd(chunk + m_pos, chunk + m_filled) - chunk;
+            const qsizetype length = stop - m_pos;
+            if (stop < m_filled && m_line.isEmpty() && size_t(length) <= KeptLength) {
+                line = Text(chunk + m_pos, size_t(length));
+                // The LF of a CR LF with it, when at hand.
+                m_pos = stop + (chunk[stop] == '\r' && stop + 1 < m_filled && chunk[stop + 1] == '\n' ? 2 : 1);
+                if (length > 0)
                     return true;
+                continue;
+            }
+            Append(chunk + m_pos, length);
+            m_pos = stop;
+            if (stop < m_filled) {
+                ++m_pos;
+                if (!m_line.isEmpty()) {
+                    line = Text(m_line.constData(), size_t(m_line.size()));
+                    return true;
+                }
             }
         }
+    }
+
+    // The first CR or LF in [p, end), end when none: eight characters at a
+    // time while none of them is one.
+    static const char* LineEnd(const char* p, const char* end)
+    {
+        constexpr uint64_t ones = 0x0101010101010101u;
+        constexpr uint64_t highs = 0x8080808080808080u;
+        const auto hasZero = [](uint64_t w) { return (w - ones) & ~w & highs; };
+        for (; end - p >= 8; p += 8) {
+            uint64_t w;
+            std::memcpy(&w, p, 8);
+            if (hasZero(w ^ (ones * '\r')) | hasZero(w ^ (ones * '\n')))
+                break;
+        }
+        while (p < end && *p != '\r' && *p != '\n')
+            ++p;
+        return p;
     }
 
     void Append(const char* text, qsizetype size)
@@ -316,14 +375,16 @@ private:
     QString m_error;
     StampReader m_stamps;
     QDate m_date;
+    int64_t m_lDateKey = -1; // of the date set last
     QDate m_baseDate;
     int64_t m_baseMs = 0;
     bool m_bMarks;
 };
 
 NmeaCaptureReader::NmeaCaptureReader(const Opener& open, const QDateTime& start)
-    : m_feed(std::make_unique<Cursor>(open(), start.toUTC().date(), false))
-    , m_lead(std::make_unique<Cursor>(open(), start.toUTC().date(), true))
+    : m_open(open)
+    , m_startDate(start.toUTC().date())
+    , m_lead(std::make_unique<Cursor>(open(), m_startDate, true))
     , m_lStartMs(std::clamp<int64_t>(start.toMSecsSinceEpoch(), -MostMs, MostMs))
 {
 }
@@ -359,17 +420,61 @@ std::unique_ptr<NmeaCaptureReader> NmeaCaptureReader::FromText(QStringView text,
 // boundary without a date) takes the earlier time.
 bool NmeaCaptureReader::NextMark(int64_t& index, int64_t& ms)
 {
+    // The lines given make room for those to come.
+    if (m_iKeptGiven > 0) {
+        const qsizetype used =
+            m_iKeptGiven < m_kept.size() ? m_kept[m_iKeptGiven].offset : qsizetype(m_keptText.size());
+        m_keptText.erase(0, size_t(used));
+        m_kept.erase(m_kept.begin(), m_kept.begin() + qsizetype(m_iKeptGiven));
+        for (Kept& kept : m_kept)
+            kept.offset -= used;
+        m_iKeptGiven = 0;
+    }
     Text sentence;
     bool marked = false;
     int64_t at = 0;
     while (m_lead->Next(sentence, marked, at)) {
         index = m_lLeadIndex++;
+        Keep(sentence);
         if (marked) {
             ms = m_bHaveB ? std::max(at, m_lTb) : at;
             return true;
         }
     }
     return false;
+}
+
+void NmeaCaptureReader::Keep(Text sentence)
+{
+    if (m_lLeadIndex - 1 < m_lKeepFrom)
+        return;
+    if (m_keptText.size() + sentence.size() > size_t(KeptBytes) || m_kept.size() == size_t(KeptLines)) {
+        // Too far between two times: these lines and the one passed now
+        // come from a second reading.
+        m_keptText.clear();
+        m_kept.clear();
+        m_iKeptGiven = 0;
+        m_lKeepFrom = m_lLeadIndex;
+        return;
+    }
+    if (m_kept.capacity() == 0) {
+        m_keptText.reserve(size_t(KeptBytes));
+        m_kept.reserve(size_t(KeptLines));
+    }
+    m_kept.push_back({qsizetype(m_keptText.size()), qsizetype(sentence.size()), m_lead->Skipped()});
+    m_keptText.append(sentence);
+}
+
+bool NmeaCaptureReader::ReadAgain(int64_t k, Text& sentence)
+{
+    if (!m_feed)
+        m_feed = std::make_unique<Cursor>(m_open(), m_startDate, false);
+    bool marked = false;
+    int64_t unused = 0;
+    for (; m_lFeedIndex <= k; ++m_lFeedIndex)
+        if (!m_feed->Next(sentence, marked, unused))
+            return false;
+    return true;
 }
 
 bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
@@ -379,18 +484,30 @@ bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
         m_bHaveB = NextMark(m_lB, m_lTb);
         m_bTimed = m_bHaveB;
     }
-    Text sentence;
-    bool marked = false;
-    int64_t unused = 0;
-    if (!m_feed->Next(sentence, marked, unused))
-        return false;
-    const int64_t k = m_lIndex++;
+    const int64_t k = m_lIndex;
     while (m_bHaveB && k >= m_lB) {
         m_bHaveA = true;
         m_lA = m_lB;
         m_lTa = m_lTb;
         m_bHaveB = NextMark(m_lB, m_lTb);
     }
+    // The lead has passed line k by now, unless the text ends before it.
+    Text sentence;
+    if (k >= m_lKeepFrom && m_iKeptGiven < m_kept.size()) {
+        const Kept& kept = m_kept[m_iKeptGiven++];
+        sentence = Text(m_keptText.data() + kept.offset, size_t(kept.length));
+        m_lSkipped = kept.skipped;
+    } else if (k >= m_lKeepFrom && m_lead->Error().isEmpty()) {
+        m_lSkipped = m_lead->Skipped();
+        return false;
+    } else {
+        // Let go, or past a reading of the lead that failed.
+        const bool read = ReadAgain(k, sentence);
+        m_lSkipped = m_feed->Skipped();
+        if (!read)
+            return false;
+    }
+    m_lIndex = k + 1;
     if (!m_bTimed)
         line.ms = Stepped(m_lStartMs, k);
     else if (!m_bHaveA)
@@ -399,23 +516,27 @@ bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
         line.ms = NmeaCaptureSpread(m_lTa, m_lTb, m_lA, m_lB, k);
     else
         line.ms = Stepped(m_lTa, k - m_lA);
-    line.line = QString::fromLatin1(sentence.data(), qsizetype(sentence.size()));
+    line.line.resize(qsizetype(sentence.size()));
+    char16_t* const text = reinterpret_cast<char16_t*>(line.line.data());
+    for (size_t i = 0; i < sentence.size(); ++i)
+        text[i] = uchar(sentence[i]);
     return true;
 }
 
 int64_t NmeaCaptureReader::Skipped() const
 {
-    return m_feed->Skipped();
+    return m_lSkipped;
 }
 
 QString NmeaCaptureReader::Error() const
 {
-    return m_feed->Error().isEmpty() ? m_lead->Error() : m_feed->Error();
+    return m_feed && !m_feed->Error().isEmpty() ? m_feed->Error() : m_lead->Error();
 }
 
 int64_t NmeaCaptureReader::BytesHeld() const
 {
-    return m_feed->BytesHeld() + m_lead->BytesHeld();
+    return m_lead->BytesHeld() + (m_feed ? m_feed->BytesHeld() : 0) + int64_t(m_keptText.capacity())
+           + int64_t(m_kept.capacity() * sizeof(Kept));
 }
 
 NmeaCapture NmeaCaptureRead(QStringView text, const QDateTime& start)

@@ -20,6 +20,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 class QIODevice;
 
@@ -38,18 +41,25 @@ struct NmeaCapture {
 constexpr int64_t NmeaCaptureFixedStepMs = 100;
 
 // A record or a capture read one line at a time, in memory bounded whatever
-// the file's size: a second reading of the file runs ahead to the next line
-// whose time is known (an RMC, a ZDA, a record's stamp), so the lines
-// between two times are timed without being held. The file is read twice
-// through; a file without any time is read through once before its first
-// line. A line longer than the receive path takes is given cut (the receive
-// path refuses it all the same, from its first characters).
+// the file's size: the reading runs ahead to the next line whose time is
+// known (an RMC, a ZDA, a record's stamp), keeping the lines it passes, so
+// the lines between two times are timed when they are given. Most files
+// carry a time every second, a few lines apart, and are read once; where
+// the lines between two times outgrow KeptBytes they are let go, and a
+// second reading of the file gives them (a file without any time is read
+// through once before its first line). A line longer than the receive path
+// takes is given cut (the receive path refuses it all the same, from its
+// first characters).
 class NmeaCaptureReader {
 public:
     // Each call gives the text anew from its start, opened for reading.
     using Opener = std::function<std::unique_ptr<QIODevice>()>;
     // Most the reader holds of the text at any time, in bytes.
     static constexpr int64_t MaxBytesHeld = 256 * 1024;
+    // Most the lines kept between two times take (text bytes), and most of
+    // them: over a minute of a 4800-baud instrument line.
+    static constexpr int64_t KeptBytes = 48 * 1024;
+    static constexpr int64_t KeptLines = 1024;
 
     // start gives the time of the first line when the text carries none.
     NmeaCaptureReader(const Opener& open, const QDateTime& start);
@@ -57,7 +67,8 @@ public:
     static std::unique_ptr<NmeaCaptureReader> FromFile(const QString& path, const QDateTime& start);
     static std::unique_ptr<NmeaCaptureReader> FromText(QStringView text, const QDateTime& start);
 
-    // The next received line with its time; false after the last.
+    // The next received line with its time; false after the last. The
+    // line's text is written into the room of the text it held.
     bool Next(NmeaCaptureLine& line);
     // Lines so far that are not sentences.
     int64_t Skipped() const;
@@ -70,10 +81,31 @@ public:
 
 private:
     class Cursor;
+    // A line the lead has passed and kept: its text in m_keptText, and
+    // the lines not sentences before it.
+    struct Kept {
+        qsizetype offset;
+        qsizetype length;
+        int64_t skipped;
+    };
     bool NextMark(int64_t& index, int64_t& ms);
+    void Keep(std::string_view sentence);
+    // Line k's text from the second reading, opened at the first call.
+    bool ReadAgain(int64_t k, std::string_view& sentence);
 
-    std::unique_ptr<Cursor> m_feed; // the lines given
+    Opener m_open;
+    QDate m_startDate;
     std::unique_ptr<Cursor> m_lead; // runs ahead to the next time
+    std::unique_ptr<Cursor> m_feed; // the second reading, when needed
+    int64_t m_lFeedIndex = 0;       // lines the second reading has passed
+    // The lines the lead passed and kept, the first m_iKeptGiven of them
+    // given already; every line from m_lKeepFrom on is kept until given
+    // (those before were let go).
+    std::string m_keptText;
+    std::vector<Kept> m_kept;
+    size_t m_iKeptGiven = 0;
+    int64_t m_lKeepFrom = 0;
+    int64_t m_lSkipped = 0;
     int64_t m_lStartMs = 0;
     int64_t m_lIndex = 0;     // of the next line given
     int64_t m_lLeadIndex = 0; // lines the lead has passed

@@ -64,18 +64,26 @@ uint32_t NmeaSentenceType(QStringView line)
 
 uint8_t NmeaChecksumValue(QStringView sentence)
 {
-    uint8_t x = 0;
-    const QChar* p = sentence.data();
-    const QChar* const end = p + sentence.size();
-    for (++p; p < end; ++p)
-        x ^= static_cast<uint8_t>(p->unicode());
-    return x;
+    // The low byte of the XOR of the whole characters is the XOR of their
+    // low bytes, and whole characters are XORed several at a time.
+    char16_t x = 0;
+    const char16_t* const text = sentence.utf16();
+    for (qsizetype i = 1; i < sentence.size(); ++i)
+        x ^= text[i];
+    return static_cast<uint8_t>(x);
+}
+
+void NmeaChecksumDigits(QStringView sentence, QChar* out)
+{
+    const uint8_t x = sentence.isEmpty() ? 0 : NmeaChecksumValue(sentence);
+    out[0] = QChar(HexDigits[x >> 4]);
+    out[1] = QChar(HexDigits[x & 15]);
 }
 
 QString NmeaReceiver::NmeaChecksum(QStringView sentence)
 {
-    const uint8_t x = sentence.isEmpty() ? 0 : NmeaChecksumValue(sentence);
-    const QChar digits[2] = {QChar(HexDigits[x >> 4]), QChar(HexDigits[x & 15])};
+    QChar digits[2];
+    NmeaChecksumDigits(sentence, digits);
     return QString(digits, 2);
 }
 
@@ -88,31 +96,33 @@ int NmeaDecoder::NmeaFields(QStringView line)
 {
     m_iFieldCount = 0;
     const qsizetype n = line.size();
-    qsizetype comma = line.indexOf(u',');
-    if (comma != 6)
+    const char16_t* const text = line.utf16();
+    if (n < 7 || text[6] != u',')
         return 0;
-    for (;;) {
-        const qsizetype start = comma + 1;
-        const QChar* p = line.data() + start;
-        const QChar* const end = line.data() + n;
-        while (p < end && p->unicode() != ',')
-            ++p;
-        if (p < end) {
-            comma = p - line.data();
-            if (m_iFieldCount == MaxFields)
-                break;
-            m_sFields[++m_iFieldCount] = line.sliced(start, comma - start);
+    for (qsizetype i = 0; i < 6; ++i)
+        if (text[i] == u',')
+            return 0;
+    // Each comma ends a field; the last one ends at its first "*".
+    int count = 0;
+    qsizetype start = 7;
+    for (qsizetype i = start; i < n; ++i) {
+        if (text[i] != u',')
             continue;
+        if (count == MaxFields) {
+            m_iFieldCount = count;
+            return count;
         }
-        // The last field stops at the first "*" after the last comma.
-        qsizetype stop = line.indexOf(u'*', start);
-        if (stop < 0)
-            stop = n;
-        if (m_iFieldCount < MaxFields)
-            m_sFields[++m_iFieldCount] = line.sliced(start, stop - start);
-        break;
+        m_sFields[++count] = line.sliced(start, i - start);
+        start = i + 1;
     }
-    return m_iFieldCount;
+    if (count < MaxFields) {
+        qsizetype stop = start;
+        while (stop < n && text[stop] != u'*')
+            ++stop;
+        m_sFields[++count] = line.sliced(start, stop - start);
+    }
+    m_iFieldCount = count;
+    return count;
 }
 
 bool NmeaDecoder::NmeaNumber(QStringView field, float& value)

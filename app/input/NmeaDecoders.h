@@ -31,6 +31,8 @@ constexpr uint32_t NmeaType(const char (&name)[4])
 
 // XOR of the 8-bit codes of every character after the leading "$".
 uint8_t NmeaChecksumValue(QStringView sentence);
+// Its two upper-case hexadecimal digits, written at out[0] and out[1].
+void NmeaChecksumDigits(QStringView sentence, QChar* out);
 
 class NmeaDecoder {
 public:

@@ -31,6 +31,9 @@ public:
     }
 
     const QString& Line() const { return m_sLine; }
+    // No part of a line held, nothing being discarded: a whole line may
+    // bypass the buffer.
+    bool Idle() const { return m_sLine.isEmpty() && !m_bDiscarding; }
 
 private:
     void Empty()

@@ -30,17 +30,41 @@ void NmeaReceiver::MSCommNmea_OnComm(int commEvent, SerialPort& port)
     m_bReceiveBusy = false;
 }
 
+bool NmeaReceiver::ReceiveLine(const QString& line)
+{
+    if (m_bReceiveBusy || m_bReceiving || !m_line.Idle())
+        return false;
+    m_lNoInputTicks = 0;
+    m_bReceiveBusy = true;
+    if (!m_host.InputStatus().isEmpty())
+        m_host.SetInputStatus(QString());
+    m_bReceiving = true;
+    // As the line buffer takes it: a line over the bound is reported by its
+    // first characters.
+    if (line.size() > MaxLineLength)
+        Overlong(line.left(NmeaLineBuffer::OverlongReportLength));
+    else
+        Line(line);
+    EndReceive();
+    m_bReceiveBusy = false;
+    return true;
+}
+
 void NmeaReceiver::Receive(QStringView text)
 {
     const bool outer = !m_bReceiving;
     m_bReceiving = true;
     m_line.Receive(text, *this);
-    if (outer) {
-        m_bReceiving = false;
-        if (m_bClearPending)
-            m_line.Clear();
-        m_bClearPending = false;
-    }
+    if (outer)
+        EndReceive();
+}
+
+void NmeaReceiver::EndReceive()
+{
+    m_bReceiving = false;
+    if (m_bClearPending)
+        m_line.Clear();
+    m_bClearPending = false;
 }
 
 void NmeaReceiver::ClearLine()
@@ -70,6 +94,8 @@ void NmeaReceiver::LineError(const QString& error, const QString& L)
 {
     m_host.SetInputStatus(error);
     m_host.NmeaData(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
+    if (m_counter)
+        m_counter->CountLine(L, error);
     m_host.NmeaError(error + QStringLiteral(" - ") + L);
 }
 
@@ -91,6 +117,8 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     // decoder's fields are still those of this line.
     const bool windUpdate = type == NmeaType("MWV") && WindUpdate(L, used);
     m_host.NmeaData(L, used);
+    if (m_counter)
+        m_counter->CountLine(L, QStringView());
     if (!windUpdate)
         return;
     if (!m_state.WindTrueValid() || !m_state.WindApparentValid()) {

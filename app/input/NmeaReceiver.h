@@ -39,6 +39,16 @@ public:
     virtual void PolarSetValue(const InstrumentValues& values) = 0;
 };
 
+// Sees every line the receive path reports to NmeaData, through a direct
+// call: a replay's report counts millions of lines, where a signal and a
+// text per line would cost more than the rest of the line's work. error is
+// the line's mark ("Checksum Error"), empty when none.
+class NmeaLineCounter {
+public:
+    virtual ~NmeaLineCounter() = default;
+    virtual void CountLine(QStringView line, QStringView error) = 0;
+};
+
 class NmeaReceiver {
 public:
     // A longer line cannot be NMEA (82 characters at most): it is dropped as
@@ -56,6 +66,12 @@ public:
     // each carriage return, line feeds dropped. Not re-entrant: the busy
     // flag of MSCommNmea_OnComm keeps nested receive events out.
     void Receive(QStringView text);
+    // A whole line without its line end, from a source that cuts lines
+    // itself (a replay): processed as a receive event of the line and its
+    // CR LF would process it, without copying it into the line buffer.
+    // False, nothing done, while an event is at work or part of a line is
+    // held: such a source then goes through the port.
+    bool ReceiveLine(const QString& line);
     // Link start: the partial line is discarded. Called while a chunk is
     // being worked through (from a host call), the rest of that chunk is
     // discarded too: it belongs to the link before the start.
@@ -72,8 +88,14 @@ public:
     // Two upper-case hexadecimal digits: XOR of the characters after "$".
     static QString NmeaChecksum(QStringView sentence);
 
+    // Null for none; the counter outlives its use here.
+    void SetLineCounter(NmeaLineCounter* counter) { m_counter = counter; }
+
 private:
     friend class NmeaLineBuffer;
+    // After the lines of a receive event: a link start asked for meanwhile
+    // clears the line buffer now.
+    void EndReceive();
     // Sink of the line buffer.
     bool Line(const QString& line);
     bool Overlong(const QString& firstPart);
@@ -92,6 +114,7 @@ private:
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
     NmeaReceiverHost& m_host;
+    NmeaLineCounter* m_counter = nullptr;
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;

@@ -18,11 +18,12 @@ QString ReplayPort::Input()
     return text;
 }
 
-void ReplayPort::Feed(const QString& text)
+void ReplayPort::Feed(const QString& line)
 {
     if (!m_open)
         return;
-    m_input += text;
+    m_input += line;
+    m_input += QLatin1String("\r\n");
     emit OnComm(comEvReceive);
 }
 
@@ -47,7 +48,9 @@ void NmeaReplay::FeedUpTo(int64_t ms, const std::function<void()>& afterLine)
     // enough for every watch to see it.
     constexpr int64_t longestGap = 3600 * 1000;
     while (m_bHaveNext && m_next.ms <= ms) {
-        const NmeaCaptureLine line = std::move(m_next);
+        // The line fed before gives its text's room to the next one.
+        std::swap(m_fed, m_next);
+        const NmeaCaptureLine& line = m_fed;
         m_bHaveNext = m_capture->Next(m_next);
         ++m_lFed;
         m_lLastMs = line.ms;
@@ -58,7 +61,11 @@ void NmeaReplay::FeedUpTo(int64_t ms, const std::function<void()>& afterLine)
                 m_core.tmrNmea_Timer();
         }
         m_clock = line.ms;
-        m_port.Feed(line.line + QStringLiteral("\r\n"));
+        // Straight to the receive path when it is free and the port holds
+        // nothing: no signal and no copy of the line. Else through the port
+        // as characters, behind those it holds.
+        if (m_port.PortOpen() && (m_port.Holding() || !m_core.ReceiveLine(line.line)))
+            m_port.Feed(line.line);
         if (afterLine)
             afterLine();
     }
@@ -92,20 +99,15 @@ void NmeaReplay::Start(double speed)
 }
 
 ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
-    : m_clock(clockMs)
+    : m_core(core)
+    , m_clock(clockMs)
+    , m_lFirstStep(core.Track().Steps())
 {
+    core.SetLineCounter(this);
     SteeringCore* c = &core;
-    connect(c, &SteeringCore::NmeaLine, this, [this](const QString& line, bool) {
-        ++m_lLines;
-        ++m_types[line.startsWith(QLatin1Char('$')) && line.size() >= 6 ? line.mid(3, 3) : QStringLiteral("other")];
-    });
     connect(c, &SteeringCore::NmeaLineError, this, [this](const QString& line) {
         const qsizetype dash = line.indexOf(QLatin1String(" - "));
         ++m_errors[dash < 0 ? line : line.left(dash)];
-    });
-    connect(c, &SteeringCore::DeltaShown, this, [this](int index, const QString&) {
-        if (index == 1)
-            ++m_lSteps;
     });
     connect(c, &SteeringCore::PilotSent, this, &ReplayReport::Sent);
     connect(c, &SteeringCore::AlarmRaised, this, [this](const QString& name, const QString&) {
@@ -125,15 +127,85 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
     });
 }
 
+ReplayReport::~ReplayReport()
+{
+    m_core.SetLineCounter(nullptr);
+}
+
+int64_t ReplayReport::Steps() const
+{
+    return m_core.Track().Steps() - m_lFirstStep;
+}
+
+void ReplayReport::CountLine(QStringView line, QStringView error)
+{
+    ++m_lLines;
+    // The type is the 4th to 6th character of the line as the Options
+    // dialog lists it: a rejected line has its mark " <<...>>" after it.
+    constexpr QStringView mark = u" <<";
+    const qsizetype size = line.size() + (error.isEmpty() ? 0 : mark.size() + error.size() + 2);
+    if (line.isEmpty() || line[0] != QLatin1Char('$') || size < 6) {
+        ++m_lOther;
+        return;
+    }
+    const auto at = [&](qsizetype i) -> QChar {
+        if (i < line.size())
+            return line[i];
+        i -= line.size();
+        if (i < mark.size())
+            return mark[i];
+        i -= mark.size();
+        return i < error.size() ? error[i] : QLatin1Char('>');
+    };
+    m_types.Count(uint64_t(at(3).unicode()) << 32 | uint64_t(at(4).unicode()) << 16 | at(5).unicode());
+}
+
+void ReplayReport::TypeCounts::Count(uint64_t key)
+{
+    const uint64_t stored = key + 1;
+    for (uint64_t i = (stored * 0x9E3779B97F4A7C15u) >> 58;; i = (i + 1) & (Slots - 1)) {
+        if (m_keys[i] == stored) {
+            ++m_counts[i];
+            return;
+        }
+        if (m_keys[i] == 0) {
+            if (m_iUsed == MostUsed)
+                break;
+            ++m_iUsed;
+            m_keys[i] = stored;
+            m_counts[i] = 1;
+            return;
+        }
+    }
+    ++m_more[key];
+}
+
+QMap<QString, int64_t> ReplayReport::TypeCounts::Named() const
+{
+    const auto name = [](uint64_t key) {
+        const QChar type[3] = {QChar(char16_t(key >> 32)), QChar(char16_t(key >> 16)), QChar(char16_t(key))};
+        return QString(type, 3);
+    };
+    QMap<QString, int64_t> named;
+    for (int i = 0; i < Slots; ++i)
+        if (m_keys[i] != 0)
+            named[name(m_keys[i] - 1)] = m_counts[i];
+    for (auto it = m_more.begin(); it != m_more.end(); ++it)
+        named[name(it.key())] = it.value();
+    return named;
+}
+
 void ReplayReport::Sent(const QString& sentence)
 {
-    // The bearing, field 8.
-    qsizetype from = 0;
-    for (int field = 0; field < 8 && from >= 0; ++field)
-        from = sentence.indexOf(QLatin1Char(','), from + 1);
-    const qsizetype to = from < 0 ? -1 : sentence.indexOf(QLatin1Char(','), from + 1);
+    // The bearing, field 8, between the 8th and the 9th comma.
+    const QStringView text(sentence);
+    qsizetype comma[2] = {-1, -1};
+    int commas = 0;
+    for (qsizetype i = 1; i < text.size() && commas < 9; ++i)
+        if (text[i] == QLatin1Char(',') && ++commas >= 8)
+            comma[commas - 8] = i;
     double heading = 0;
-    if (to < 0 || !NumberText::TryParseDecimal(QStringView(sentence).mid(from + 1, to - from - 1), heading))
+    if (commas < 9 || !NumberText::TryParseDecimal(text.sliced(comma[0] + 1, comma[1] - comma[0] - 1), heading))
         return;
     if (m_lSent++ == 0) {
         m_fHeadingMin = m_fHeadingMax = heading;
@@ -159,7 +231,10 @@ QString ReplayReport::Text(const NmeaReplay& replay) const
             + (capture.Timed() ? QString() : QStringLiteral(" (no times in the file)"))
             + QLatin1Char('\n');
     text += QStringLiteral("Sentences by type:");
-    for (auto it = m_types.begin(); it != m_types.end(); ++it)
+    QMap<QString, int64_t> types = m_types.Named();
+    if (m_lOther > 0)
+        types[QStringLiteral("other")] += m_lOther;
+    for (auto it = types.begin(); it != types.end(); ++it)
         text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(double(it.value()), u"0");
     text += QStringLiteral("\nErrors by kind:");
     if (m_errors.isEmpty())
@@ -168,7 +243,7 @@ QString ReplayReport::Text(const NmeaReplay& replay) const
         text += QLatin1Char(' ') + it.key() + QLatin1Char(' ') + number(double(it.value()), u"0") + QLatin1Char(';');
     if (text.endsWith(QLatin1Char(';')))
         text.chop(1);
-    text += QStringLiteral("\nControl steps: ") + number(double(m_lSteps), u"0");
+    text += QStringLiteral("\nControl steps: ") + number(double(Steps()), u"0");
     text += QStringLiteral("\nHeading change per step: mean ")
             + number(m_lTurns ? m_fTurnSum / double(m_lTurns) : 0, u"0.00") + QStringLiteral(", max ")
             + number(m_fTurnMax, u"0.00");
@@ -215,6 +290,8 @@ void ReplaySession::Start(SteeringCore& core, double speed)
 QString ReplaySession::Report(SteeringCore& core)
 {
     ReplayReport report(core, m_clock);
+    // A report has no window to feed.
+    core.SetWindowsFed(false);
     Start(core, 0);
     // Setup until the first control step, so that the AutoPilot box has
     // followed the boat's heading when one is known; then Manual on it and
@@ -227,6 +304,7 @@ QString ReplaySession::Report(SteeringCore& core)
             core.TrackSetTrack();
         }
     });
+    core.SetWindowsFed(true);
     return report.Text(*m_replay);
 }
 

@@ -4,6 +4,7 @@
 // the loop made of them. This is how bandwidth and damping are tuned ashore.
 
 #include "NmeaCapture.h"
+#include "NmeaReceiver.h"
 #include "SerialPort.h"
 
 #include <QMap>
@@ -35,7 +36,10 @@ public:
     // A replay steers nothing.
     void Output(const QString& text) override { emit OutputDone(text, OutputDropped); }
     QString LastError() const override { return QString(); }
-    void Feed(const QString& text);
+    // One line as characters, its line end added.
+    void Feed(const QString& line);
+    // Characters fed that the receive path has not read yet.
+    bool Holding() const { return !m_input.isEmpty(); }
 
 private:
     int m_port = 1;
@@ -73,8 +77,9 @@ private:
     ReplayPort& m_port;
     std::unique_ptr<NmeaCaptureReader> m_capture;
     int64_t& m_clock;
-    // The line to feed next, read ahead for its time.
+    // The line to feed next, read ahead for its time, and the one fed last.
     NmeaCaptureLine m_next;
+    NmeaCaptureLine m_fed;
     bool m_bHaveNext = false;
     int64_t m_lFed = 0;
     int64_t m_lFirstMs = 0;
@@ -83,25 +88,51 @@ private:
     QTimer m_timer;
 };
 
-// What a replay did, counted from what the core reports.
-class ReplayReport : public QObject {
+// What a replay did, counted from what the core reports: every line through
+// a direct call, the rarer events (a sentence sent, an error, an alarm)
+// through the core's signals.
+class ReplayReport : public QObject, private NmeaLineCounter {
     Q_OBJECT
 public:
     ReplayReport(SteeringCore& core, const int64_t& clockMs);
+    ~ReplayReport() override;
 
-    int64_t Steps() const { return m_lSteps; }
+    // Control steps since the report began.
+    int64_t Steps() const;
     // The summary, one item per line.
     QString Text(const NmeaReplay& replay) const;
 
 private:
+    void CountLine(QStringView line, QStringView error) override;
     void Sent(const QString& sentence);
 
+    // Sentences by type, the type's three characters packed into the key
+    // of a small table searched from the key's hash; in the rare file with
+    // more types than the table takes, the rest are counted in a map.
+    class TypeCounts {
+    public:
+        // Three UTF-16 code units, the first in the highest bits.
+        void Count(uint64_t key);
+        // By name, in the order of the names.
+        QMap<QString, int64_t> Named() const;
+
+    private:
+        static constexpr int Slots = 64; // a power of two
+        static constexpr int MostUsed = 48;
+        uint64_t m_keys[Slots] = {}; // key + 1; 0 for a free slot
+        int64_t m_counts[Slots] = {};
+        int m_iUsed = 0;
+        QMap<uint64_t, int64_t> m_more;
+    };
+
+    SteeringCore& m_core;
     const int64_t& m_clock;
     // Counts in 64 bits: a file of any size cannot overflow them.
-    QMap<QString, int64_t> m_types;
+    TypeCounts m_types;
+    int64_t m_lOther = 0; // lines too short for a type, or not sentences
     QMap<QString, int64_t> m_errors;
     int64_t m_lLines = 0;
-    int64_t m_lSteps = 0;
+    int64_t m_lFirstStep = 0;
     int64_t m_lSent = 0;
     double m_fLastHeading = -1;
     double m_fTurnSum = 0;

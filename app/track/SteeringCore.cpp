@@ -210,6 +210,7 @@ void SteeringCore::TrackStep()
 
 void SteeringCore::StoreAutoPilotText(const QString& text)
 {
+    SettleAutoPilotText();
     if (m_settings.m_eTrackMode == TrackModeSetup && text != m_sAutoPilotShown)
         m_bAutoPilotTyped = true;
     m_track->StoreAutoPilotText(text);
@@ -217,16 +218,45 @@ void SteeringCore::StoreAutoPilotText(const QString& text)
 
 void SteeringCore::TrackSteerTo(float Delta)
 {
+    SettleAutoPilotText();
     if (m_settings.m_eTrackMode != TrackModeTrack)
         m_track->StoreAutoPilotText(m_sAutoPilotBox);
     m_track->TrackSteerTo(Delta);
 }
 
+void SteeringCore::AutoPilotTextEdited(const QString& text)
+{
+    SettleAutoPilotText();
+    m_sAutoPilotBox = text;
+}
+
+// Track commands a heading at every step: its text only when someone shows
+// it or the box is read.
+void SteeringCore::ShowAutoPilot(float heading)
+{
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::AutoPilotShown);
+    if (TextShown(shown)) {
+        ShowAutoPilot(NumberText::Format(heading, u"0.0"));
+        return;
+    }
+    m_bAutoPilotUnsettled = true;
+    m_fAutoPilotUnsettled = heading;
+}
+
 void SteeringCore::ShowAutoPilot(const QString& text)
 {
+    m_bAutoPilotUnsettled = false;
     m_sAutoPilotShown = text;
     m_sAutoPilotBox = text;
     emit AutoPilotShown(text);
+}
+
+void SteeringCore::SettleAutoPilotText()
+{
+    if (!m_bAutoPilotUnsettled)
+        return;
+    m_bAutoPilotUnsettled = false;
+    m_sAutoPilotShown = m_sAutoPilotBox = NumberText::Format(m_fAutoPilotUnsettled, u"0.0");
 }
 
 bool SteeringCore::Engaged() const
@@ -269,9 +299,11 @@ void SteeringCore::WatchAlarms(bool step)
 
     const bool heading = HeadingFresh();
     const bool turning = m_tack->Running();
+    // Raised again at every step while it lasts: its texts are made once.
+    static const QString notFollowing = QStringLiteral("AutoPilot Not Following");
+    static const QString notFollowingHeld = QStringLiteral("AutoPilot Not Following - Heading Held");
     if (m_watch.Follow(now, engaged && !turning, heading, m_state->Heading(), m_settings.m_fAutoPilot))
-        RaiseAlarm(AlarmKind::NotFollowing, QStringLiteral("AutoPilot Not Following"),
-                   QStringLiteral("AutoPilot Not Following") + (track ? held : QString()));
+        RaiseAlarm(AlarmKind::NotFollowing, notFollowing, track ? notFollowingHeld : notFollowing);
     else
         ClearAlarm(AlarmKind::NotFollowing);
     const QString unwatched = QStringLiteral("AutoPilot Not Watched - No Heading");
@@ -462,7 +494,7 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
         // Engaging then steers where the boat is going. (The simulated
         // boat steers by the box: following it would walk the box round.)
         m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(value));
-        ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+        ShowAutoPilot(m_settings.m_fAutoPilot);
     }
     if (m_bStale[i] && !Quiet(which, now)) {
         m_bStale[i] = false;
@@ -471,8 +503,44 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
     // Formatting costs more than the rest of a sentence's work: only for a
     // label that someone shows.
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueShown);
-    if (isSignalConnected(shown))
+    if (TextShown(shown))
         InstrumentDisplay::ShowNumber(which, value);
+}
+
+bool SteeringCore::TextShown(const QMetaMethod& signal) const
+{
+    // The flag first: the connection is looked up under a lock.
+    return m_bWindowsFed && isSignalConnected(signal);
+}
+
+// As the labels: the texts of the wind indicator and of the control step
+// only for a window that shows them.
+void SteeringCore::ShowWindIndicatorValue(const QString& point, float speed)
+{
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::WindIndicatorShown);
+    if (TextShown(shown))
+        InstrumentDisplay::ShowWindIndicatorValue(point, speed);
+}
+
+void SteeringCore::ShowDesired(int index, float value)
+{
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DesiredShown);
+    if (TextShown(shown))
+        emit DesiredShown(index, NumberText::Format(value, u"0"));
+}
+
+void SteeringCore::ShowDelta(int index, float value)
+{
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DeltaShown);
+    if (TextShown(shown))
+        emit DeltaShown(index, NumberText::Format(value, u"0.0"));
+}
+
+void SteeringCore::ChartDegrees(const QString& name, float value, QStringView format)
+{
+    static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::ChartReading);
+    if (TextShown(reading))
+        emit ChartReading(name, NumberText::Format(value, format) + QStringLiteral(" deg"));
 }
 
 void SteeringCore::ShowValue(InstrumentValue which, const QString& text)

@@ -117,7 +117,7 @@ public:
     // is taken first, whoever steers (a button, the Tack dialog).
     void TrackSteerTo(float Delta) override;
     // The heading box as the sailor types in it, before it is stored.
-    void AutoPilotTextEdited(const QString& text) { m_sAutoPilotBox = text; }
+    void AutoPilotTextEdited(const QString& text);
     // A steer button: index 2 is "To Starboard", any other "To Port".
     // Outside Track the heading box's text is taken first.
     void cmdSteer_Click(int Index, const QString& autoPilotText);
@@ -133,6 +133,16 @@ public:
     void tmrNmea_Timer();
     SwitchTimer& tmrNmea() { return *m_tmrNmea; }
     bool ReceiveBusy() const { return m_receiver->ReceiveBusy(); }
+    // A replay's line straight to the receive path (see
+    // NmeaReceiver::ReceiveLine), and a counter of every line it processes
+    // (null for none).
+    bool ReceiveLine(const QString& line) { return m_receiver->ReceiveLine(line); }
+    void SetLineCounter(NmeaLineCounter* counter) { m_receiver->SetLineCounter(counter); }
+    // Whether what only windows show is made: the texts of the value
+    // labels, the wind indicator and the control step, the History
+    // readings, the Polar values and the Options dialog's lines received.
+    // A report has no window: none of it is made then, whoever listens.
+    void SetWindowsFed(bool fed) { m_bWindowsFed = fed; }
 
     // The tack, jibe and steer procedure and its one-second timer.
     TackProcedure& Tack() { return *m_tack; }
@@ -238,20 +248,30 @@ private:
     // NmeaReceiverHost
     QString InputStatus() const override { return m_sPanel[2]; }
     void SetInputStatus(const QString& text) override;
-    void NmeaData(const QString& sline, bool bChecked) override { emit NmeaLine(sline, bChecked); }
+    void NmeaData(const QString& sline, bool bChecked) override
+    {
+        if (m_bWindowsFed)
+            emit NmeaLine(sline, bChecked);
+    }
     void NmeaError(const QString& sline) override { emit NmeaLineError(sline); }
     void NmeaReceived(const QString& line) override { emit LineReceived(line); }
     void TrackWait() override { m_track->TrackWait(); }
-    void PolarSetValue(const InstrumentValues& values) override { emit PolarValues(values); }
+    void PolarSetValue(const InstrumentValues& values) override
+    {
+        if (m_bWindowsFed)
+            emit PolarValues(values);
+    }
 
     // InstrumentDisplay
     void ShowValue(InstrumentValue which, const QString& text) override;
     void ShowNumber(InstrumentValue which, float value) override;
     void HistoryValue(const QString& name, float value, const QString& units) override
     {
-        emit HistoryReading(name, value, units);
+        if (m_bWindowsFed)
+            emit HistoryReading(name, value, units);
     }
     void ShowWindIndicator(const QString& text) override { emit WindIndicatorShown(text); }
+    void ShowWindIndicatorValue(const QString& point, float speed) override;
 
     // SerialLinksHost
     void SetOutputStatus(const QString& text) override;
@@ -273,10 +293,14 @@ private:
     bool TrackHold() override { return m_bHold; }
     float TrackBound(float from, float to) override;
     void LimitAlarm(bool raised, float error) override;
-    void ShowAutoPilot(const QString& text) override;
-    void ShowDesired(int index, const QString& text) override { emit DesiredShown(index, text); }
-    void ShowDelta(int index, const QString& text) override { emit DeltaShown(index, text); }
+    void ShowAutoPilot(float heading) override;
+    void ShowAutoPilot(const QString& text);
+    // The text of a heading shown while nobody showed it, made now.
+    void SettleAutoPilotText();
+    void ShowDesired(int index, float value) override;
+    void ShowDelta(int index, float value) override;
     void ShowDeltaAlarm(int index, bool alarm) override { emit DeltaAlarm(index, alarm); }
+    void ChartDegrees(const QString& name, float value, QStringView format) override;
     void PilotData(const QString& sline) override { emit PilotSent(sline); }
 
     // ProfileHost
@@ -297,6 +321,8 @@ private:
     void TackCancelRunning();
 
     void SetPanel(int panel, const QString& text);
+    // Whether a window's text for this signal is worth making.
+    bool TextShown(const QMetaMethod& signal) const;
 
     // The source the tracked angle (1 apparent, 2 true) is worked out from
     // when it has gone quiet ("Boat Speed"); "" while all are fresh.
@@ -343,10 +369,15 @@ private:
     QString m_sAutoPilotShown;
     // What the box holds now: shown or being typed.
     QString m_sAutoPilotBox;
+    // A heading shown as a number to nobody: the two texts above are made
+    // of it when they are read.
+    bool m_bAutoPilotUnsettled = false;
+    float m_fAutoPilotUnsettled = 0;
     // What AlarmShown said last.
     QString m_sAlarmShown;
     bool m_bAlarmSounding = false;
     bool m_bWindowVisible[2] = {false, false};
+    bool m_bWindowsFed = true;
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
     // When each value label was last refreshed (-1: blank), and whether it

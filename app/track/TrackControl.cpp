@@ -260,16 +260,17 @@ void TrackControl::TrackStep()
     const TrackMode mode = s.m_eTrackMode;
     if (mode == TrackModeOff)
         return;
+    ++m_lSteps;
     if (mode == TrackModeSetup || mode == TrackModeManual) {
         s.m_fDesired[1] = m_state.WindAngleApparent();
         s.m_fDesired[2] = m_state.WindAngleTrue();
-        m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
-        m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
+        m_host.ShowDesired(1, s.m_fDesired[1]);
+        m_host.ShowDesired(2, s.m_fDesired[2]);
     }
     m_fError[1] = float(Angle180(double(m_state.WindAngleApparent()) - s.m_fDesired[1]));
-    m_host.ShowDelta(1, NumberText::Format(m_fError[1], u"0.0"));
+    m_host.ShowDelta(1, m_fError[1]);
     m_fError[2] = float(Angle180(double(m_state.WindAngleTrue()) - s.m_fDesired[2]));
-    m_host.ShowDelta(2, NumberText::Format(m_fError[2], u"0.0"));
+    m_host.ShowDelta(2, m_fError[2]);
 
     if (mode == TrackModeTrack) {
         const float e = m_iControl == 1 ? m_fError[1] : m_fError[2];
@@ -286,8 +287,8 @@ void TrackControl::TrackStep()
             if (s.m_fAutoPilot != to)
                 m_dS = integral;
         }
-        m_host.ChartSetValue(QStringLiteral("Pilot Delta"), NumberText::Format(e, u"0.0") + QStringLiteral(" deg"));
-        m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+        m_host.ChartDegrees(QStringLiteral("Pilot Delta"), e, u"0.0");
+        m_host.ShowAutoPilot(s.m_fAutoPilot);
         if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
             m_bAlarmActive = true;
             m_host.ShowDeltaAlarm(m_iControl, true);
@@ -314,7 +315,7 @@ void TrackControl::SendAutoPilot()
         m_host.SetOutputStatus(QString());
     }
     m_host.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
-    m_host.ChartSetValue(QStringLiteral("Pilot Heading"), NumberText::Format(heading, u"0.00") + QStringLiteral(" deg"));
+    m_host.ChartDegrees(QStringLiteral("Pilot Heading"), heading, u"0.00");
 }
 
 void TrackControl::TrackWait()
@@ -352,16 +353,16 @@ void TrackControl::TrackSteerTo(float Delta)
         }
         s.m_fDesired[1] = apparentAngle;
         s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
-        m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+        m_host.ShowAutoPilot(s.m_fAutoPilot);
         m_dS = 0;
-        m_host.ShowDesired(1, NumberText::Format(s.m_fDesired[1], u"0"));
-        m_host.ShowDesired(2, NumberText::Format(s.m_fDesired[2], u"0"));
+        m_host.ShowDesired(1, s.m_fDesired[1]);
+        m_host.ShowDesired(2, s.m_fDesired[2]);
         return;
     }
     // The box's text is already stored: the core stores it before any
     // steer command.
     s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
-    m_host.ShowAutoPilot(NumberText::Format(s.m_fAutoPilot, u"0.0"));
+    m_host.ShowAutoPilot(s.m_fAutoPilot);
 }
 
 void TrackControl::StoreAutoPilotText(const QString& text)
@@ -373,7 +374,7 @@ void TrackControl::StoreAutoPilotText(const QString& text)
         m_settings.m_fAutoPilot = float(HeadingWrap(value));
     else
         m_host.SetOutputStatus(QStringLiteral("AutoPilot Entry Refused - Not a Heading"));
-    m_host.ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    m_host.ShowAutoPilot(m_settings.m_fAutoPilot);
 }
 
 void TrackControl::StoreDesiredText(int index, const QString& text)
@@ -383,7 +384,7 @@ void TrackControl::StoreDesiredText(int index, const QString& text)
         return;
     m_settings.m_fDesired[index] = float(AngleWrap180(value));
     if (m_settings.m_fDesired[index] != value)
-        m_host.ShowDesired(index, NumberText::Format(m_settings.m_fDesired[index], u"0"));
+        m_host.ShowDesired(index, m_settings.m_fDesired[index]);
 }
 
 bool TrackControl::ReadAngleText(const QString& text, float& value)

@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class InstrumentState;
 class SerialLinks;
 
@@ -49,17 +51,21 @@ public:
     // being from (or the last command): never across the wind, never far
     // ahead of the boat.
     virtual float TrackBound(float from, float to) = 0;
-    virtual void ShowAutoPilot(const QString& text) = 0;
-    virtual void ShowDesired(int index, const QString& text) = 0;
-    virtual void ShowDelta(int index, const QString& text) = 0;
+    // The heading commanded (shown "0.0"), the desired angles (shown "0")
+    // and the errors (shown "0.0"), as numbers: the host makes texts only
+    // where they are shown.
+    virtual void ShowAutoPilot(float heading) = 0;
+    virtual void ShowDesired(int index, float value) = 0;
+    virtual void ShowDelta(int index, float value) = 0;
     // lblDelta(index) in alarm colour (light red) or back to the window's
     // background.
     virtual void ShowDeltaAlarm(int index, bool alarm) = 0;
     // The tracked error is beyond the alarm limit (raised, with the error
     // in degrees) or back within it.
     virtual void LimitAlarm(bool raised, float error) = 0;
-    // The History chart's SetValue(name, value text).
-    virtual void ChartSetValue(const QString& name, const QString& value) = 0;
+    // The History chart's SetValue(name, value text) for an angle: the
+    // text is the value in format followed by " deg".
+    virtual void ChartDegrees(const QString& name, float value, QStringView format) = 0;
     // The Options dialog's list of sent sentences.
     virtual void PilotData(const QString& sline) = 0;
 };
@@ -78,6 +84,8 @@ public:
     void TrackSteerTo(float Delta);
     // One control step, once per wind measurement.
     void TrackStep();
+    // Steps taken so far (in any mode but Off).
+    int64_t Steps() const { return m_lSteps; }
     // A wind measurement that cannot make a step because a value has never
     // arrived: in Manual and Track panel 3 says which.
     void TrackWait();
@@ -153,4 +161,5 @@ private:
     float m_fError[3] = {0, 0, 0};
     bool m_bAlarmActive = false;
     bool m_bWaiting = false;
+    int64_t m_lSteps = 0;
 };

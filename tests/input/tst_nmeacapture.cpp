@@ -134,6 +134,37 @@ private slots:
         QCOMPARE(capture.lines[1].ms, at.toMSecsSinceEpoch() + 900);
     }
 
+    // Times a few lines apart and far apart (more lines than the reader
+    // keeps between two), with comments among the lines: every sentence
+    // once, in order, and the comments counted.
+    void everyLineOnceInOrder()
+    {
+        const int counts[] = {3, 3000, 10, 2};
+        QStringList text;
+        QStringList sentences;
+        int comments = 0;
+        for (int part = 0; part < 4; ++part) {
+            const QString zda = QStringLiteral("$GPZDA,12000%1.00,08,12,2026,00,00").arg(part);
+            text << zda;
+            sentences << zda;
+            for (int i = 0; i < counts[part]; ++i) {
+                if (i % 7 == 3) {
+                    text << QStringLiteral("# note");
+                    ++comments;
+                }
+                const QString hdg = QStringLiteral("$IIHDG,%1,,,,").arg(part * 10000 + i);
+                text << hdg;
+                sentences << hdg;
+            }
+        }
+        const NmeaCapture capture = NmeaCaptureRead(text.join(QLatin1Char('\n')), Start);
+        QStringList got;
+        for (const NmeaCaptureLine& line : capture.lines)
+            got << line.line;
+        QCOMPARE(got, sentences);
+        QCOMPARE(capture.skipped, comments);
+    }
+
     // Two ZDA fixes with lines between, some of them overlong, and a few
     // after: each line's time as worked out in 128 bits, and the reader's
     // memory the same whatever the length.

@@ -35,6 +35,8 @@ private slots:
     void portEvents();
     void receiveEventClearsStatusAndTicks();
     void nestedReceiveEventLeavesCharacters();
+    void wholeLineAsThePortGivesIt_data();
+    void wholeLineAsThePortGivesIt();
 
 private:
     void Connect(FakeSerialPort& port)
@@ -558,6 +560,42 @@ void TestNmeaReceiver::nestedReceiveEventLeavesCharacters()
     QCOMPARE(m_host.take(),
              QStringList({"error Decode Error - Variation not a number - $IIHVM,4$IIHVM,5,E",
                           "data $IIHVM,4$IIHVM,5,E"}));
+}
+
+// A line handed in whole reports what the same line with CR LF through the
+// port does; while part of a line waits in the buffer it is refused.
+void TestNmeaReceiver::wholeLineAsThePortGivesIt_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::newRow("wind") << "$IIMWV,045,R,10.5,N,A*16";
+    QTest::newRow("checksum") << "$IIMWV,045,R,10.5,N,A*17";
+    QTest::newRow("no sentence") << "junk";
+    QTest::newRow("longest") << "$IIHVM,3.1,W," + QString(NmeaReceiver::MaxLineLength - 13, QLatin1Char('x'));
+    QTest::newRow("overlong") << "$IIHVM,3.1,W," + QString(NmeaReceiver::MaxLineLength - 12, QLatin1Char('x'));
+}
+
+void TestNmeaReceiver::wholeLineAsThePortGivesIt()
+{
+    QFETCH(QString, line);
+    FakeSerialPort port;
+    QString error;
+    QVERIFY(port.Open(error));
+    Connect(port);
+    m_host.status = QStringLiteral("No Input Data");
+    m_receiver->NoInputTick();
+    port.feed(line + QStringLiteral("\r\n"));
+    const QStringList expected = m_host.take();
+
+    Rebuild();
+    m_host.status = QStringLiteral("No Input Data");
+    m_receiver->NoInputTick();
+    QVERIFY(m_receiver->ReceiveLine(line));
+    QCOMPARE(m_host.take(), expected);
+    QCOMPARE(m_receiver->NoInputTicks(), 0u);
+
+    Feed(u"$IIHVM,3");
+    QVERIFY(!m_receiver->ReceiveLine(line));
+    QVERIFY(m_host.take().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestNmeaReceiver)

@@ -71,6 +71,43 @@ private slots:
                                                                "Alarms: none\n"));
     }
 
+    // Types as the Options dialog lists the lines: more of them than the
+    // report's table holds, and lines too short for one (a rejected line
+    // has its mark after it).
+    void sentencesByType_data()
+    {
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("types");
+        QStringList many;
+        QString counted = QStringLiteral("Sentences by type:");
+        for (int i = 0; i < 60; ++i) {
+            const QString type = QStringLiteral("A") + QChar(u'A' + i / 26) + QChar(u'A' + i % 26);
+            many << Checksummed(QStringLiteral("GP") + type + QStringLiteral(",1"));
+            counted += QLatin1Char(' ') + type + QStringLiteral(" 1");
+        }
+        QTest::newRow("sixty types") << many << counted;
+        QTest::newRow("short") << QStringList{"$*01", "$AB", "$GPMWV", "$WIMWV,1*00"}
+                               << "Sentences by type: 1 < 1 MWV 2 other 1";
+    }
+    void sentencesByType()
+    {
+        QFETCH(QStringList, lines);
+        QFETCH(QString, types);
+        Run run(lines.join(QLatin1Char('\n')), m_dir.filePath(QStringLiteral("t.ini")));
+        QCOMPARE(run.session.Report(*run.core).split(QLatin1Char('\n')).value(1), types);
+    }
+
+    // A report feeds no window: the AutoPilot box still holds the heading
+    // commanded last (223.8) when the sailor steers on from Manual.
+    void steersOnFromTheLastHeading()
+    {
+        Run run(Capture(), m_dir.filePath(QStringLiteral("e.ini")));
+        run.session.Report(*run.core);
+        run.core->TrackSetManual();
+        run.core->TrackSteerTo(1);
+        QCOMPARE(run.core->Settings().m_fAutoPilot, 224.8f);
+    }
+
     void recordThenReplaySendsTheSame()
     {
         QBuffer record;
