@@ -1,2 +1,2 @@
 add_executable(replay_bench ${CMAKE_CURRENT_SOURCE_DIR}/replay_bench.cpp)
-target_link_libraries(replay_bench PRIVATE trackcontrol benchmark::benchmark)
+target_link_libraries(replay_bench PRIVATE trackcontrol core_bench_main benchmark::benchmark)

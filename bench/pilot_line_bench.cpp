@@ -39,12 +39,3 @@ void BM_StalledReader(benchmark::State& state)
 
 BENCHMARK(BM_SteerDelay)->Arg(60)->Arg(150)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StalledReader)->Iterations(1)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
