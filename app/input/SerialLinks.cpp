@@ -6,15 +6,13 @@
 #include "SerialPort.h"
 
 SerialLinks::SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea, SerialPort& MSCommPilot,
-                         NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea,
-                         SerialLinksHost& host)
+                         NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea)
     : m_settings(settings)
     , m_nmea(MSCommNmea)
     , m_pilot(MSCommPilot)
     , m_receiver(receiver)
     , m_state(state)
     , m_timer(tmrNmea)
-    , m_host(host)
 {
     connect(&m_nmea, &SerialPort::OnComm, this, &SerialLinks::MSCommNmea_OnComm);
     connect(&m_pilot, &SerialPort::OnComm, this, &SerialLinks::MSCommPilot_OnComm);
@@ -25,13 +23,13 @@ SerialLinks::SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea
 void SerialLinks::SetNmeaStatus(const QString& text)
 {
     m_sNmeaStatus = text;
-    m_host.NmeaStatus(text);
+    emit NmeaStatusChanged(text);
 }
 
 void SerialLinks::SetPilotStatus(const QString& text)
 {
     m_sPilotStatus = text;
-    m_host.PilotStatus(text);
+    emit PilotStatusChanged(text);
 }
 
 bool SerialLinks::OpenOn(SerialPort& port, int number, QString& error)
@@ -52,18 +50,18 @@ bool SerialLinks::NmeaStart()
     m_receiver.ResetNoInputTicks();
     m_bNoInputShown = false;
     m_timer.SetEnabled(true);
-    m_host.ClearNmeaData();
+    emit NmeaDataCleared();
     m_state.Invalidate();
     if (m_settings.m_bSimulate) {
-        m_host.SetInputStatus(QStringLiteral("Simulate"));
+        emit InputStatusChanged(QStringLiteral("Simulate"));
         SetNmeaStatus(QStringLiteral("Simulate"));
         return true;
     }
-    m_host.SetInputStatus(QString());
+    emit InputStatusChanged(QString());
     SetNmeaStatus(QStringLiteral("Running"));
     QString error;
     if (!OpenOn(m_nmea, m_settings.m_iNmeaPort, error)) {
-        m_host.SetInputStatus(error);
+        emit InputStatusChanged(error);
         SetNmeaStatus(QStringLiteral("Stopped - ") + error);
         return false;
     }
@@ -81,19 +79,19 @@ void SerialLinks::NmeaStop()
 
 bool SerialLinks::PilotStart()
 {
-    m_host.ClearPilotData();
+    emit PilotDataCleared();
     if (m_settings.m_bSimulate) {
-        m_host.SetOutputStatus(QStringLiteral("Simulate"));
+        emit OutputStatusChanged(QStringLiteral("Simulate"));
         SetPilotStatus(QStringLiteral("Simulate"));
         return true;
     }
-    m_host.SetOutputStatus(QString());
+    emit OutputStatusChanged(QString());
     SetPilotStatus(QStringLiteral("Running"));
     if (m_settings.m_iNmeaPort == m_settings.m_iPilotPort)
         return true; // the sentences go out on the instrument port
     QString error;
     if (!OpenOn(m_pilot, m_settings.m_iPilotPort, error)) {
-        m_host.SetOutputStatus(error);
+        emit OutputStatusChanged(error);
         SetPilotStatus(QStringLiteral("Stopped - ") + error);
         return false;
     }
@@ -110,7 +108,7 @@ void SerialLinks::PilotStop()
 void SerialLinks::tmrNmea_Timer()
 {
     if (m_settings.m_bSimulate) {
-        m_host.SimulateStep();
+        emit SimulateStepDue();
         return;
     }
     if (!m_nmea.PortOpen())
@@ -123,11 +121,11 @@ void SerialLinks::tmrNmea_Timer()
         const QString condition = m_nmea.Condition();
         const QString text = QStringLiteral("No Input Data")
                              + (condition.isEmpty() ? QString() : QStringLiteral(" - ") + condition);
-        m_host.SetInputStatus(text);
+        emit InputStatusChanged(text);
         SetNmeaStatus(text);
         m_bNoInputShown = true;
     } else if (m_bNoInputShown) {
-        m_host.SetInputStatus(QString());
+        emit InputStatusChanged(QString());
         m_bNoInputShown = false;
     }
 }
@@ -136,12 +134,12 @@ bool SerialLinks::OutputEvent(int commEvent)
 {
     if (commEvent == SerialPort::comEventNotReading) {
         m_bNotReadingShown = true;
-        m_host.SetOutputStatus(QStringLiteral("AutoPilot Not Reading"));
+        emit OutputStatusChanged(QStringLiteral("AutoPilot Not Reading"));
         return true;
     }
     if (commEvent == SerialPort::comEventLinkUp && m_bNotReadingShown) {
         m_bNotReadingShown = false;
-        m_host.SetOutputStatus(QString());
+        emit OutputStatusChanged(QString());
     }
     return false;
 }
@@ -166,12 +164,12 @@ void SerialLinks::MSCommPilot_OnComm(int commEvent)
         // Nothing is expected here; a talking autopilot would otherwise
         // fill the port's buffer for as long as the program runs.
         m_pilot.Input();
-        m_host.SetOutputStatus(QStringLiteral("Receive Error"));
+        emit OutputStatusChanged(QStringLiteral("Receive Error"));
         return;
     }
     if (commEvent == SerialPort::comEventLineCut || OutputEvent(commEvent))
         return;
     if (commEvent == SerialPort::comEventDeviceLost)
         SetPilotStatus(QStringLiteral("Stopped - ") + m_pilot.LastError());
-    m_host.SetOutputStatus(m_pilot.CommEventText(commEvent));
+    emit OutputStatusChanged(m_pilot.CommEventText(commEvent));
 }

@@ -15,24 +15,6 @@ class NmeaReceiver;
 class SerialPort;
 struct ProfileSettings;
 
-// Where the links report. The core implements it; tests record it.
-class SerialLinksHost {
-public:
-    virtual ~SerialLinksHost() = default;
-    // Panel 2 (input line) and panel 3 (output line) of the status bar.
-    virtual void SetInputStatus(const QString& text) = 0;
-    virtual void SetOutputStatus(const QString& text) = 0;
-    // The Options dialog's link labels lblNmeaStatus and lblPilotStatus.
-    virtual void NmeaStatus(const QString& text) = 0;
-    virtual void PilotStatus(const QString& text) = 0;
-    // The Options dialog's lists of received (lstNmeaData) and sent
-    // (lstPilotData) sentences are emptied.
-    virtual void ClearNmeaData() = 0;
-    virtual void ClearPilotData() = 0;
-    // One tick of the simulated instruments.
-    virtual void SimulateStep() = 0;
-};
-
 class SerialLinks : public QObject {
     Q_OBJECT
 public:
@@ -44,7 +26,7 @@ public:
     static constexpr uint32_t ReconnectTicks = 5;
 
     SerialLinks(const ProfileSettings& settings, SerialPort& MSCommNmea, SerialPort& MSCommPilot,
-                NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea, SerialLinksHost& host);
+                NmeaReceiver& receiver, InstrumentState& state, SwitchTimer& tmrNmea);
 
     // True when started; false with the port's error text shown.
     bool NmeaStart();
@@ -69,6 +51,19 @@ public:
     SerialPort& MSCommPilot() { return m_pilot; }
     SwitchTimer& tmrNmea() { return m_timer; }
 
+signals:
+    // The input line's and the output line's status ("" when all is well).
+    void InputStatusChanged(const QString& text);
+    void OutputStatusChanged(const QString& text);
+    // The links' own states, as the Options dialog labels them.
+    void NmeaStatusChanged(const QString& text);
+    void PilotStatusChanged(const QString& text);
+    // A link started: what was received or sent before is of the old link.
+    void NmeaDataCleared();
+    void PilotDataCleared();
+    // One tick of the simulated instruments is due.
+    void SimulateStepDue();
+
 private:
     void SetNmeaStatus(const QString& text);
     void SetPilotStatus(const QString& text);
@@ -85,7 +80,6 @@ private:
     NmeaReceiver& m_receiver;
     InstrumentState& m_state;
     SwitchTimer& m_timer;
-    SerialLinksHost& m_host;
     bool m_bNoInputShown = false;
     bool m_bNotReadingShown = false;
     QString m_sNmeaStatus = QStringLiteral("Stopped");

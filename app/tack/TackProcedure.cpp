@@ -2,6 +2,7 @@
 
 #include "MathLib.h"
 #include "NumberText.h"
+#include "ProfileSettings.h"
 #include "ProfileStore.h"
 #include "SwitchTimer.h"
 #include "SystemLib.h"
@@ -29,8 +30,8 @@ bool Number(const QString& text, float& value)
 
 } // namespace
 
-TackProcedure::TackProcedure(TackHost& host, SwitchTimer& TimerTack, QObject* parent)
-    : QObject(parent), m_host(host), m_timer(TimerTack)
+TackProcedure::TackProcedure(const ProfileSettings& settings, SwitchTimer& TimerTack, QObject* parent)
+    : QObject(parent), m_settings(settings), m_timer(TimerTack)
 {
 }
 
@@ -70,16 +71,16 @@ bool TackProcedure::SetValue(float SteerTo, float Heading, float AutoPilot, floa
     m_eIndex = Classify(c, n, m_iDirection);
     if (m_eIndex == Steer) {
         const double delta = MathLib::AngleWrap180(double(SteerTo) - Heading);
-        if (std::fabs(delta) <= m_host.TrackMaxSteerTo()) {
+        if (std::fabs(delta) <= m_settings.m_fTrackMaxSteerTo) {
             m_eState = State::Idle;
-            m_host.TrackSteerTo(float(delta));
+            emit SteerRequested(float(delta));
             emit Closed(false);
             return false;
         }
     }
     m_eState = State::Proposed;
     emit Proposed();
-    m_host.TackBeep();
+    emit BeepRequested();
     return true;
 }
 
@@ -104,9 +105,9 @@ bool TackProcedure::Start(const QString& heading, const QString& overshoot, cons
         why = QStringLiteral("Rate is not a number");
         return false;
     }
-    m_host.TrackSetManual();
+    emit ManualRequested();
     // Without the autopilot link nothing would reach the autopilot.
-    if (!m_host.TrackManual()) {
+    if (m_settings.m_eTrackMode != TrackModeManual) {
         why = QStringLiteral("Manual mode could not be started");
         return false;
     }
@@ -138,7 +139,7 @@ void TackProcedure::TimerTack_Timer()
         return;
     // The user (or a lost link) took the boat out of Manual: another hand
     // steers now.
-    if (!m_host.TrackManual()) {
+    if (m_settings.m_eTrackMode != TrackModeManual) {
         Cancel();
         return;
     }
@@ -147,7 +148,7 @@ void TackProcedure::TimerTack_Timer()
     if (finished)
         m_fProgress = m_fTotal;
     m_fStepHeading = float(MathLib::HeadingWrap(double(m_fStart) + m_fProgress));
-    m_host.TackAutoPilot(float(MathLib::HeadingWrap(double(m_fStepHeading) + m_fOffset)));
+    emit AutoPilotStepped(float(MathLib::HeadingWrap(double(m_fStepHeading) + m_fOffset)));
     emit Stepped();
     if (finished) {
         StopTimer();

@@ -12,22 +12,7 @@
 
 class SwitchTimer;
 
-// What the procedure needs from the program. The steering core implements
-// it; tests record it.
-class TackHost {
-public:
-    virtual ~TackHost() = default;
-    // Small changes go straight to the control loop.
-    virtual void TrackSteerTo(float Delta) = 0;
-    virtual void TrackSetManual() = 0;
-    // Whether the tracking mode is Manual: the walk steers only then.
-    virtual bool TrackManual() const = 0;
-    // m_fTrackMaxSteerTo: the largest change made without the dialog.
-    virtual float TrackMaxSteerTo() const = 0;
-    // m_fAutoPilot is set to a, and txtAutoPilot shows it (general form).
-    virtual void TackAutoPilot(float a) = 0;
-    virtual void TackBeep() = 0;
-};
+struct ProfileSettings;
 
 class TackProcedure : public QObject {
     Q_OBJECT
@@ -35,7 +20,9 @@ public:
     enum Index { Steer = 1, Tack = 2, Jibe = 3 };
     enum class State { Idle, Proposed, Running };
 
-    TackProcedure(TackHost& host, SwitchTimer& TimerTack, QObject* parent = nullptr);
+    // The walk steers only in Manual, and settings say how large a change
+    // is made without the dialog (m_fTrackMaxSteerTo).
+    TackProcedure(const ProfileSettings& settings, SwitchTimer& TimerTack, QObject* parent = nullptr);
 
     // Per procedure index 1..3; 0 is unused. Rates <= 0 run at 10.
     float m_fRate[4] = {0, 10, 5, 5};
@@ -89,11 +76,18 @@ signals:
     void Stopped();
     // The dialog is to hide; finished is true at the end of a walk.
     void Closed(bool finished);
+    // A change small enough to steer at once, degrees positive to starboard.
+    void SteerRequested(float Delta);
+    // The walk needs Manual; the mode is read again right after.
+    void ManualRequested();
+    // The walk's next autopilot heading.
+    void AutoPilotStepped(float heading);
+    void BeepRequested();
 
 private:
     void StopTimer();
 
-    TackHost& m_host;
+    const ProfileSettings& m_settings;
     SwitchTimer& m_timer;
     State m_eState = State::Idle;
     Index m_eIndex = Steer;

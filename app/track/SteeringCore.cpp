@@ -36,8 +36,6 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     // that only the parts see those calls.
     InstrumentDisplay& display = *this;
     NmeaReceiverHost& receiverHost = *this;
-    SerialLinksHost& linksHost = *this;
-    TrackHost& trackHost = *this;
     SimulatorHost& simulatorHost = *this;
     ProfileHost& profileHost = *this;
     m_state = std::make_unique<InstrumentState>(m_settings, display);
@@ -63,8 +61,36 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         m_tmrNmea = std::move(timer);
     }
     m_links = std::make_unique<SerialLinks>(m_settings, *m_nmeaPort, *m_pilotPort, *m_receiver, *m_state,
-                                            *m_tmrNmea, linksHost);
-    m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, trackHost);
+                                            *m_tmrNmea);
+    SerialLinks* links = m_links.get();
+    connect(links, &SerialLinks::InputStatusChanged, this, &SteeringCore::SetInputStatus);
+    connect(links, &SerialLinks::OutputStatusChanged, this, &SteeringCore::SetOutputStatus);
+    connect(links, &SerialLinks::NmeaStatusChanged, this, &SteeringCore::NmeaLinkStatus);
+    connect(links, &SerialLinks::PilotStatusChanged, this, &SteeringCore::PilotLinkStatus);
+    connect(links, &SerialLinks::NmeaDataCleared, this, &SteeringCore::NmeaLinesCleared);
+    connect(links, &SerialLinks::PilotDataCleared, this, &SteeringCore::PilotLinesCleared);
+    connect(links, &SerialLinks::SimulateStepDue, this, [this] { m_simulator->SimulateStep(); });
+    TrackReports reports;
+    reports.ModeButtonPressed = [this](TrackMode button, bool pressed) { emit ModeButtonPressed(button, pressed); };
+    reports.ModeButtonEnabled = [this](TrackMode button, bool enabled) { emit ModeButtonEnabled(button, enabled); };
+    reports.ControlEnabled = [this](TrackControlId control, int index, bool enabled) {
+        emit ControlEnabled(control, index, enabled);
+    };
+    reports.ModeStatus = [this](const QString& text) { SetModeStatus(text); };
+    reports.InputStatus = [this](const QString& text) { SetInputStatus(text); };
+    reports.OutputStatus = [this](const QString& text) { SetOutputStatus(text); };
+    reports.OptionSelected = [this](int index) { emit OptionSelected(index); };
+    reports.AutoPilot = [this](float heading) { ShowAutoPilot(heading); };
+    reports.Desired = [this](int index, float value) { ShowDesired(index, value); };
+    reports.Delta = [this](int index, float value) { ShowDelta(index, value); };
+    reports.DeltaAlarm = [this](int index, bool alarm) { emit DeltaAlarm(index, alarm); };
+    reports.LimitAlarm = [this](bool raised, float error) { LimitAlarm(raised, error); };
+    reports.ChartDegrees = [this](const QString& name, float value, QStringView format) {
+        ChartDegrees(name, value, format);
+    };
+    reports.PilotData = [this](const QString& sline) { emit PilotSent(sline); };
+    m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
+    m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });
     m_simulator = std::make_unique<Simulator>(m_settings, *m_state, simulatorHost, m_setup.Random);
     m_profile = std::make_unique<SettingsProfile>(m_settings, profileHost);
     m_profile->SetCommandLinePath(m_setup.ProfileFile);
@@ -76,8 +102,11 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         timer->setObjectName(QStringLiteral("TimerTack"));
         m_tmrTack = std::move(timer);
     }
-    TackHost& tackHost = *this;
-    m_tack = std::make_unique<TackProcedure>(tackHost, *m_tmrTack);
+    m_tack = std::make_unique<TackProcedure>(m_settings, *m_tmrTack);
+    connect(m_tack.get(), &TackProcedure::SteerRequested, this, &SteeringCore::TrackSteerTo);
+    connect(m_tack.get(), &TackProcedure::ManualRequested, this, &SteeringCore::TrackSetManual);
+    connect(m_tack.get(), &TackProcedure::AutoPilotStepped, this, &SteeringCore::TackAutoPilot);
+    connect(m_tack.get(), &TackProcedure::BeepRequested, this, &SteeringCore::BeepRequested);
     connect(m_tack.get(), &TackProcedure::Started, this, [this] {
         m_sPanelBeforeTack = m_sPanel[1];
         ShowTackProgress();
@@ -334,6 +363,7 @@ void SteeringCore::WatchAlarms(bool step)
         ClearAlarm(AlarmKind::CrossHeld);
 
     m_bHold = track && (!quiet.isEmpty() || m_watch.NotFollowing());
+    m_track->SetHold(m_bHold);
 }
 
 void SteeringCore::SoundAlarm()

@@ -58,11 +58,8 @@ class SteeringCore : public QObject,
                      public PolarHost,
                      private NmeaReceiverHost,
                      private InstrumentDisplay,
-                     private SerialLinksHost,
-                     private TrackHost,
                      private SimulatorHost,
-                     private ProfileHost,
-                     private TackHost {
+                     private ProfileHost {
     Q_OBJECT
 public:
     // A value not refreshed for this long is shown as stale, and Track does
@@ -115,7 +112,7 @@ public:
     void optControl_Click(int Index) { m_track->optControl_Click(Index); }
     // Degrees, positive to starboard. Outside Track the heading box's text
     // is taken first, whoever steers (a button, the Tack dialog).
-    void TrackSteerTo(float Delta) override;
+    void TrackSteerTo(float Delta);
     // The heading box as the sailor types in it, before it is stored.
     void AutoPilotTextEdited(const QString& text);
     // A steer button: index 2 is "To Starboard", any other "To Port".
@@ -273,35 +270,21 @@ private:
     void ShowWindIndicator(const QString& text) override { emit WindIndicatorShown(text); }
     void ShowWindIndicatorValue(const QString& point, float speed) override;
 
-    // SerialLinksHost
-    void SetOutputStatus(const QString& text) override;
-    void NmeaStatus(const QString& text) override { emit NmeaLinkStatus(text); }
-    void PilotStatus(const QString& text) override { emit PilotLinkStatus(text); }
-    void ClearNmeaData() override { emit NmeaLinesCleared(); }
-    void ClearPilotData() override { emit PilotLinesCleared(); }
-    void SimulateStep() override { m_simulator->SimulateStep(); }
+    // Panel 3 without alarms: the output line's own text.
+    void SetOutputStatus(const QString& text);
 
-    // TrackHost
-    void SetModeButtonPressed(TrackMode button, bool pressed) override { emit ModeButtonPressed(button, pressed); }
-    void SetModeButtonEnabled(TrackMode button, bool enabled) override { emit ModeButtonEnabled(button, enabled); }
-    void SetControlEnabled(TrackControlId control, int index, bool enabled) override
-    {
-        emit ControlEnabled(control, index, enabled);
-    }
-    void SetModeStatus(const QString& text) override;
-    void SelectOption(int index) override { emit OptionSelected(index); }
-    bool TrackHold() override { return m_bHold; }
-    float TrackBound(float from, float to) override;
-    void LimitAlarm(bool raised, float error) override;
-    void ShowAutoPilot(float heading) override;
+    // What the control loop reports.
+    void SetModeStatus(const QString& text);
+    // The heading a step may command (see TrackControl::SetBound).
+    float TrackBound(float from, float to);
+    void LimitAlarm(bool raised, float error);
+    void ShowAutoPilot(float heading);
     void ShowAutoPilot(const QString& text);
     // The text of a heading shown while nobody showed it, made now.
     void SettleAutoPilotText();
-    void ShowDesired(int index, float value) override;
-    void ShowDelta(int index, float value) override;
-    void ShowDeltaAlarm(int index, bool alarm) override { emit DeltaAlarm(index, alarm); }
-    void ChartDegrees(const QString& name, float value, QStringView format) override;
-    void PilotData(const QString& sline) override { emit PilotSent(sline); }
+    void ShowDesired(int index, float value);
+    void ShowDelta(int index, float value);
+    void ChartDegrees(const QString& name, float value, QStringView format);
 
     // ProfileHost
     void ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
@@ -311,11 +294,9 @@ private:
     bool HistoryWindowVisible() const override { return m_bWindowVisible[0]; }
     bool PolarWindowVisible() const override { return m_bWindowVisible[1]; }
 
-    // TackHost
-    bool TrackManual() const override { return m_settings.m_eTrackMode == TrackModeManual; }
-    float TrackMaxSteerTo() const override { return m_settings.m_fTrackMaxSteerTo; }
-    void TackAutoPilot(float a) override;
-    void TackBeep() override { emit BeepRequested(); }
+    // A step of the tack walk: m_fAutoPilot is set to a, and the box
+    // shows it (general form).
+    void TackAutoPilot(float a);
     // Panel 1 shows a walk: "Tack 35/100".
     void ShowTackProgress();
     void TackCancelRunning();

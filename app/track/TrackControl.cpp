@@ -13,31 +13,32 @@
 
 using namespace MathLib;
 
-TrackControl::TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links, TrackHost& host)
+TrackControl::TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links,
+                           TrackReports reports)
     : m_settings(settings)
     , m_state(state)
     , m_links(links)
-    , m_host(host)
+    , m_reports(std::move(reports))
 {
 }
 
 void TrackControl::SetModeButtons(TrackMode pressed)
 {
     for (TrackMode button : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
-        m_host.SetModeButtonPressed(button, button == pressed);
+        m_reports.ModeButtonPressed(button, button == pressed);
 }
 
 void TrackControl::SetAutoPilotControls(bool textEnabled)
 {
-    m_host.SetControlEnabled(TrackControlId::txtAutoPilot, 0, textEnabled);
-    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 1, true);
-    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 2, true);
+    m_reports.ControlEnabled(TrackControlId::txtAutoPilot, 0, textEnabled);
+    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 1, true);
+    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 2, true);
 }
 
 void TrackControl::EnableOptions()
 {
     for (int i = 1; i <= 2; ++i)
-        m_host.SetControlEnabled(TrackControlId::optControl, i, true);
+        m_reports.ControlEnabled(TrackControlId::optControl, i, true);
     optControl_Click(m_iControl);
 }
 
@@ -48,9 +49,9 @@ void TrackControl::ClearAlarm()
     if (!m_bAlarmActive)
         return;
     m_bAlarmActive = false;
-    m_host.ShowDeltaAlarm(1, false);
-    m_host.ShowDeltaAlarm(2, false);
-    m_host.LimitAlarm(false, 0);
+    m_reports.DeltaAlarm(1, false);
+    m_reports.DeltaAlarm(2, false);
+    m_reports.LimitAlarm(false, 0);
 }
 
 void TrackControl::TrackSetOff()
@@ -58,18 +59,18 @@ void TrackControl::TrackSetOff()
     ClearAlarm();
     m_settings.m_eTrackMode = TrackModeOff;
     SetModeButtons(TrackModeOff);
-    m_host.SetModeButtonEnabled(TrackModeManual, false);
-    m_host.SetModeButtonEnabled(TrackModeTrack, false);
-    m_host.SetControlEnabled(TrackControlId::txtAutoPilot, 0, false);
-    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 1, false);
-    m_host.SetControlEnabled(TrackControlId::cmdAutoPilot, 2, false);
+    m_reports.ModeButtonEnabled(TrackModeManual, false);
+    m_reports.ModeButtonEnabled(TrackModeTrack, false);
+    m_reports.ControlEnabled(TrackControlId::txtAutoPilot, 0, false);
+    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 1, false);
+    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 2, false);
     m_links.NmeaStop();
     m_links.PilotStop();
-    m_host.SetModeStatus(QStringLiteral("Off"));
-    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, false);
-    m_host.SetControlEnabled(TrackControlId::lblDelta, 0, false);
+    m_reports.ModeStatus(QStringLiteral("Off"));
+    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, false);
+    m_reports.ControlEnabled(TrackControlId::lblDelta, 0, false);
     for (int i = 1; i <= 2; ++i)
-        m_host.SetControlEnabled(TrackControlId::optControl, i, false);
+        m_reports.ControlEnabled(TrackControlId::optControl, i, false);
     optControl_Click(m_iControl);
 }
 
@@ -78,12 +79,12 @@ void TrackControl::TrackSetSetup()
     ClearAlarm();
     m_settings.m_eTrackMode = TrackModeSetup;
     SetModeButtons(TrackModeSetup);
-    m_host.SetModeButtonEnabled(TrackModeManual, true);
-    m_host.SetModeButtonEnabled(TrackModeTrack, false);
+    m_reports.ModeButtonEnabled(TrackModeManual, true);
+    m_reports.ModeButtonEnabled(TrackModeTrack, false);
     SetAutoPilotControls(true);
-    m_host.SetModeStatus(QStringLiteral("Initialize"));
-    m_host.SetInputStatus(QString());
-    m_host.SetOutputStatus(QString());
+    m_reports.ModeStatus(QStringLiteral("Initialize"));
+    m_reports.InputStatus(QString());
+    m_reports.OutputStatus(QString());
     if (m_links.NmeaStart())
         EnableOptions();
     else
@@ -95,11 +96,11 @@ void TrackControl::TrackSetManual()
     ClearAlarm();
     m_settings.m_eTrackMode = TrackModeManual;
     SetModeButtons(TrackModeManual);
-    m_host.SetModeButtonEnabled(TrackModeTrack, true);
+    m_reports.ModeButtonEnabled(TrackModeTrack, true);
     SetAutoPilotControls(true);
-    m_host.SetModeStatus(QStringLiteral("Manual"));
-    m_host.SetInputStatus(QString());
-    m_host.SetOutputStatus(QString());
+    m_reports.ModeStatus(QStringLiteral("Manual"));
+    m_reports.InputStatus(QString());
+    m_reports.OutputStatus(QString());
     if (m_links.PilotStart()) {
         EnableOptions();
         return;
@@ -108,7 +109,7 @@ void TrackControl::TrackSetManual()
     // panel 3, or the sailor sees the mode fall back without a word.
     const QString error = m_links.MSCommPilot().LastError();
     TrackSetSetup();
-    m_host.SetOutputStatus(error);
+    m_reports.OutputStatus(error);
 }
 
 void TrackControl::TrackSetTrack()
@@ -116,15 +117,15 @@ void TrackControl::TrackSetTrack()
     if (!TrackFilterInit()) {
         // The mode stays as it was; the toolbar shows it again.
         SetModeButtons(m_settings.m_eTrackMode);
-        m_host.SetOutputStatus(TrackRefusedText(m_settings.m_fTrackBandwidth, m_settings.m_fTrackDamping));
+        m_reports.OutputStatus(TrackRefusedText(m_settings.m_fTrackBandwidth, m_settings.m_fTrackDamping));
         return;
     }
     m_settings.m_eTrackMode = TrackModeTrack;
     SetModeButtons(TrackModeTrack);
     SetAutoPilotControls(false);
-    m_host.SetModeStatus(QStringLiteral("Track"));
-    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, true);
-    m_host.SetControlEnabled(TrackControlId::lblDelta, 0, true);
+    m_reports.ModeStatus(QStringLiteral("Track"));
+    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, true);
+    m_reports.ControlEnabled(TrackControlId::lblDelta, 0, true);
     optControl_Click(m_iControl);
 }
 
@@ -151,32 +152,32 @@ void TrackControl::tbrTrack_ButtonClick(int index)
 void TrackControl::optControl_Click(int Index)
 {
     m_iControl = Index == 2 ? 2 : 1;
-    m_host.SelectOption(m_iControl);
+    m_reports.OptionSelected(m_iControl);
     for (int i = 1; i <= 2; ++i) {
-        m_host.SetControlEnabled(TrackControlId::cmdDesiredApp, i, false);
-        m_host.SetControlEnabled(TrackControlId::cmdDesiredTrue, i, false);
-        m_host.SetControlEnabled(TrackControlId::lblDelta, i, false);
-        m_host.SetControlEnabled(TrackControlId::txtDesired, i, false);
+        m_reports.ControlEnabled(TrackControlId::cmdDesiredApp, i, false);
+        m_reports.ControlEnabled(TrackControlId::cmdDesiredTrue, i, false);
+        m_reports.ControlEnabled(TrackControlId::lblDelta, i, false);
+        m_reports.ControlEnabled(TrackControlId::txtDesired, i, false);
     }
-    m_host.SetControlEnabled(TrackControlId::lblDesired, 0, false);
+    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, false);
     if (m_settings.m_eTrackMode == TrackModeTrack) {
         for (int i = 1; i <= 2; ++i) {
             if (m_iControl == 1)
-                m_host.SetControlEnabled(TrackControlId::cmdDesiredApp, i, true);
+                m_reports.ControlEnabled(TrackControlId::cmdDesiredApp, i, true);
             else
-                m_host.SetControlEnabled(TrackControlId::cmdDesiredTrue, i, true);
+                m_reports.ControlEnabled(TrackControlId::cmdDesiredTrue, i, true);
         }
-        m_host.SetControlEnabled(TrackControlId::lblDelta, m_iControl, true);
-        m_host.SetControlEnabled(TrackControlId::lblDesired, 0, true);
-        m_host.SetControlEnabled(TrackControlId::txtDesired, m_iControl, true);
+        m_reports.ControlEnabled(TrackControlId::lblDelta, m_iControl, true);
+        m_reports.ControlEnabled(TrackControlId::lblDesired, 0, true);
+        m_reports.ControlEnabled(TrackControlId::txtDesired, m_iControl, true);
     }
     for (int i = 1; i <= 2; ++i) {
-        m_host.SetControlEnabled(TrackControlId::lblAppWindAngle, i, false);
-        m_host.SetControlEnabled(TrackControlId::lblTrueWindAngle, i, false);
+        m_reports.ControlEnabled(TrackControlId::lblAppWindAngle, i, false);
+        m_reports.ControlEnabled(TrackControlId::lblTrueWindAngle, i, false);
     }
     const TrackControlId tracked = m_iControl == 1 ? TrackControlId::lblAppWindAngle : TrackControlId::lblTrueWindAngle;
-    m_host.SetControlEnabled(tracked, 1, true);
-    m_host.SetControlEnabled(tracked, 2, true);
+    m_reports.ControlEnabled(tracked, 1, true);
+    m_reports.ControlEnabled(tracked, 2, true);
 }
 
 // With bandwidth B (seconds) and damping D: a = 4/B, K1 = a/(4D² + 1),
@@ -264,35 +265,35 @@ void TrackControl::TrackStep()
     if (mode == TrackModeSetup || mode == TrackModeManual) {
         s.m_fDesired[1] = m_state.WindAngleApparent();
         s.m_fDesired[2] = m_state.WindAngleTrue();
-        m_host.ShowDesired(1, s.m_fDesired[1]);
-        m_host.ShowDesired(2, s.m_fDesired[2]);
+        m_reports.Desired(1, s.m_fDesired[1]);
+        m_reports.Desired(2, s.m_fDesired[2]);
     }
     m_fError[1] = float(Angle180(double(m_state.WindAngleApparent()) - s.m_fDesired[1]));
-    m_host.ShowDelta(1, m_fError[1]);
+    m_reports.Delta(1, m_fError[1]);
     m_fError[2] = float(Angle180(double(m_state.WindAngleTrue()) - s.m_fDesired[2]));
-    m_host.ShowDelta(2, m_fError[2]);
+    m_reports.Delta(2, m_fError[2]);
 
     if (mode == TrackModeTrack) {
         const float e = m_iControl == 1 ? m_fError[1] : m_fError[2];
         // An angle worked out from a source that went quiet, or a boat that
         // does not follow, is not acted on: the heading is held.
-        if (!m_host.TrackHold()) {
+        if (!m_bHold) {
             const float from = s.m_fAutoPilot;
             float to = from;
             const double integral = m_dS;
             TrackFilter(e, to);
-            s.m_fAutoPilot = m_host.TrackBound(from, to);
+            s.m_fAutoPilot = m_bound ? m_bound(from, to) : to;
             // What the boat cannot be given now adds nothing to the
             // integral, which would only overshoot later.
             if (s.m_fAutoPilot != to)
                 m_dS = integral;
         }
-        m_host.ChartDegrees(QStringLiteral("Pilot Delta"), e, u"0.0");
-        m_host.ShowAutoPilot(s.m_fAutoPilot);
+        m_reports.ChartDegrees(QStringLiteral("Pilot Delta"), e, u"0.0");
+        m_reports.AutoPilot(s.m_fAutoPilot);
         if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
             m_bAlarmActive = true;
-            m_host.ShowDeltaAlarm(m_iControl, true);
-            m_host.LimitAlarm(true, e);
+            m_reports.DeltaAlarm(m_iControl, true);
+            m_reports.LimitAlarm(true, e);
         } else {
             ClearAlarm();
         }
@@ -306,16 +307,16 @@ void TrackControl::SendAutoPilot()
 {
     float& heading = m_settings.m_fAutoPilot;
     if (!std::isfinite(heading)) {
-        m_host.SetOutputStatus(QStringLiteral("No Output - AutoPilot Heading Not a Number"));
+        m_reports.OutputStatus(QStringLiteral("No Output - AutoPilot Heading Not a Number"));
         return;
     }
     heading = float(HeadingWrap(heading));
     if (m_bWaiting) {
         m_bWaiting = false;
-        m_host.SetOutputStatus(QString());
+        m_reports.OutputStatus(QString());
     }
-    m_host.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
-    m_host.ChartDegrees(QStringLiteral("Pilot Heading"), heading, u"0.00");
+    m_reports.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    m_reports.ChartDegrees(QStringLiteral("Pilot Heading"), heading, u"0.00");
 }
 
 void TrackControl::TrackWait()
@@ -329,7 +330,7 @@ void TrackControl::TrackWait()
     else if (m_settings.m_iNmeaTrueWind == 1 && !m_state.BoatSpeedValid())
         missing = QStringLiteral("Boat Speed");
     m_bWaiting = true;
-    m_host.SetOutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
+    m_reports.OutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
 }
 
 void TrackControl::TrackSteerTo(float Delta)
@@ -353,16 +354,16 @@ void TrackControl::TrackSteerTo(float Delta)
         }
         s.m_fDesired[1] = apparentAngle;
         s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
-        m_host.ShowAutoPilot(s.m_fAutoPilot);
+        m_reports.AutoPilot(s.m_fAutoPilot);
         m_dS = 0;
-        m_host.ShowDesired(1, s.m_fDesired[1]);
-        m_host.ShowDesired(2, s.m_fDesired[2]);
+        m_reports.Desired(1, s.m_fDesired[1]);
+        m_reports.Desired(2, s.m_fDesired[2]);
         return;
     }
     // The box's text is already stored: the core stores it before any
     // steer command.
     s.m_fAutoPilot = float(HeadingWrap(double(s.m_fAutoPilot) + Delta));
-    m_host.ShowAutoPilot(s.m_fAutoPilot);
+    m_reports.AutoPilot(s.m_fAutoPilot);
 }
 
 void TrackControl::StoreAutoPilotText(const QString& text)
@@ -373,8 +374,8 @@ void TrackControl::StoreAutoPilotText(const QString& text)
     if (ReadAngleText(text, value))
         m_settings.m_fAutoPilot = float(HeadingWrap(value));
     else
-        m_host.SetOutputStatus(QStringLiteral("AutoPilot Entry Refused - Not a Heading"));
-    m_host.ShowAutoPilot(m_settings.m_fAutoPilot);
+        m_reports.OutputStatus(QStringLiteral("AutoPilot Entry Refused - Not a Heading"));
+    m_reports.AutoPilot(m_settings.m_fAutoPilot);
 }
 
 void TrackControl::StoreDesiredText(int index, const QString& text)
@@ -384,7 +385,7 @@ void TrackControl::StoreDesiredText(int index, const QString& text)
         return;
     m_settings.m_fDesired[index] = float(AngleWrap180(value));
     if (m_settings.m_fDesired[index] != value)
-        m_host.ShowDesired(index, m_settings.m_fDesired[index]);
+        m_reports.Desired(index, m_settings.m_fDesired[index]);
 }
 
 bool TrackControl::ReadAngleText(const QString& text, float& value)

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class InstrumentState;
 class SerialLinks;
@@ -31,48 +32,50 @@ enum class TrackControlId {
 
 // What the modes and the control step show. The core implements it;
 // tests record it.
-class TrackHost {
-public:
-    virtual ~TrackHost() = default;
+// What the modes and the control step report, as they happen. The owner
+// wires every one to where it is shown.
+struct TrackReports {
     // tbrTrack: a mode button pressed or released, enabled or disabled.
-    virtual void SetModeButtonPressed(TrackMode button, bool pressed) = 0;
-    virtual void SetModeButtonEnabled(TrackMode button, bool enabled) = 0;
-    virtual void SetControlEnabled(TrackControlId control, int index, bool enabled) = 0;
+    std::function<void(TrackMode button, bool pressed)> ModeButtonPressed;
+    std::function<void(TrackMode button, bool enabled)> ModeButtonEnabled;
+    std::function<void(TrackControlId control, int index, bool enabled)> ControlEnabled;
     // Status bar panels 1 (mode), 2 (input line), 3 (output line, alarm).
-    virtual void SetModeStatus(const QString& text) = 0;
-    virtual void SetInputStatus(const QString& text) = 0;
-    virtual void SetOutputStatus(const QString& text) = 0;
+    std::function<void(const QString& text)> ModeStatus;
+    std::function<void(const QString& text)> InputStatus;
+    std::function<void(const QString& text)> OutputStatus;
     // optControl(index) becomes the selected option button.
-    virtual void SelectOption(int index) = 0;
-    // Whether Track holds the heading this step: a source the tracked
-    // angle needs has gone quiet, or the boat does not follow.
-    virtual bool TrackHold() = 0;
-    // The heading a step may command instead of to, the boat's heading
-    // being from (or the last command): never across the wind, never far
-    // ahead of the boat.
-    virtual float TrackBound(float from, float to) = 0;
+    std::function<void(int index)> OptionSelected;
     // The heading commanded (shown "0.0"), the desired angles (shown "0")
-    // and the errors (shown "0.0"), as numbers: the host makes texts only
-    // where they are shown.
-    virtual void ShowAutoPilot(float heading) = 0;
-    virtual void ShowDesired(int index, float value) = 0;
-    virtual void ShowDelta(int index, float value) = 0;
+    // and the errors (shown "0.0"), as numbers: texts are made only where
+    // they are shown.
+    std::function<void(float heading)> AutoPilot;
+    std::function<void(int index, float value)> Desired;
+    std::function<void(int index, float value)> Delta;
     // lblDelta(index) in alarm colour (light red) or back to the window's
     // background.
-    virtual void ShowDeltaAlarm(int index, bool alarm) = 0;
+    std::function<void(int index, bool alarm)> DeltaAlarm;
     // The tracked error is beyond the alarm limit (raised, with the error
     // in degrees) or back within it.
-    virtual void LimitAlarm(bool raised, float error) = 0;
+    std::function<void(bool raised, float error)> LimitAlarm;
     // The History chart's SetValue(name, value text) for an angle: the
     // text is the value in format followed by " deg".
-    virtual void ChartDegrees(const QString& name, float value, QStringView format) = 0;
+    std::function<void(const QString& name, float value, QStringView format)> ChartDegrees;
     // The Options dialog's list of sent sentences.
-    virtual void PilotData(const QString& sline) = 0;
+    std::function<void(const QString& sline)> PilotData;
 };
 
 class TrackControl {
 public:
-    TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links, TrackHost& host);
+    TrackControl(ProfileSettings& settings, InstrumentState& state, SerialLinks& links, TrackReports reports);
+
+    // Track holds the heading while set: a source the tracked angle needs
+    // has gone quiet, or the boat does not follow.
+    void SetHold(bool hold) { m_bHold = hold; }
+    // The heading a step may command instead of to, the boat's heading
+    // being from (or the last command): never across the wind, never far
+    // ahead of the boat. Unset, a step commands what the filter gives.
+    using Bound = std::function<float(float from, float to)>;
+    void SetBound(Bound bound) { m_bound = std::move(bound); }
 
     void TrackSetOff();
     void TrackSetSetup();
@@ -153,7 +156,9 @@ private:
     ProfileSettings& m_settings;
     InstrumentState& m_state;
     SerialLinks& m_links;
-    TrackHost& m_host;
+    TrackReports m_reports;
+    Bound m_bound;
+    bool m_bHold = false;
     int m_iControl = 1;
     double m_dS = 0;
     double m_dK1 = 0;

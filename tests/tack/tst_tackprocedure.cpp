@@ -2,6 +2,7 @@
 // test ticks: the classification, the small-steer shortcut, the walk of the
 // autopilot heading, refusals and the end of a walk.
 
+#include "ProfileSettings.h"
 #include "SwitchTimer.h"
 #include "TackProcedure.h"
 
@@ -9,18 +10,25 @@
 
 namespace {
 
-struct Host : TackHost {
-    QList<float> steered;   // TrackSteerTo deltas
+// What the procedure asked of the program, and the mode it reads back.
+struct Host {
+    QList<float> steered;   // deltas steered at once
     QList<float> autoPilot; // each heading set by the walk
     int beeps = 0;
-    bool manual = false;
     bool pilotStarts = true; // whether Manual can be entered
-    void TrackSteerTo(float Delta) override { steered << Delta; }
-    void TrackSetManual() override { manual = pilotStarts; }
-    bool TrackManual() const override { return manual; }
-    float TrackMaxSteerTo() const override { return 10; }
-    void TackAutoPilot(float a) override { autoPilot << a; }
-    void TackBeep() override { ++beeps; }
+    ProfileSettings settings;
+    Host() { settings.m_fTrackMaxSteerTo = 10; }
+    bool Manual() const { return settings.m_eTrackMode == TrackModeManual; }
+    void Listen(TackProcedure& tack)
+    {
+        QObject::connect(&tack, &TackProcedure::SteerRequested, [this](float d) { steered << d; });
+        QObject::connect(&tack, &TackProcedure::ManualRequested, [this] {
+            if (pilotStarts)
+                settings.m_eTrackMode = TrackModeManual;
+        });
+        QObject::connect(&tack, &TackProcedure::AutoPilotStepped, [this](float a) { autoPilot << a; });
+        QObject::connect(&tack, &TackProcedure::BeepRequested, [this] { ++beeps; });
+    }
 };
 
 } // namespace
@@ -34,9 +42,11 @@ class TestTackProcedure : public QObject {
 private slots:
     void init()
     {
+        tack.reset();
         host = Host();
         timer.SetEnabled(false);
-        tack = std::make_unique<TackProcedure>(host, timer);
+        tack = std::make_unique<TackProcedure>(host.settings, timer);
+        host.Listen(*tack);
     }
 
     void classify_data()
@@ -97,12 +107,12 @@ private slots:
         if (!tack->Start(texts[0], texts[1], texts[2], why)) {
             QTEST(why, "result");
             // Nothing changed: no Manual, no walk, the rate as it was.
-            QVERIFY(!host.manual && !timer.Enabled());
+            QVERIFY(!host.Manual() && !timer.Enabled());
             QCOMPARE(tack->CurrentState(), TackProcedure::State::Proposed);
             QCOMPARE(tack->m_fRate[2], 5.0f);
             return;
         }
-        QVERIFY(host.manual);
+        QVERIFY(host.Manual());
         int ticks = 0;
         for (; timer.Enabled() && ticks < 400; ++ticks)
             tack->TimerTack_Timer();
@@ -131,7 +141,7 @@ private slots:
             if (way == 0)
                 tack->SetValue(90, 0, 0, 45);
             else
-                host.manual = false;
+                host.settings.m_eTrackMode = TrackModeSetup;
             tack->TimerTack_Timer();
             QVERIFY(!timer.Enabled());
         }
