@@ -8,11 +8,9 @@
 
 using namespace MathLib;
 
-Simulator::Simulator(ProfileSettings& settings, InstrumentState& state, SimulatorHost& host,
-                     std::function<double()> random)
+Simulator::Simulator(ProfileSettings& settings, InstrumentState& state, std::function<double()> random)
     : m_settings(settings)
     , m_state(state)
-    , m_host(host)
     , m_random(std::move(random))
 {
 }
@@ -57,9 +55,6 @@ void Simulator::SimulateStep()
     float range = 0;
     SimulateTime(s.m_fSimulateTime, bearing, range);
     m_state.SetWaypoint(range, bearing);
-
-    m_host.PolarSetValue(st.Values(s.m_eTrackMode));
-    m_host.TrackStep();
 }
 
 void Simulator::SimulateTime(float Time, float& TimeWaypointBearing, float& TimeWaypointRange)

@@ -15,15 +15,6 @@ class InstrumentState;
 struct ProfileSettings;
 
 // What a simulation tick hands on besides the instrument state.
-class SimulatorHost {
-public:
-    virtual ~SimulatorHost() = default;
-    // The Polar window's SetValue.
-    virtual void PolarSetValue(const InstrumentValues& values) = 0;
-    // One control step.
-    virtual void TrackStep() = 0;
-};
-
 // Uniform numbers from 0 up to below 1. Never seeded, so the same noise
 // repeats from run to run.
 class SimulateRandom {
@@ -36,9 +27,10 @@ private:
 
 class Simulator {
 public:
-    Simulator(ProfileSettings& settings, InstrumentState& state, SimulatorHost& host,
-              std::function<double()> random = SimulateRandom());
+    Simulator(ProfileSettings& settings, InstrumentState& state, std::function<double()> random = SimulateRandom());
 
+    // Sets every simulated value; the owner then runs the control step as
+    // for a wind sentence.
     void SimulateStep();
     // Time in hours. Moving it dead-reckons the boat along m_fAutoPilot
     // over the difference; 0 puts the configured waypoint back. Bearing in
@@ -51,7 +43,6 @@ public:
 private:
     ProfileSettings& m_settings;
     InstrumentState& m_state;
-    SimulatorHost& m_host;
     std::function<double()> m_random;
     float m_fWaypointBearing = 0;
     float m_fWaypointRange = 0;

@@ -36,7 +36,6 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     // that only the parts see those calls.
     InstrumentDisplay& display = *this;
     NmeaReceiverHost& receiverHost = *this;
-    SimulatorHost& simulatorHost = *this;
     ProfileHost& profileHost = *this;
     m_state = std::make_unique<InstrumentState>(m_settings, display);
     m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, receiverHost);
@@ -69,7 +68,12 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     connect(links, &SerialLinks::PilotStatusChanged, this, &SteeringCore::PilotLinkStatus);
     connect(links, &SerialLinks::NmeaDataCleared, this, &SteeringCore::NmeaLinesCleared);
     connect(links, &SerialLinks::PilotDataCleared, this, &SteeringCore::PilotLinesCleared);
-    connect(links, &SerialLinks::SimulateStepDue, this, [this] { m_simulator->SimulateStep(); });
+    connect(links, &SerialLinks::SimulateStepDue, this, [this] {
+        m_simulator->SimulateStep();
+        if (m_bWindowsFed)
+            emit PolarValues(m_state->Values(m_settings.m_eTrackMode));
+        TrackStep();
+    });
     TrackReports reports;
     reports.ModeButtonPressed = [this](TrackMode button, bool pressed) { emit ModeButtonPressed(button, pressed); };
     reports.ModeButtonEnabled = [this](TrackMode button, bool enabled) { emit ModeButtonEnabled(button, enabled); };
@@ -91,7 +95,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     reports.PilotData = [this](const QString& sline) { emit PilotSent(sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
     m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });
-    m_simulator = std::make_unique<Simulator>(m_settings, *m_state, simulatorHost, m_setup.Random);
+    m_simulator = std::make_unique<Simulator>(m_settings, *m_state, m_setup.Random);
     m_profile = std::make_unique<SettingsProfile>(m_settings, profileHost);
     m_profile->SetCommandLinePath(m_setup.ProfileFile);
 

@@ -58,7 +58,6 @@ class SteeringCore : public QObject,
                      public PolarHost,
                      private NmeaReceiverHost,
                      private InstrumentDisplay,
-                     private SimulatorHost,
                      private ProfileHost {
     Q_OBJECT
 public:
