@@ -95,21 +95,31 @@ public:
 };
 
 // Shows nothing and formats nothing.
-class NoDisplay : public InstrumentDisplay {
-public:
-    void ShowValue(InstrumentValue, const QString&) override {}
-    void HistoryValue(const QString&, float, const QString&) override {}
-    void ShowWindIndicator(const QString&) override {}
-    void ShowNumber(InstrumentValue, float) override {}
-    void ShowWindIndicatorValue(const QString&, float) override {}
+struct NoDisplay {
+    InstrumentReports Reports()
+    {
+        InstrumentReports r;
+        r.Value = [](InstrumentValue, float) {};
+        r.Blank = [](InstrumentValue) {};
+        r.History = [](const QString&, float, const QString&) {};
+        r.WindIndicator = [](const QString&, float) {};
+        return r;
+    }
 };
 
 // Formats the texts as the window would, then drops them.
-class FormattingDisplay : public InstrumentDisplay {
-public:
-    void ShowValue(InstrumentValue, const QString& text) override { benchmark::DoNotOptimize(text.size()); }
-    void HistoryValue(const QString&, float, const QString&) override {}
-    void ShowWindIndicator(const QString& text) override { benchmark::DoNotOptimize(text.size()); }
+struct FormattingDisplay {
+    InstrumentReports Reports()
+    {
+        InstrumentReports r = NoDisplay().Reports();
+        r.Value = [](InstrumentValue which, float value) {
+            benchmark::DoNotOptimize(NumberText::Format(value, InstrumentState::ValueFormat(which)).size());
+        };
+        r.WindIndicator = [](const QString& point, float speed) {
+            benchmark::DoNotOptimize(InstrumentState::WindIndicatorText(point, speed).size());
+        };
+        return r;
+    }
 };
 
 void BM_BareSplitXor(benchmark::State& state)
@@ -193,7 +203,7 @@ void ReceivePath(benchmark::State& state)
     settings.m_eTrackMode = TrackModeTrack;
     NoHost host;
     Display display;
-    InstrumentState instruments(settings, display);
+    InstrumentState instruments(settings, display.Reports());
     NmeaReceiver receiver(settings, instruments, host);
     for (auto _ : state) {
         receiver.Receive(corpus);

@@ -34,10 +34,17 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
 
     // The core is the host of every part it owns; the bases are private so
     // that only the parts see those calls.
-    InstrumentDisplay& display = *this;
     NmeaReceiverHost& receiverHost = *this;
     ProfileHost& profileHost = *this;
-    m_state = std::make_unique<InstrumentState>(m_settings, display);
+    InstrumentReports values;
+    values.Value = [this](InstrumentValue which, float value) { ShowNumber(which, value); };
+    values.Blank = [this](InstrumentValue which) { ShowValue(which, QString()); };
+    values.History = [this](const QString& name, float value, const QString& units) {
+        if (m_bWindowsFed)
+            emit HistoryReading(name, value, units);
+    };
+    values.WindIndicator = [this](const QString& point, float speed) { ShowWindIndicatorValue(point, speed); };
+    m_state = std::make_unique<InstrumentState>(m_settings, std::move(values));
     m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, receiverHost);
     // The profile names the device of each port number; it is asked at
     // every opening, after the profile path is settled.
@@ -538,7 +545,7 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
     // label that someone shows.
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueShown);
     if (TextShown(shown))
-        InstrumentDisplay::ShowNumber(which, value);
+        ShowValue(which, NumberText::Format(value, InstrumentState::ValueFormat(which)));
 }
 
 bool SteeringCore::TextShown(const QMetaMethod& signal) const
@@ -553,7 +560,7 @@ void SteeringCore::ShowWindIndicatorValue(const QString& point, float speed)
 {
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::WindIndicatorShown);
     if (TextShown(shown))
-        InstrumentDisplay::ShowWindIndicatorValue(point, speed);
+        emit WindIndicatorShown(InstrumentState::WindIndicatorText(point, speed));
 }
 
 void SteeringCore::ShowDesired(int index, float value)

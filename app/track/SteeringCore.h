@@ -57,7 +57,6 @@ enum class CoreWindow { History, Polar };
 class SteeringCore : public QObject,
                      public PolarHost,
                      private NmeaReceiverHost,
-                     private InstrumentDisplay,
                      private ProfileHost {
     Q_OBJECT
 public:
@@ -258,16 +257,11 @@ private:
             emit PolarValues(values);
     }
 
-    // InstrumentDisplay
-    void ShowValue(InstrumentValue which, const QString& text) override;
-    void ShowNumber(InstrumentValue which, float value) override;
-    void HistoryValue(const QString& name, float value, const QString& units) override
-    {
-        if (m_bWindowsFed)
-            emit HistoryReading(name, value, units);
-    }
-    void ShowWindIndicator(const QString& text) override { emit WindIndicatorShown(text); }
-    void ShowWindIndicatorValue(const QString& point, float speed) override;
+    // What the instrument state reports: a label's text ("" blanks it),
+    // made only where a window shows it.
+    void ShowValue(InstrumentValue which, const QString& text);
+    void ShowNumber(InstrumentValue which, float value);
+    void ShowWindIndicatorValue(const QString& point, float speed);
 
     // Panel 3 without alarms: the output line's own text.
     void SetOutputStatus(const QString& text);

@@ -6,17 +6,12 @@
 
 using namespace MathLib;
 
-void InstrumentDisplay::ShowNumber(InstrumentValue which, float value)
+QString InstrumentState::WindIndicatorText(const QString& point, float speed)
 {
-    ShowValue(which, NumberText::Format(value, ValueFormat(which)));
+    return QStringLiteral("Wind ") + point + QLatin1Char('@') + NumberText::Format(speed, u".0");
 }
 
-void InstrumentDisplay::ShowWindIndicatorValue(const QString& point, float speed)
-{
-    ShowWindIndicator(QStringLiteral("Wind ") + point + QLatin1Char('@') + NumberText::Format(speed, u".0"));
-}
-
-QString InstrumentDisplay::ValueFormat(InstrumentValue which)
+QString InstrumentState::ValueFormat(InstrumentValue which)
 {
     switch (which) {
     case InstrumentValue::BoatSpeed:
@@ -32,9 +27,9 @@ QString InstrumentDisplay::ValueFormat(InstrumentValue which)
     return QStringLiteral("0");
 }
 
-InstrumentState::InstrumentState(const ProfileSettings& settings, InstrumentDisplay& display)
+InstrumentState::InstrumentState(const ProfileSettings& settings, InstrumentReports reports)
     : m_settings(settings)
-    , m_display(display)
+    , m_reports(std::move(reports))
 {
 }
 
@@ -42,8 +37,8 @@ void InstrumentState::SetHeading(float h)
 {
     m_bHeadingValid = true;
     m_fHeading = static_cast<float>(Angle360(h));
-    m_display.ShowNumber(InstrumentValue::Heading, m_fHeading);
-    m_display.HistoryValue(QStringLiteral("Heading"), m_fHeading, QStringLiteral("M"));
+    m_reports.Value(InstrumentValue::Heading, m_fHeading);
+    m_reports.History(QStringLiteral("Heading"), m_fHeading, QStringLiteral("M"));
 }
 
 void InstrumentState::SetVariation(float v)
@@ -61,8 +56,8 @@ void InstrumentState::SetBoatSpeed(float v)
         AverageValue(v, m_settings.m_fNmeaTrueWindAverage, m_fBoatSpeedAverage);
     }
     m_fBoatSpeed = v;
-    m_display.ShowNumber(InstrumentValue::BoatSpeed, v);
-    m_display.HistoryValue(QStringLiteral("Boat Speed"), v, QStringLiteral("Kts"));
+    m_reports.Value(InstrumentValue::BoatSpeed, v);
+    m_reports.History(QStringLiteral("Boat Speed"), v, QStringLiteral("Kts"));
 }
 
 void InstrumentState::SetWaypoint(float Range, float Bearing)
@@ -70,7 +65,7 @@ void InstrumentState::SetWaypoint(float Range, float Bearing)
     m_fWaypointBearing = Bearing;
     m_bWaypointValid = true;
     m_fWaypointRange = Range;
-    m_display.ShowNumber(InstrumentValue::WaypointBearing, Bearing);
+    m_reports.Value(InstrumentValue::WaypointBearing, Bearing);
 }
 
 void InstrumentState::SetWindApparent(float a, float s, bool ComputeTrue)
@@ -85,10 +80,10 @@ void InstrumentState::SetWindApparent(float a, float s, bool ComputeTrue)
     }
     m_fWindAngleApparent = static_cast<float>(Angle180(a));
     m_fWindSpeedApparent = s;
-    m_display.ShowNumber(InstrumentValue::AppWindAngle, m_fWindAngleApparent);
-    m_display.ShowNumber(InstrumentValue::AppWindSpeed, m_fWindSpeedApparent);
-    m_display.HistoryValue(QStringLiteral("App Wind Angle"), m_fWindAngleApparent, QStringLiteral("R"));
-    m_display.HistoryValue(QStringLiteral("App Wind Speed"), m_fWindSpeedApparent, QStringLiteral("Kts"));
+    m_reports.Value(InstrumentValue::AppWindAngle, m_fWindAngleApparent);
+    m_reports.Value(InstrumentValue::AppWindSpeed, m_fWindSpeedApparent);
+    m_reports.History(QStringLiteral("App Wind Angle"), m_fWindAngleApparent, QStringLiteral("R"));
+    m_reports.History(QStringLiteral("App Wind Speed"), m_fWindSpeedApparent, QStringLiteral("Kts"));
 
     // Built from the averaged inputs, so not averaged a second time.
     if (ComputeTrue && m_settings.m_iNmeaTrueWind == 1 && m_bBoatSpeedValid) {
@@ -108,10 +103,10 @@ void InstrumentState::SetWindTrue(float a, float s, bool Averaged)
         AverageAngle(a, m_settings.m_fNmeaTrueWindAverage, m_fWindAngleTrue);
         AverageValue(s, m_settings.m_fNmeaTrueWindAverage, m_fWindSpeedTrue);
     }
-    m_display.ShowNumber(InstrumentValue::TrueWindAngle, m_fWindAngleTrue);
-    m_display.ShowNumber(InstrumentValue::TrueWindSpeed, m_fWindSpeedTrue);
-    m_display.HistoryValue(QStringLiteral("True Wind Angle"), m_fWindAngleTrue, QStringLiteral("R"));
-    m_display.HistoryValue(QStringLiteral("True Wind Speed"), m_fWindSpeedTrue, QStringLiteral("Kts"));
+    m_reports.Value(InstrumentValue::TrueWindAngle, m_fWindAngleTrue);
+    m_reports.Value(InstrumentValue::TrueWindSpeed, m_fWindSpeedTrue);
+    m_reports.History(QStringLiteral("True Wind Angle"), m_fWindAngleTrue, QStringLiteral("R"));
+    m_reports.History(QStringLiteral("True Wind Speed"), m_fWindSpeedTrue, QStringLiteral("Kts"));
 }
 
 void InstrumentState::WindIndicator()
@@ -126,7 +121,7 @@ void InstrumentState::WindIndicator()
         m_fWindDirectionAverage = d;
         m_fWindSpeedAverage = m_fWindSpeedTrue;
     }
-    m_display.ShowWindIndicatorValue(CompassPoint(m_fWindDirectionAverage), m_fWindSpeedAverage);
+    m_reports.WindIndicator(CompassPoint(m_fWindDirectionAverage), m_fWindSpeedAverage);
 }
 
 void InstrumentState::Invalidate()
@@ -140,7 +135,7 @@ void InstrumentState::Invalidate()
     for (InstrumentValue which : {InstrumentValue::AppWindAngle, InstrumentValue::AppWindSpeed,
                                   InstrumentValue::BoatSpeed, InstrumentValue::Heading, InstrumentValue::TrueWindAngle,
                                   InstrumentValue::TrueWindSpeed, InstrumentValue::WaypointBearing})
-        m_display.ShowValue(which, QString());
+        m_reports.Blank(which);
 }
 
 InstrumentValues InstrumentState::Values(TrackMode mode) const

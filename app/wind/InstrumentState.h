@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+
 struct ProfileSettings;
 
 // The seven value labels of the main window.
@@ -21,32 +23,27 @@ enum class InstrumentValue {
     WaypointBearing,
 };
 
-// Where the state shows what it sets. The core implements it; tests
-// record it.
-class InstrumentDisplay {
-public:
-    virtual ~InstrumentDisplay() = default;
-    // Text for a value label ("" blanks it).
-    virtual void ShowValue(InstrumentValue which, const QString& text) = 0;
+// What the state reports as it sets and forgets values, as numbers: the
+// owner decides what is shown and formats it only where it is shown.
+struct InstrumentReports {
+    // A value label's number, or the label blanked (value unknown).
+    std::function<void(InstrumentValue which, float value)> Value;
+    std::function<void(InstrumentValue which)> Blank;
     // One reading for the History window (name, value, units).
-    virtual void HistoryValue(const QString& name, float value, const QString& units) = 0;
-    // "Wind N-NE@12.3"; the window decides how the caption shows it.
-    virtual void ShowWindIndicator(const QString& text) = 0;
-
-    // The state reports numbers through these two; by default they are
-    // formatted as the labels and the caption show them and passed on to
-    // ShowValue and ShowWindIndicator. Formatting costs far more than the
-    // rest of a sentence's work, so a display that shows nothing can skip it.
-    virtual void ShowNumber(InstrumentValue which, float value);
-    virtual void ShowWindIndicatorValue(const QString& point, float speed);
-
-    // "0" for the angles and the bearing, "0.0" for the speeds.
-    static QString ValueFormat(InstrumentValue which);
+    std::function<void(const QString& name, float value, const QString& units)> History;
+    // The wind indicator: the true wind's compass point and speed.
+    std::function<void(const QString& point, float speed)> WindIndicator;
 };
 
 class InstrumentState {
 public:
-    InstrumentState(const ProfileSettings& settings, InstrumentDisplay& display);
+    InstrumentState(const ProfileSettings& settings, InstrumentReports reports);
+
+    // "0" for the angles and the bearing, "0.0" for the speeds: the labels'
+    // formats.
+    static QString ValueFormat(InstrumentValue which);
+    // "Wind N-NE@12.3"; the window decides how the caption shows it.
+    static QString WindIndicatorText(const QString& point, float speed);
 
     bool HeadingValid() const { return m_bHeadingValid; }
     float Heading() const { return m_fHeading; } // magnetic, 0..360
@@ -89,7 +86,7 @@ public:
 
 private:
     const ProfileSettings& m_settings;
-    InstrumentDisplay& m_display;
+    InstrumentReports m_reports;
     bool m_bHeadingValid = false;
     float m_fHeading = 0;
     bool m_bBoatSpeedValid = false;

@@ -54,15 +54,23 @@ public:
 
 // Records only the wind indicator, the one display report the receive path
 // causes itself, into the given list (a host's, to check the order).
-class QuietDisplay : public InstrumentDisplay {
+class QuietDisplay {
 public:
     explicit QuietDisplay(QStringList& events)
         : m_events(events)
     {
     }
-    void ShowValue(InstrumentValue, const QString&) override {}
-    void HistoryValue(const QString&, float, const QString&) override {}
-    void ShowWindIndicator(const QString& text) override { m_events << QStringLiteral("caption ") + text; }
+    InstrumentReports Reports()
+    {
+        InstrumentReports r;
+        r.Value = [](InstrumentValue, float) {};
+        r.Blank = [](InstrumentValue) {};
+        r.History = [](const QString&, float, const QString&) {};
+        r.WindIndicator = [this](const QString& point, float speed) {
+            m_events << QStringLiteral("caption ") + InstrumentState::WindIndicatorText(point, speed);
+        };
+        return r;
+    }
 
 private:
     QStringList& m_events;

@@ -72,7 +72,7 @@ void TestNmeaReceiver::Rebuild()
     m_receiver.reset();
     m_state.reset();
     m_display = std::make_unique<QuietDisplay>(m_host.events);
-    m_state = std::make_unique<InstrumentState>(m_settings, *m_display);
+    m_state = std::make_unique<InstrumentState>(m_settings, m_display->Reports());
     m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, m_host);
 }
 

@@ -42,7 +42,7 @@ struct Run {
         settings.m_fNmeaWindIndicatorAverage = 4;
         settings.m_eTrackMode = TrackModeManual;
         display = std::make_unique<QuietDisplay>(host.events);
-        state = std::make_unique<InstrumentState>(settings, *display);
+        state = std::make_unique<InstrumentState>(settings, display->Reports());
         receiver = std::make_unique<NmeaReceiver>(settings, *state, host);
         QString error;
         port.Open(error);

@@ -9,19 +9,30 @@
 
 namespace {
 
-// Every report in order, as text.
-class DisplayRecorder : public InstrumentDisplay {
+// Every report in order, as text: labels and caption as the window shows
+// them.
+class DisplayRecorder {
 public:
     QStringList events;
-    void ShowValue(InstrumentValue which, const QString& text) override
+    InstrumentReports Reports()
+    {
+        InstrumentReports r;
+        r.Value = [this](InstrumentValue which, float value) {
+            Label(which, NumberText::Format(value, InstrumentState::ValueFormat(which)));
+        };
+        r.Blank = [this](InstrumentValue which) { Label(which, QString()); };
+        r.History = [this](const QString& name, float value, const QString& units) {
+            events << QStringLiteral("history %1=%2 %3").arg(name, NumberText::Format(value, u"0.00"), units);
+        };
+        r.WindIndicator = [this](const QString& point, float speed) {
+            events << QStringLiteral("caption ") + InstrumentState::WindIndicatorText(point, speed);
+        };
+        return r;
+    }
+    void Label(InstrumentValue which, const QString& text)
     {
         events << QStringLiteral("label %1=%2").arg(LabelName(which), text);
     }
-    void HistoryValue(const QString& name, float value, const QString& units) override
-    {
-        events << QStringLiteral("history %1=%2 %3").arg(name, NumberText::Format(value, u"0.00"), units);
-    }
-    void ShowWindIndicator(const QString& text) override { events << QStringLiteral("caption ") + text; }
     QStringList take()
     {
         QStringList out = events;
@@ -77,7 +88,7 @@ void TestInstrumentState::init()
 
 void TestInstrumentState::settersShowAndRecord()
 {
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetHeading(370.4f);
     QVERIFY(state.HeadingValid());
     QVERIFY(Near(state.Heading(), 10.4));
@@ -111,7 +122,7 @@ void TestInstrumentState::noAveragingFollowsLatest()
 {
     m_settings.m_fNmeaTrueWindAverage = 0;
     m_settings.m_iNmeaTrueWind = 0;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetBoatSpeed(5);
     state.SetBoatSpeed(7);
     QCOMPARE(state.BoatSpeedAverage(), 7.0f);
@@ -128,7 +139,7 @@ void TestInstrumentState::noAveragingFollowsLatest()
 void TestInstrumentState::firstValueStartsTheAverage()
 {
     m_settings.m_fNmeaTrueWindAverage = 4;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetBoatSpeed(8);
     QCOMPARE(state.BoatSpeedAverage(), 8.0f);
     state.SetBoatSpeed(4);
@@ -142,7 +153,7 @@ void TestInstrumentState::firstValueStartsTheAverage()
 void TestInstrumentState::apparentAngleAveragedOnUnitVectors()
 {
     m_settings.m_fNmeaTrueWindAverage = 4;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetWindApparent(0, 10, false);
     state.SetWindApparent(90, 14, false);
     QCOMPARE(state.WindAngleApparent(), 90.0f);
@@ -155,7 +166,7 @@ void TestInstrumentState::trueWindComputedOnlyWithBoatSpeed()
 {
     m_settings.m_fNmeaTrueWindAverage = 2;
     m_settings.m_iNmeaTrueWind = 1;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetWindApparent(0, 10, true);
     QVERIFY(!state.WindTrueValid());
     state.SetBoatSpeed(5);
@@ -177,7 +188,7 @@ void TestInstrumentState::trueWindSensorIsNotOverwritten()
 {
     m_settings.m_iNmeaTrueWind = 0;
     m_settings.m_fNmeaTrueWindAverage = 2;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetBoatSpeed(6);
     state.SetWindTrue(100, 20, true);
     state.SetWindApparent(30, 10, true);
@@ -195,7 +206,7 @@ void TestInstrumentState::trueWindSensorIsNotOverwritten()
 void TestInstrumentState::averagingSettingReadAtRunTime()
 {
     m_settings.m_fNmeaTrueWindAverage = 0;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetBoatSpeed(10);
     m_settings.m_fNmeaTrueWindAverage = 5;
     state.SetBoatSpeed(0);
@@ -231,7 +242,7 @@ void TestInstrumentState::compassPoint()
 void TestInstrumentState::windIndicatorFirstValueUnwrapped()
 {
     m_settings.m_fNmeaWindIndicatorAverage = 2;
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetHeading(350);
     state.SetVariation(10);
     state.SetWindTrue(20, 0.4f, false);
@@ -263,7 +274,7 @@ void TestInstrumentState::windIndicatorFirstValueUnwrapped()
 
 void TestInstrumentState::invalidateKeepsVariationAndValues()
 {
-    InstrumentState state(m_settings, m_display);
+    InstrumentState state(m_settings, m_display.Reports());
     state.SetHeading(90);
     state.SetBoatSpeed(5);
     state.SetWaypoint(2, 30);
