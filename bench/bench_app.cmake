@@ -2,4 +2,4 @@
 # the main window (headless): receive path, instrument state, control step,
 # output and every display update.
 add_executable(app_mwv_to_apb ${CMAKE_CURRENT_LIST_DIR}/app_mwv_to_apb.cpp)
-target_link_libraries(app_mwv_to_apb PRIVATE track widget_bench_main benchmark::benchmark)
+target_link_libraries(app_mwv_to_apb PRIVATE mainwindow widget_bench_main benchmark::benchmark)

@@ -2,9 +2,9 @@
 
 #include "NightMode.h"
 #include "NumberText.h"
-#include "PolarSettings.h"
 #include "ProfileStore.h"
 #include "SystemLib.h"
+#include "Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>

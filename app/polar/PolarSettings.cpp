@@ -104,16 +104,6 @@ QString PolarFileTitle(const QString& path)
     return path.mid(cut + 1);
 }
 
-float TwipsFromPixels(int pixels, double dpi)
-{
-    return static_cast<float>(pixels * 1440.0 / dpi);
-}
-
-int PixelsFromTwips(float twips, double dpi)
-{
-    return NumberText::ToInt32Saturated(NumberText::RoundHalfEven(double(twips) * dpi / 1440.0));
-}
-
 void PolarLive::Average(const InstrumentValues& values, float N)
 {
     m_bHeadingValid = values.bHeadingValid;

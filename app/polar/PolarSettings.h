@@ -43,10 +43,6 @@ QString PolarFileStoredName(const QString& path, const QString& programFolder);
 // The text after the last path separator.
 QString PolarFileTitle(const QString& path);
 
-// Window places are stored in twips: twips = pixels * 1440 / logical DPI.
-float TwipsFromPixels(int pixels, double dpi);
-int PixelsFromTwips(float twips, double dpi);
-
 // The live values as the window smooths them, each starting at 0.
 struct PolarLive {
     bool m_bHeadingValid = false;

@@ -1,6 +1,7 @@
 #pragma once
-// The window-side steps of loading and saving the profile. The main window
-// implements it; tests record the calls.
+// The window-side steps of loading and saving the profile. The steering
+// core implements it and passes them on to the windows; tests record the
+// calls.
 
 #include <QString>
 

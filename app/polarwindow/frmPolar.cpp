@@ -4,6 +4,7 @@
 #include "NightMode.h"
 #include "NumberText.h"
 #include "ProfileStore.h"
+#include "Twips.h"
 
 #include <QAction>
 #include <QCloseEvent>
