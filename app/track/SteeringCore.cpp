@@ -99,7 +99,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     reports.ChartDegrees = [this](const QString& name, float value, QStringView format) {
         ChartDegrees(name, value, format);
     };
-    reports.PilotData = [this](const QString& sline) { emit PilotSent(sline); };
+    reports.SentenceSent = [this](const QString& sline) { emit PilotSent(sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
     m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });
     m_simulator = std::make_unique<Simulator>(m_settings, *m_state, m_setup.Random);

@@ -315,7 +315,7 @@ void TrackControl::SendAutoPilot()
         m_bWaiting = false;
         m_reports.OutputStatus(QString());
     }
-    m_reports.PilotData(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
     m_reports.ChartDegrees(QStringLiteral("Pilot Heading"), heading, u"0.00");
 }
 

@@ -61,7 +61,7 @@ struct TrackReports {
     // text is the value in format followed by " deg".
     std::function<void(const QString& name, float value, QStringView format)> ChartDegrees;
     // The Options dialog's list of sent sentences.
-    std::function<void(const QString& sline)> PilotData;
+    std::function<void(const QString& sline)> SentenceSent;
 };
 
 class TrackControl {
