@@ -1,5 +1,7 @@
 // Run with --benchmark_repetitions=10 for medians; --scale=2 draws as on a
 // screen of device pixel ratio 2.
+#include "ChartClock.h"
+#include "ChartTime.h"
 #include "NumberText.h"
 #include "SimulatedClock.h"
 #include "TrendScope.h"
@@ -69,6 +71,25 @@ void BM_SetValueWhileDrawing(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SetValueWhileDrawing);
+
+// The time stamp of a live reading: the local clock read afresh, and the
+// system clock with its offset kept for the minute.
+void BM_StampFromLocalDateTime(benchmark::State& state)
+{
+    for (auto _ : state) {
+        ChartSeconds t;
+        ChartTime::FromDateTime(QDateTime::currentDateTime(), t);
+        benchmark::DoNotOptimize(t);
+    }
+}
+BENCHMARK(BM_StampFromLocalDateTime);
+
+void BM_StampFromSystemClock(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ChartClock::System().Now());
+}
+BENCHMARK(BM_StampFromSystemClock);
 
 // Every reading shows a values text not seen before, so each one is shaped
 // and rendered afresh.

@@ -30,7 +30,7 @@ public:
     ChartSeconds Now() const override
     {
         ChartSeconds t;
-        ChartTime::FromDateTime(QDateTime::currentDateTime(), t);
+        ChartTime::FromEpochMilliseconds(QDateTime::currentMSecsSinceEpoch(), t);
         return t;
     }
     float TimerSeconds() const override

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <cmath>
+#include <limits>
 
 namespace ChartTime {
 namespace {
@@ -42,6 +43,30 @@ bool FromDateTime(const QDateTime& when, ChartSeconds& result)
     const QDateTime local = when.toLocalTime();
     const double days = static_cast<double>(local.date().toJulianDay() - kEpoch.toJulianDay());
     const double seconds = days * 86400.0 + local.time().msecsSinceStartOfDay() / 1000.0;
+    int32_t t = 0;
+    if (!NumberText::ToInt32(seconds, t))
+        return false;
+    result = ChartSeconds(t);
+    return true;
+}
+
+bool FromEpochMilliseconds(qint64 milliseconds, ChartSeconds& result)
+{
+    constexpr qint64 kMinute = 60000;
+    // 2000-01-01T00:00:00Z after 1970-01-01T00:00:00Z.
+    constexpr qint64 kEpochMilliseconds = 946684800000;
+    thread_local qint64 cachedMinute = std::numeric_limits<qint64>::min();
+    thread_local qint64 offsetMilliseconds = 0;
+    const qint64 minute = milliseconds / kMinute - (milliseconds % kMinute < 0 ? 1 : 0);
+    if (minute != cachedMinute) {
+        offsetMilliseconds = qint64(QDateTime::fromMSecsSinceEpoch(minute * kMinute).offsetFromUtc()) * 1000;
+        cachedMinute = minute;
+    }
+    const qint64 local = milliseconds + offsetMilliseconds - kEpochMilliseconds;
+    // Whole days and the milliseconds of the day, summed as FromDateTime
+    // sums them, so that a half second rounds the same way.
+    const qint64 days = local / 86400000 - (local % 86400000 < 0 ? 1 : 0);
+    const double seconds = static_cast<double>(days) * 86400.0 + (local - days * 86400000) / 1000.0;
     int32_t t = 0;
     if (!NumberText::ToInt32(seconds, t))
         return false;

@@ -88,6 +88,13 @@ TRENDSCOPE_EXPORT bool FromDateTime(const QDateTime& when, ChartSeconds& result)
 // the local clock at that moment; false outside the chart's range.
 TRENDSCOPE_EXPORT bool FromTimeT(std::time_t when, ChartSeconds& result);
 
+// Milliseconds since 1970-01-01 in UTC (QDateTime::currentMSecsSinceEpoch)
+// as chart seconds of the local clock, the same as FromDateTime gives. The
+// local clock's offset is looked up once a minute per thread: zones change
+// their offset on whole minutes only, and each lookup reads the zone data,
+// which cost more than everything else a reading does.
+TRENDSCOPE_EXPORT bool FromEpochMilliseconds(qint64 milliseconds, ChartSeconds& result);
+
 // The local date and time of chart seconds.
 TRENDSCOPE_EXPORT QDateTime ToDateTime(ChartSeconds value);
 

@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev qt6-qpa-plugins
   libbenchmark-dev
   fonts-dejavu-core
+  # zone data: the chart's local clock is tested in a zone with clock changes
+  tzdata
   xvfb xauth
   # cpack -G DEB: dpkg-shlibdeps and file
   dpkg-dev file

@@ -52,6 +52,7 @@ private slots:
     void roundTrip();
     void fromTimeT_data();
     void fromTimeT();
+    void fromEpochMilliseconds();
 };
 
 void TestChartTime::toString_data()
@@ -155,3 +156,23 @@ void TestChartTime::fromTimeT()
 
 QTEST_GUILESS_MAIN(TestChartTime)
 #include "tst_charttime.moc"
+
+void TestChartTime::fromEpochMilliseconds()
+{
+    // Against the full conversion, in whatever order the instants come (the
+    // offset kept from the minute before must never leak into another):
+    // half-second ties, both sides of the chart's epoch and range, minute
+    // edges, and the hours around the European and American clock changes.
+    QList<qint64> instants = {QDateTime::currentMSecsSinceEpoch(), 0, -1, 946684800000, 946684799500,
+                              946684800500, 946684801500, 4102444799999, 3472182847000, 3472182848000};
+    for (qint64 change : {1711846800000LL, 1729990800000LL, 1710054000000LL, 1730613600000LL})
+        for (qint64 d : {-3600001LL, -60000LL, -1LL, 0LL, 499LL, 500LL, 1500LL, 59999LL, 3600000LL})
+            instants << change + d;
+    for (int i = 0; i < instants.size(); ++i) {
+        const qint64 ms = instants[i];
+        ChartSeconds expected(-7), got(-7);
+        const bool ok = ChartTime::FromDateTime(QDateTime::fromMSecsSinceEpoch(ms), expected);
+        QCOMPARE(ChartTime::FromEpochMilliseconds(ms, got), ok);
+        QVERIFY2(got == expected, qPrintable(QString::number(ms)));
+    }
+}
