@@ -118,8 +118,12 @@ void PolarPlot::DrawClipped(QPainter& painter, const QPolygonF& points) const
     flush();
 }
 
-PolarPlot::LegendColumns PolarPlot::Columns(const QFontMetrics& metrics) const
+PolarPlot::LegendColumns PolarPlot::Columns(const QPainter& painter) const
 {
+    const int dpi = painter.device() ? painter.device()->logicalDpiY() : 0;
+    if (m_columnsWidth == m_client.width() && m_columnsDpi == dpi && m_columnsFont == painter.font())
+        return m_columns;
+    const QFontMetrics metrics = painter.fontMetrics();
     auto widest = [&](std::initializer_list<const char*> texts) {
         int w = 0;
         for (const char* text : texts)
@@ -139,13 +143,17 @@ PolarPlot::LegendColumns PolarPlot::Columns(const QFontMetrics& metrics) const
                              "Wpt (Rng)", "Wpt (Kts)", "Wpt (h:m)"})
                    + gap;
     c.leftEdge = c.leftValues + widest({"000 (100%)", "000 (00:00)", "00000.0"});
+    m_columnsFont = painter.font();
+    m_columnsWidth = m_client.width();
+    m_columnsDpi = dpi;
+    m_columns = c;
     return c;
 }
 
 void PolarPlot::ClipToPlotArea(QPainter& painter) const
 {
     const QFontMetrics metrics = painter.fontMetrics();
-    const LegendColumns c = Columns(metrics);
+    const LegendColumns c = Columns(painter);
     const int h = metrics.height();
     const int w = m_client.width();
     const int bottom = m_client.height();
@@ -165,7 +173,7 @@ void PolarPlot::ClipToPlotArea(QPainter& painter) const
 void PolarPlot::LegendValue(QPainter& painter, bool right, int row, const QString& text) const
 {
     const QFontMetrics metrics = painter.fontMetrics();
-    const LegendColumns c = Columns(metrics);
+    const LegendColumns c = Columns(painter);
     const int left = right ? c.rightValues : c.leftValues;
     const int edge = right ? m_client.width() - 2 : c.leftEdge;
     const QString shown = metrics.horizontalAdvance(text) <= edge - left ? text : QStringLiteral("###");
@@ -353,7 +361,7 @@ void PolarPlot::PolarDrawLegend(QPainter& painter, const QColor& background) con
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const bool motor = m_settings.m_iBoatType == 1;
-    const int x = Columns(metrics).rightLabels;
+    const int x = Columns(painter).rightLabels;
     Legend(painter, x, 0, motor ? QStringLiteral("Motor (Kts)") : QStringLiteral("Polar (Kts)"),
            NightMode::Ink(PolarColor::LightCyan), background);
     Legend(painter, x, 1, QStringLiteral("Boat (Kts)"), NightMode::Ink(PolarColor::LightMagenta), background);

@@ -11,6 +11,7 @@
 #include <QColor>
 #include <QPointF>
 #include <QPolygonF>
+#include <QFont>
 #include <QSize>
 
 class QFontMetrics;
@@ -92,7 +93,9 @@ public:
         int leftValues = 0;  // the course values
         int leftEdge = 0;    // ... and their right edge
     };
-    LegendColumns Columns(const QFontMetrics& metrics) const;
+    // Measured once per font, device resolution and width: measuring a text shapes it, which
+    // costs more than drawing the live values themselves.
+    LegendColumns Columns(const QPainter& painter) const;
 
 private:
     void Legend(QPainter& painter, int x, int row, const QString& text, const QColor& swatch,
@@ -109,6 +112,10 @@ private:
     const PolarSettings& m_settings;
     const PolarLive& m_live;
     QSize m_client;
+    mutable QFont m_columnsFont;
+    mutable int m_columnsWidth = -1;
+    mutable int m_columnsDpi = 0;
+    mutable LegendColumns m_columns;
     double m_cx = 0;
     double m_cy = 0;
     double m_r = 0; // the rim, pixels from the centre
