@@ -56,7 +56,6 @@ enum class CoreWindow { History, Polar };
 
 class SteeringCore : public QObject,
                      public PolarHost,
-                     private NmeaReceiverHost,
                      private InstrumentDisplay,
                      private SerialLinksHost,
                      private TrackHost,
@@ -245,17 +244,9 @@ private:
     // The age of a value, and which source a tracked angle waits for.
     bool Quiet(InstrumentValue which, int64_t now) const;
 
-    // NmeaReceiverHost
-    QString InputStatus() const override { return m_sPanel[2]; }
+    // Panel 2, from the links, the control loop and the receive path.
     void SetInputStatus(const QString& text) override;
-    void NmeaData(const QString& sline, bool bChecked) override
-    {
-        if (m_bWindowsFed)
-            emit NmeaLine(sline, bChecked);
-    }
-    void NmeaError(const QString& sline) override { emit NmeaLineError(sline); }
-    void NmeaReceived(const QString& line) override { emit LineReceived(line); }
-    void TrackWait() override { m_track->TrackWait(); }
+    // From the receive path and the simulator.
     void PolarSetValue(const InstrumentValues& values) override
     {
         if (m_bWindowsFed)
