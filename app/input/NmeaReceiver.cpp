@@ -85,7 +85,7 @@ void NmeaReceiver::MSCommNmea_OnComm(int commEvent, SerialPort& port)
         return;
     }
     m_lNoInputTicks = 0;
-    // A nested event (a host call that ran the event loop) leaves the
+    // A nested event (a slot that ran the event loop) leaves the
     // characters in the port for the next one.
     if (m_bReceiveBusy)
         return;

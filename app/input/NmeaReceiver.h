@@ -58,8 +58,8 @@ public:
     // held: such a source then goes through the port.
     bool ReceiveLine(const QString& line);
     // Link start: the partial line is discarded. Called while a chunk is
-    // being worked through (from a host call), the rest of that chunk is
-    // discarded too: it belongs to the link before the start.
+    // being worked through (from a slot of its reports), the rest of that
+    // chunk is discarded too: it belongs to the link before the start.
     void ClearLine();
 
     // True while a chunk of input is being worked through.
