@@ -1,27 +1,11 @@
 #include "NmeaDecoders.h"
 
-#include "NmeaReceiver.h"
 #include "NumberText.h"
 
 #include <cmath>
 #include <limits>
 
 namespace {
-
-constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
-
-// Constant texts of the decoder outputs.
-constexpr QStringView Kts = u"Kts";
-constexpr QStringView Nm = u"nm";
-constexpr QStringView LetterE = u"E";
-constexpr QStringView LetterM = u"M";
-constexpr QStringView LetterR = u"R";
-constexpr QStringView LetterT = u"T";
-constexpr QStringView LetterW = u"W";
-
-// Why a line was refused, between the field's name and the line.
-constexpr QStringView OutOfRange = u" out of range - ";
-constexpr QStringView NotANumber = u" not a number - ";
 
 bool IsLetter(QStringView field, char16_t letter) { return field.size() == 1 && field[0].unicode() == letter; }
 
@@ -38,20 +22,27 @@ double WindSpeedCeiling(QStringView units)
     return std::numeric_limits<float>::max();
 }
 
-} // namespace
-
-NmeaLineCheck NmeaCheckLine(QStringView line)
+NmeaUnits WindSpeedUnits(QStringView units)
 {
-    if (line.isEmpty() || line[0].unicode() != '$')
-        return NmeaLineCheck::SentenceError;
-    const qsizetype n = line.size();
-    if (n < 3 || line[n - 3].unicode() != '*')
-        return NmeaLineCheck::Accepted;
-    const uint8_t x = NmeaChecksumValue(line.first(n - 3));
-    if (line[n - 2].unicode() != HexDigits[x >> 4] || line[n - 1].unicode() != HexDigits[x & 15])
-        return NmeaLineCheck::ChecksumError;
-    return NmeaLineCheck::Accepted;
+    if (IsLetter(units, 'N'))
+        return NmeaUnits::Knots;
+    if (IsLetter(units, 'K'))
+        return NmeaUnits::KilometresPerHour;
+    if (IsLetter(units, 'M'))
+        return NmeaUnits::MetresPerSecond;
+    return NmeaUnits::Other;
 }
+
+std::optional<NmeaStatus> Status(QStringView field)
+{
+    if (IsLetter(field, 'A'))
+        return NmeaStatus::Valid;
+    if (IsLetter(field, 'V'))
+        return NmeaStatus::NotValid;
+    return std::nullopt;
+}
+
+} // namespace
 
 uint32_t NmeaSentenceType(QStringView line)
 {
@@ -62,34 +53,18 @@ uint32_t NmeaSentenceType(QStringView line)
     return (c(3) << 16) | (c(4) << 8) | c(5);
 }
 
-uint8_t NmeaChecksumValue(QStringView sentence)
+QString NmeaDecodeErrorText(const NmeaDecodeError& error, QStringView line)
 {
-    // The low byte of the XOR of the whole characters is the XOR of their
-    // low bytes, and whole characters are XORed several at a time.
-    char16_t x = 0;
-    const char16_t* const text = sentence.utf16();
-    for (qsizetype i = 1; i < sentence.size(); ++i)
-        x ^= text[i];
-    return static_cast<uint8_t>(x);
-}
-
-void NmeaChecksumDigits(QStringView sentence, QChar* out)
-{
-    const uint8_t x = sentence.isEmpty() ? 0 : NmeaChecksumValue(sentence);
-    out[0] = QChar(HexDigits[x >> 4]);
-    out[1] = QChar(HexDigits[x & 15]);
-}
-
-QString NmeaReceiver::NmeaChecksum(QStringView sentence)
-{
-    QChar digits[2];
-    NmeaChecksumDigits(sentence, digits);
-    return QString(digits, 2);
-}
-
-NmeaDecoder::NmeaDecoder(NmeaReceiverHost& host)
-    : m_host(host)
-{
+    QString text = QStringLiteral("Decode Error - ");
+    if (error.eKind == NmeaDecodeError::OutOfRange) {
+        text += error.sField;
+        text += u" out of range - ";
+    } else if (error.eKind == NmeaDecodeError::NotANumber) {
+        text += error.sField;
+        text += u" not a number - ";
+    }
+    text += line;
+    return text;
 }
 
 int NmeaDecoder::NmeaFields(QStringView line)
@@ -137,204 +112,157 @@ bool NmeaDecoder::NmeaNumber(QStringView field, float& value)
     return true;
 }
 
-bool NmeaDecoder::ReadNumber(int index, int needed, double low, double high, QStringView name, float& value,
-                             bool& read)
+bool NmeaDecoder::ReadNumber(int index, int needed, double low, double high, QStringView name,
+                             std::optional<float>& value)
 {
-    read = false;
     if (m_iFieldCount < needed || m_sFields[index].isEmpty())
         return true;
-    if (!NmeaNumber(m_sFields[index], value)) {
+    float v = 0;
+    if (!NmeaNumber(m_sFields[index], v)) {
         // A decimal beyond single precision is a number, only far out of
         // range; the sailor looks for a wild value there, not for garbage.
-        double v = 0;
-        m_sRefused = name;
-        m_sRefusedReason = NumberText::TryParseDecimal(m_sFields[index], v) ? OutOfRange : NotANumber;
+        double d = 0;
+        const bool number = NumberText::TryParseDecimal(m_sFields[index], d);
+        m_refusal.eKind = number ? NmeaDecodeError::OutOfRange : NmeaDecodeError::NotANumber;
+        m_refusal.sField = name;
         return false;
     }
-    if (!(value >= low && value <= high)) {
-        m_sRefused = name;
-        m_sRefusedReason = OutOfRange;
+    if (!(v >= low && v <= high)) {
+        m_refusal.eKind = NmeaDecodeError::OutOfRange;
+        m_refusal.sField = name;
         return false;
     }
-    read = true;
+    value = v;
     return true;
 }
 
-void NmeaDecoder::ReadVariation(int index, float& Variation, QStringView& VariationDirection) const
+void NmeaDecoder::ReadVariation(int index, std::optional<float>& Variation,
+                                std::optional<NmeaDirection>& VariationDirection) const
 {
     const QStringView letter = Field(index);
     if (IsLetter(letter, 'E')) {
-        VariationDirection = LetterE;
+        VariationDirection = NmeaDirection::East;
     } else if (IsLetter(letter, 'W')) {
-        Variation = -Variation;
-        VariationDirection = LetterW;
+        *Variation = -*Variation;
+        VariationDirection = NmeaDirection::West;
     }
 }
 
-void NmeaDecoder::DecodeError(const QString& line)
+template <class Sentence>
+NmeaDecodeError NmeaDecoder::Finish(Sentence& sentence, bool lettersMissing)
 {
-    m_host.NmeaError(QStringLiteral("Decode Error - ") + line);
-}
-
-bool NmeaDecoder::Refused(const QString& line, bool lettersMissing)
-{
-    if (!m_sRefused.isEmpty()) {
-        QString text = QStringLiteral("Decode Error - ");
-        text += m_sRefused;
-        text += m_sRefusedReason;
-        m_host.NmeaError(text + line);
-        m_sRefused = m_sRefusedReason = QStringView();
-        return true;
+    if (m_refusal) {
+        const NmeaDecodeError refusal = m_refusal;
+        m_refusal = NmeaDecodeError();
+        sentence = Sentence();
+        return refusal;
     }
-    if (lettersMissing)
-        DecodeError(line);
-    return false;
+    return lettersMissing ? NmeaDecodeError{NmeaDecodeError::LettersMissing, {}} : NmeaDecodeError();
 }
 
-// $--MWV,aaa.a,R,sss.s,N,A
-//        1     2 3     4 5   angle, R/T, speed, K/M/N, status
-void NmeaDecoder::NmeaDecodeMWV(const QString& line, float& Angle, QStringView& Reference, float& Speed,
-                                QStringView& Units)
+NmeaDecodeError NmeaDecoder::NmeaDecodeMWV(QStringView line, NmeaMWV& Sentence)
 {
-    Angle = Speed = 0;
-    Reference = Units = QStringView();
+    Sentence = NmeaMWV();
     NmeaFields(line);
-    if (IsLetter(Field(5), 'V'))
-        return;
-    [&] {
-        bool read = false;
-        if (!ReadNumber(1, 2, -MaxAngle, MaxAngle, u"Angle", Angle, read))
-            return;
-        if (read && IsLetter(Field(2), 'R'))
-            Reference = LetterR;
-        else if (read && IsLetter(Field(2), 'T'))
-            Reference = LetterT;
-        if (!ReadNumber(3, 4, 0, WindSpeedCeiling(Field(4)), u"Speed", Speed, read))
-            return;
-        if (read && !Field(4).isEmpty())
-            Units = IsLetter(Field(4), 'N') ? Kts : Field(4);
-    }();
-    if (Refused(line, Reference.isEmpty() || Units.isEmpty())) {
-        Angle = Speed = 0;
-        Reference = Units = QStringView();
+    Sentence.Status = Status(Field(5));
+    if (Sentence.Status == NmeaStatus::NotValid)
+        return NmeaDecodeError();
+    if (ReadNumber(1, 2, -MaxAngle, MaxAngle, u"Angle", Sentence.Angle)) {
+        if (Sentence.Angle && IsLetter(Field(2), 'R'))
+            Sentence.Reference = NmeaReference::Relative;
+        else if (Sentence.Angle && IsLetter(Field(2), 'T'))
+            Sentence.Reference = NmeaReference::True;
+        if (ReadNumber(3, 4, 0, WindSpeedCeiling(Field(4)), u"Speed", Sentence.Speed) && Sentence.Speed
+            && !Field(4).isEmpty())
+            Sentence.Units = WindSpeedUnits(Field(4));
     }
+    return Finish(Sentence, !Sentence.Reference || !Sentence.Units);
 }
 
 // VHW and VTG share their layout:
 // $--VHW,ttt.t,T,mmm.m,M,ss.s,N,kk.k,K
 //        1     2 3     4 5    6 7    8   true, magnetic, knots, km/h
-void NmeaDecoder::ReadHeadingAndSpeed(float& Heading, QStringView& HeadingReference, float& Speed,
-                                      QStringView& SpeedUnits, QStringView Direction)
+void NmeaDecoder::ReadHeadingAndSpeed(std::optional<float>& Heading, std::optional<NmeaReference>& HeadingReference,
+                                      std::optional<float>& Speed, std::optional<NmeaUnits>& SpeedUnits,
+                                      QStringView Direction)
 {
-    bool read = false;
-    if (!ReadNumber(3, 4, -MaxAngle, MaxAngle, Direction, Heading, read))
+    if (!ReadNumber(3, 4, -MaxAngle, MaxAngle, Direction, Heading))
         return;
-    if (read && IsLetter(Field(4), 'M'))
-        HeadingReference = LetterM;
-    if (!ReadNumber(5, 6, 0, MaxBoatSpeed, u"Speed", Speed, read))
-        return;
-    if (read && IsLetter(Field(6), 'N'))
-        SpeedUnits = Kts;
+    if (Heading && IsLetter(Field(4), 'M'))
+        HeadingReference = NmeaReference::Magnetic;
+    if (ReadNumber(5, 6, 0, MaxBoatSpeed, u"Speed", Speed) && Speed && IsLetter(Field(6), 'N'))
+        SpeedUnits = NmeaUnits::Knots;
 }
 
-void NmeaDecoder::NmeaDecodeVHW(const QString& line, float& Heading, QStringView& HeadingReference, float& Speed,
-                                QStringView& SpeedUnits)
+NmeaDecodeError NmeaDecoder::NmeaDecodeVHW(QStringView line, NmeaVHW& Sentence)
 {
-    Heading = Speed = 0;
-    HeadingReference = SpeedUnits = QStringView();
+    Sentence = NmeaVHW();
     NmeaFields(line);
-    ReadHeadingAndSpeed(Heading, HeadingReference, Speed, SpeedUnits, u"Heading");
-    if (Refused(line, HeadingReference.isEmpty() || SpeedUnits.isEmpty())) {
-        Heading = Speed = 0;
-        HeadingReference = SpeedUnits = QStringView();
-    }
+    ReadHeadingAndSpeed(Sentence.Heading, Sentence.HeadingReference, Sentence.Speed, Sentence.SpeedUnits,
+                        u"Heading");
+    return Finish(Sentence, !Sentence.HeadingReference || !Sentence.SpeedUnits);
 }
 
 // Course over ground may come without speed, and the other way round.
-void NmeaDecoder::NmeaDecodeVTG(const QString& line, float& Course, QStringView& CourseReference, float& Speed,
-                                QStringView& SpeedUnits)
+NmeaDecodeError NmeaDecoder::NmeaDecodeVTG(QStringView line, NmeaVTG& Sentence)
 {
-    Course = Speed = 0;
-    CourseReference = SpeedUnits = QStringView();
+    Sentence = NmeaVTG();
     NmeaFields(line);
-    ReadHeadingAndSpeed(Course, CourseReference, Speed, SpeedUnits, u"Course");
-    if (Refused(line, CourseReference.isEmpty() && SpeedUnits.isEmpty())) {
-        Course = Speed = 0;
-        CourseReference = SpeedUnits = QStringView();
-    }
+    ReadHeadingAndSpeed(Sentence.Course, Sentence.CourseReference, Sentence.Speed, Sentence.SpeedUnits, u"Course");
+    return Finish(Sentence, !Sentence.CourseReference && !Sentence.SpeedUnits);
 }
 
 // $--HDG,hhh.h,d.d,E,v.v,W
 //        1     2   3 4   5   sensor heading, deviation, variation
 // Deviation is not corrected for.
-void NmeaDecoder::NmeaDecodeHDG(const QString& line, float& Heading, QStringView& HeadingReference,
-                                float& Variation, QStringView& VariationDirection)
+NmeaDecodeError NmeaDecoder::NmeaDecodeHDG(QStringView line, NmeaHDG& Sentence)
 {
-    Heading = Variation = 0;
-    HeadingReference = VariationDirection = QStringView();
+    Sentence = NmeaHDG();
     NmeaFields(line);
-    [&] {
-        bool read = false;
-        if (!ReadNumber(1, 1, -MaxAngle, MaxAngle, u"Heading", Heading, read))
-            return;
-        if (read)
-            HeadingReference = LetterM;
-        if (!ReadNumber(4, 5, -MaxVariation, MaxVariation, u"Variation", Variation, read))
-            return;
-        if (read)
-            ReadVariation(5, Variation, VariationDirection);
-    }();
-    if (Refused(line, HeadingReference.isEmpty() || VariationDirection.isEmpty())) {
-        Heading = Variation = 0;
-        HeadingReference = VariationDirection = QStringView();
+    if (ReadNumber(1, 1, -MaxAngle, MaxAngle, u"Heading", Sentence.Heading)) {
+        if (Sentence.Heading)
+            Sentence.HeadingReference = NmeaReference::Magnetic;
+        if (ReadNumber(4, 5, -MaxVariation, MaxVariation, u"Variation", Sentence.Variation) && Sentence.Variation)
+            ReadVariation(5, Sentence.Variation, Sentence.VariationDirection);
     }
+    return Finish(Sentence, !Sentence.HeadingReference || !Sentence.VariationDirection);
 }
 
 // $--HVM,v.v,W
 //        1   2   variation
-void NmeaDecoder::NmeaDecodeHVM(const QString& line, float& Variation, QStringView& VariationDirection)
+NmeaDecodeError NmeaDecoder::NmeaDecodeHVM(QStringView line, NmeaHVM& Sentence)
 {
-    Variation = 0;
-    VariationDirection = QStringView();
+    Sentence = NmeaHVM();
     NmeaFields(line);
-    bool read = false;
-    if (ReadNumber(1, 2, -MaxVariation, MaxVariation, u"Variation", Variation, read) && read)
-        ReadVariation(2, Variation, VariationDirection);
-    if (Refused(line, VariationDirection.isEmpty()))
-        Variation = 0;
+    if (ReadNumber(1, 2, -MaxVariation, MaxVariation, u"Variation", Sentence.Variation) && Sentence.Variation)
+        ReadVariation(2, Sentence.Variation, Sentence.VariationDirection);
+    return Finish(Sentence, !Sentence.VariationDirection);
 }
 
 // $--RMC,hhmmss,A,llll.ll,N,yyyyy.yy,W,s.s,ttt.t,ddmmyy,v.v,E,A
 //        1      2 3       4 5        6 7   8     9      10  11 12
 // speed over ground (knots), track made good (true), variation.
-void NmeaDecoder::NmeaDecodeRMC(const QString& line, float& Track, QStringView& TrackReference, float& Speed,
-                                QStringView& SpeedUnits, float& Variation, QStringView& VariationDirection)
+NmeaDecodeError NmeaDecoder::NmeaDecodeRMC(QStringView line, NmeaRMC& Sentence)
 {
-    Track = Speed = Variation = 0;
-    TrackReference = SpeedUnits = VariationDirection = QStringView();
+    Sentence = NmeaRMC();
     NmeaFields(line);
     // Without a fix the receiver's speed, track and variation are guesses.
-    if (IsLetter(Field(2), 'V'))
-        return;
+    Sentence.Status = Status(Field(2));
+    if (Sentence.Status == NmeaStatus::NotValid)
+        return NmeaDecodeError();
     [&] {
-        bool read = false;
-        if (!ReadNumber(7, 7, 0, MaxBoatSpeed, u"Speed", Speed, read))
+        if (!ReadNumber(7, 7, 0, MaxBoatSpeed, u"Speed", Sentence.Speed))
             return;
-        if (read)
-            SpeedUnits = Kts;
-        if (!ReadNumber(8, 8, -MaxAngle, MaxAngle, u"Track", Track, read))
+        if (Sentence.Speed)
+            Sentence.SpeedUnits = NmeaUnits::Knots;
+        if (!ReadNumber(8, 8, -MaxAngle, MaxAngle, u"Track", Sentence.Track))
             return;
-        if (read)
-            TrackReference = LetterT;
-        if (!ReadNumber(10, 11, -MaxVariation, MaxVariation, u"Variation", Variation, read))
-            return;
-        if (read)
-            ReadVariation(11, Variation, VariationDirection);
+        if (Sentence.Track)
+            Sentence.TrackReference = NmeaReference::True;
+        if (ReadNumber(10, 11, -MaxVariation, MaxVariation, u"Variation", Sentence.Variation) && Sentence.Variation)
+            ReadVariation(11, Sentence.Variation, Sentence.VariationDirection);
     }();
-    if (Refused(line, TrackReference.isEmpty() || SpeedUnits.isEmpty() || VariationDirection.isEmpty())) {
-        Track = Speed = Variation = 0;
-        TrackReference = SpeedUnits = VariationDirection = QStringView();
-    }
+    return Finish(Sentence, !Sentence.TrackReference || !Sentence.SpeedUnits || !Sentence.VariationDirection);
 }
 
 // $--RMB,A,x.x,L,orig,dest,llll.ll,N,yyyyy.yy,W,rrr.r,bbb.b,vv.v,A
@@ -342,26 +270,16 @@ void NmeaDecoder::NmeaDecodeRMC(const QString& line, float& Track, QStringView& 
 // range (nm) and bearing (true) to the destination. When field 1 is not
 // "A" but field 2 is, the status sits one field late and so does everything
 // after it.
-void NmeaDecoder::NmeaDecodeRMB(const QString& line, float& Bearing, QStringView& BearingReference, float& Range,
-                                QStringView& RangeUnits)
+NmeaDecodeError NmeaDecoder::NmeaDecodeRMB(QStringView line, NmeaRMB& Sentence)
 {
-    Bearing = Range = 0;
-    BearingReference = RangeUnits = QStringView();
+    Sentence = NmeaRMB();
     NmeaFields(line);
     const int s = !IsLetter(Field(1), 'A') && IsLetter(Field(2), 'A') ? 1 : 0;
-    [&] {
-        bool read = false;
-        if (!ReadNumber(10 + s, 10 + s, 0, MaxRange, u"Range", Range, read))
-            return;
-        if (read)
-            RangeUnits = Nm;
-        if (!ReadNumber(11 + s, 11 + s, -MaxAngle, MaxAngle, u"Bearing", Bearing, read))
-            return;
-        if (read)
-            BearingReference = LetterT;
-    }();
-    if (Refused(line, BearingReference.isEmpty() || RangeUnits.isEmpty())) {
-        Bearing = Range = 0;
-        BearingReference = RangeUnits = QStringView();
+    if (ReadNumber(10 + s, 10 + s, 0, MaxRange, u"Range", Sentence.Range)) {
+        if (Sentence.Range)
+            Sentence.RangeUnits = NmeaUnits::NauticalMiles;
+        if (ReadNumber(11 + s, 11 + s, -MaxAngle, MaxAngle, u"Bearing", Sentence.Bearing) && Sentence.Bearing)
+            Sentence.BearingReference = NmeaReference::True;
     }
+    return Finish(Sentence, !Sentence.BearingReference || !Sentence.RangeUnits);
 }

@@ -4,28 +4,94 @@
 #include "ProfileSettings.h"
 #include "SerialPort.h"
 
-NmeaReceiver::NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, NmeaReceiverHost& host)
-    : m_settings(settings)
-    , m_state(state)
-    , m_host(host)
-    , m_decoder(host)
+namespace {
+
+// Where each decoded type is taken from: the flag that switches it on, and
+// the setting values that choose it as the source of the heading
+// (m_iNmeaHeading: 0 compass heading, 1 course over ground) and of the
+// boat speed (m_iNmeaBoatSpeed: 0 through water, 1 over ground); -1 for a
+// value the type never gives.
+struct SentenceSource {
+    uint32_t type;
+    bool ProfileSettings::*flag;
+    int heading;
+    int speed;
+};
+
+constexpr SentenceSource Sources[] = {
+    {NmeaType("MWV"), &ProfileSettings::m_bNmeaSentenceMWV, -1, -1},
+    {NmeaType("VHW"), &ProfileSettings::m_bNmeaSentenceVHW, 0, 0},
+    {NmeaType("HDG"), &ProfileSettings::m_bNmeaSentenceHDG, 0, -1},
+    {NmeaType("VTG"), &ProfileSettings::m_bNmeaSentenceVTG, 1, 1},
+    {NmeaType("RMC"), &ProfileSettings::m_bNmeaSentenceRMC, 1, 1},
+    {NmeaType("HVM"), &ProfileSettings::m_bNmeaSentenceHVM, -1, -1},
+    {NmeaType("RMB"), &ProfileSettings::m_bNmeaSentenceRMB, -1, -1},
+};
+
+const SentenceSource* SourceOf(uint32_t type)
 {
+    for (const SentenceSource& source : Sources)
+        if (source.type == type)
+            return &source;
+    return nullptr;
+}
+
+// Heading and boat speed of a sentence, each taken when the settings name
+// the sentence's type as its source; true when one was taken.
+bool TakeMotion(const SentenceSource& source, const ProfileSettings& settings, InstrumentState& state,
+                std::optional<float> heading, std::optional<float> speed)
+{
+    bool used = false;
+    if (heading && settings.m_iNmeaHeading == source.heading) {
+        state.SetHeading(*heading);
+        used = true;
+    }
+    if (speed && settings.m_iNmeaBoatSpeed == source.speed) {
+        state.SetBoatSpeed(*speed);
+        used = true;
+    }
+    return used;
+}
+
+std::optional<float> Magnetic(std::optional<float> angle, std::optional<NmeaReference> reference)
+{
+    return reference == NmeaReference::Magnetic ? angle : std::nullopt;
+}
+
+std::optional<float> Knots(std::optional<float> speed, std::optional<NmeaUnits> units)
+{
+    return units == NmeaUnits::Knots ? speed : std::nullopt;
+}
+
+} // namespace
+
+NmeaReceiver::NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_state(state)
+{
+}
+
+void NmeaReceiver::SetInputStatus(const QString& text)
+{
+    m_bInputStatusShown = !text.isEmpty();
+    emit InputStatusReported(text);
 }
 
 void NmeaReceiver::MSCommNmea_OnComm(int commEvent, SerialPort& port)
 {
     if (commEvent != SerialPort::comEvReceive) {
-        m_host.SetInputStatus(port.CommEventText(commEvent));
+        SetInputStatus(port.CommEventText(commEvent));
         return;
     }
     m_lNoInputTicks = 0;
-    // A nested event (a host call that ran the event loop) leaves the
+    // A nested event (a slot that ran the event loop) leaves the
     // characters in the port for the next one.
     if (m_bReceiveBusy)
         return;
     m_bReceiveBusy = true;
-    if (!m_host.InputStatus().isEmpty())
-        m_host.SetInputStatus(QString());
+    if (m_bInputStatusShown)
+        SetInputStatus(QString());
     Receive(port.Input());
     m_bReceiveBusy = false;
 }
@@ -36,8 +102,8 @@ bool NmeaReceiver::ReceiveLine(const QString& line)
         return false;
     m_lNoInputTicks = 0;
     m_bReceiveBusy = true;
-    if (!m_host.InputStatus().isEmpty())
-        m_host.SetInputStatus(QString());
+    if (m_bInputStatusShown)
+        SetInputStatus(QString());
     m_bReceiving = true;
     // As the line buffer takes it: a line over the bound is reported by its
     // first characters.
@@ -78,25 +144,25 @@ void NmeaReceiver::ClearLine()
 
 bool NmeaReceiver::Line(const QString& line)
 {
-    m_host.NmeaReceived(line);
+    emit LineArrived(line);
     NmeaProcess(line);
     return !m_bClearPending;
 }
 
 bool NmeaReceiver::Overlong(const QString& firstPart)
 {
-    m_host.NmeaReceived(firstPart);
+    emit LineArrived(firstPart);
     LineError(QStringLiteral("Sentence Error"), firstPart);
     return !m_bClearPending;
 }
 
 void NmeaReceiver::LineError(const QString& error, const QString& L)
 {
-    m_host.SetInputStatus(error);
-    m_host.NmeaData(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
+    SetInputStatus(error);
+    emit LineProcessed(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
     if (m_counter)
         m_counter->CountLine(L, error);
-    m_host.NmeaError(error + QStringLiteral(" - ") + L);
+    emit LineErrorReported(error + QStringLiteral(" - ") + L);
 }
 
 void NmeaReceiver::NmeaProcess(const QString& L)
@@ -116,18 +182,18 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     // Each wind update is the clock of the control loop. Decided while the
     // decoder's fields are still those of this line.
     const bool windUpdate = type == NmeaType("MWV") && WindUpdate(L, used);
-    m_host.NmeaData(L, used);
+    emit LineProcessed(L, used);
     if (m_counter)
         m_counter->CountLine(L, QStringView());
     if (!windUpdate)
         return;
     if (!m_state.WindTrueValid() || !m_state.WindApparentValid()) {
-        m_host.TrackWait();
+        emit StepWaiting();
         return;
     }
-    m_host.TrackStep();
+    emit StepDue();
     if (m_state.BoatSpeedValid())
-        m_host.PolarSetValue(m_state.Values(m_settings.m_eTrackMode));
+        emit PolarValuesReady(m_state.Values(m_settings.m_eTrackMode));
     if (m_state.VariationValid())
         m_state.WindIndicator();
 }
@@ -160,102 +226,85 @@ bool NmeaReceiver::WindUpdate(const QString& L, bool used)
 
 bool NmeaReceiver::NmeaDecode(uint32_t type, const QString& L)
 {
-    const ProfileSettings& s = m_settings;
+    const SentenceSource* source = SourceOf(type);
+    if (!source || !(m_settings.*(source->flag)))
+        return false;
     InstrumentState& state = m_state;
+    const auto take = [&](std::optional<float> heading, std::optional<float> speed) {
+        return TakeMotion(*source, m_settings, state, heading, speed);
+    };
     bool used = false;
-    float a = 0, b = 0, c = 0;
-    QStringView ra, rb, rc;
     switch (type) {
-    case NmeaType("MWV"):
-        if (!s.m_bNmeaSentenceMWV)
+    case NmeaType("MWV"): {
+        NmeaMWV s;
+        DecodeError(m_decoder.NmeaDecodeMWV(L, s), L);
+        if (s.Units != NmeaUnits::Knots)
             break;
-        m_decoder.NmeaDecodeMWV(L, a, ra, b, rb);
-        if (rb != u"Kts")
-            break;
-        if (ra == u"R") {
-            state.SetWindApparent(a, b, true);
+        if (s.Reference == NmeaReference::Relative) {
+            state.SetWindApparent(*s.Angle, *s.Speed, true);
             used = true;
-        } else if (ra == u"T" && s.m_iNmeaTrueWind == 0) {
-            state.SetWindTrue(a, b, true);
+        } else if (s.Reference == NmeaReference::True && m_settings.m_iNmeaTrueWind == 0) {
+            state.SetWindTrue(*s.Angle, *s.Speed, true);
             used = true;
         }
         break;
-    case NmeaType("VHW"):
-        if (!s.m_bNmeaSentenceVHW)
-            break;
-        m_decoder.NmeaDecodeVHW(L, a, ra, b, rb);
-        if (s.m_iNmeaHeading == 0 && ra == u"M") {
-            state.SetHeading(a);
-            used = true;
-        }
-        if (s.m_iNmeaBoatSpeed == 0 && rb == u"Kts") {
-            state.SetBoatSpeed(b);
+    }
+    case NmeaType("VHW"): {
+        NmeaVHW s;
+        DecodeError(m_decoder.NmeaDecodeVHW(L, s), L);
+        used = take(Magnetic(s.Heading, s.HeadingReference), Knots(s.Speed, s.SpeedUnits));
+        break;
+    }
+    case NmeaType("VTG"): {
+        NmeaVTG s;
+        DecodeError(m_decoder.NmeaDecodeVTG(L, s), L);
+        used = take(Magnetic(s.Course, s.CourseReference), Knots(s.Speed, s.SpeedUnits));
+        break;
+    }
+    case NmeaType("HDG"): {
+        NmeaHDG s;
+        DecodeError(m_decoder.NmeaDecodeHDG(L, s), L);
+        used = take(Magnetic(s.Heading, s.HeadingReference), std::nullopt);
+        if (s.VariationDirection) {
+            state.SetVariation(*s.Variation);
             used = true;
         }
         break;
-    case NmeaType("VTG"):
-        if (!s.m_bNmeaSentenceVTG)
-            break;
-        m_decoder.NmeaDecodeVTG(L, a, ra, b, rb);
-        if (s.m_iNmeaHeading == 1 && ra == u"M") {
-            state.SetHeading(a);
-            used = true;
-        }
-        if (s.m_iNmeaBoatSpeed == 1 && rb == u"Kts") {
-            state.SetBoatSpeed(b);
+    }
+    case NmeaType("HVM"): {
+        NmeaHVM s;
+        DecodeError(m_decoder.NmeaDecodeHVM(L, s), L);
+        if (s.VariationDirection) {
+            state.SetVariation(*s.Variation);
             used = true;
         }
         break;
-    case NmeaType("HDG"):
-        if (!s.m_bNmeaSentenceHDG)
-            break;
-        m_decoder.NmeaDecodeHDG(L, a, ra, b, rb);
-        if (s.m_iNmeaHeading == 0 && ra == u"M") {
-            state.SetHeading(a);
-            used = true;
-        }
-        if (!rb.isEmpty()) {
-            state.SetVariation(b);
-            used = true;
-        }
-        break;
-    case NmeaType("HVM"):
-        if (!s.m_bNmeaSentenceHVM)
-            break;
-        m_decoder.NmeaDecodeHVM(L, a, ra);
-        if (ra == u"E" || ra == u"W") {
-            state.SetVariation(a);
-            used = true;
-        }
-        break;
-    case NmeaType("RMC"):
-        if (!s.m_bNmeaSentenceRMC)
-            break;
-        m_decoder.NmeaDecodeRMC(L, a, ra, b, rb, c, rc);
+    }
+    case NmeaType("RMC"): {
+        NmeaRMC s;
+        DecodeError(m_decoder.NmeaDecodeRMC(L, s), L);
         // Variation first: the track is made magnetic with it.
-        if (!rc.isEmpty()) {
-            state.SetVariation(c);
+        if (s.VariationDirection) {
+            state.SetVariation(*s.Variation);
             used = true;
         }
-        if (s.m_iNmeaHeading == 1 && ra == u"T" && state.VariationValid()) {
-            state.SetHeading(static_cast<float>(static_cast<double>(a) - state.Variation()));
-            used = true;
-        }
-        if (s.m_iNmeaBoatSpeed == 1 && rb == u"Kts") {
-            state.SetBoatSpeed(b);
-            used = true;
-        }
+        std::optional<float> heading;
+        if (s.TrackReference == NmeaReference::True && state.VariationValid())
+            heading = static_cast<float>(static_cast<double>(*s.Track) - state.Variation());
+        used = take(heading, Knots(s.Speed, s.SpeedUnits)) || used;
         break;
-    case NmeaType("RMB"):
-        if (!s.m_bNmeaSentenceRMB)
-            break;
-        m_decoder.NmeaDecodeRMB(L, a, ra, b, rb);
+    }
+    case NmeaType("RMB"): {
+        NmeaRMB s;
+        DecodeError(m_decoder.NmeaDecodeRMB(L, s), L);
         // Without a known variation the bearing cannot be made magnetic.
-        if (ra == u"T" && rb == u"nm" && state.VariationValid()) {
-            state.SetWaypoint(b, static_cast<float>(static_cast<double>(a) - state.Variation()));
+        if (s.BearingReference == NmeaReference::True && s.RangeUnits == NmeaUnits::NauticalMiles
+            && state.VariationValid()) {
+            state.SetWaypoint(*s.Range, static_cast<float>(static_cast<double>(*s.Bearing) - state.Variation()));
             used = true;
         }
         break;
+    }
     default:
         break;
     }

@@ -3,10 +3,12 @@
 // each carriage return, each line is checked (start character, checksum),
 // split into fields and decoded by type into the instrument state.
 
-#include "NmeaDecoders.h"
 #include "InstrumentValues.h"
+#include "NmeaChecksum.h"
+#include "NmeaDecoders.h"
 #include "NmeaLineBuffer.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -14,30 +16,6 @@
 class InstrumentState;
 class SerialPort;
 struct ProfileSettings;
-
-// What the receive path reports. The main window implements it (panel 2,
-// the Options dialog's lists, the control step, the Polar window); tests
-// record it.
-class NmeaReceiverHost {
-public:
-    virtual ~NmeaReceiverHost() = default;
-    // Panel 2 of the status bar.
-    virtual QString InputStatus() const = 0;
-    virtual void SetInputStatus(const QString& text) = 0;
-    // Every line processed, with an error mark for rejected lines, and
-    // whether a value was taken from it.
-    virtual void NmeaData(const QString& sline, bool bChecked) = 0;
-    // Every rejected or undecodable line, with the message in front.
-    virtual void NmeaError(const QString& sline) = 0;
-    // Every line as it arrived, before any check (for a record).
-    virtual void NmeaReceived(const QString& line) { (void)line; }
-    // One control step, after each wind update once both winds are valid.
-    virtual void TrackStep() = 0;
-    // A wind update while a wind is still unknown: no step can run.
-    virtual void TrackWait() = 0;
-    // The Polar window's SetValue.
-    virtual void PolarSetValue(const InstrumentValues& values) = 0;
-};
 
 // Sees every line the receive path reports to NmeaData, through a direct
 // call: a replay's report counts millions of lines, where a signal and a
@@ -49,7 +27,10 @@ public:
     virtual void CountLine(QStringView line, QStringView error) = 0;
 };
 
-class NmeaReceiver {
+// Reports through its signals, which its owner connects directly (the
+// core) or a test records; nothing here calls back into its owner.
+class NmeaReceiver : public QObject {
+    Q_OBJECT
 public:
     // A longer line cannot be NMEA (82 characters at most): it is dropped as
     // a "Sentence Error" and reception picks up at the next carriage return.
@@ -57,7 +38,11 @@ public:
     // Field table entries 1..MaxFields; further fields are ignored.
     static constexpr int MaxFields = NmeaDecoder::MaxFields;
 
-    NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, NmeaReceiverHost& host);
+    NmeaReceiver(const ProfileSettings& settings, InstrumentState& state, QObject* parent = nullptr);
+
+    // Whatever panel 2 shows now, whoever set it: a receive event clears a
+    // text that stands there ("No Input Data" of the link's timer).
+    void SetInputStatusShown(bool shown) { m_bInputStatusShown = shown; }
 
     // The instrument port's event: status texts for line errors, and for
     // received characters reads the port and processes every whole line.
@@ -73,8 +58,8 @@ public:
     // held: such a source then goes through the port.
     bool ReceiveLine(const QString& line);
     // Link start: the partial line is discarded. Called while a chunk is
-    // being worked through (from a host call), the rest of that chunk is
-    // discarded too: it belongs to the link before the start.
+    // being worked through (from a slot of its reports), the rest of that
+    // chunk is discarded too: it belongs to the link before the start.
     void ClearLine();
 
     // True while a chunk of input is being worked through.
@@ -86,10 +71,29 @@ public:
     void ResetNoInputTicks() { m_lNoInputTicks = 0; }
 
     // Two upper-case hexadecimal digits: XOR of the characters after "$".
-    static QString NmeaChecksum(QStringView sentence);
+    static QString NmeaChecksum(QStringView sentence) { return ::NmeaChecksum(sentence); }
 
     // Null for none; the counter outlives its use here.
     void SetLineCounter(NmeaLineCounter* counter) { m_counter = counter; }
+
+signals:
+    // Emitted inside the receive event; connected directly, a line's
+    // reports and its control step come before the next line is read.
+    // Panel 2 of the status bar.
+    void InputStatusReported(const QString& text);
+    // Every line processed, with an error mark for rejected lines, and
+    // whether a value was taken from it.
+    void LineProcessed(const QString& sline, bool bChecked);
+    // Every rejected or undecodable line, with the message in front.
+    void LineErrorReported(const QString& sline);
+    // Every line as it arrived, before any check (for a record).
+    void LineArrived(const QString& line);
+    // One control step, after each wind update once both winds are valid.
+    void StepDue();
+    // A wind update while a wind is still unknown: no step can run.
+    void StepWaiting();
+    // For the Polar window, after each step with boat speed known.
+    void PolarValuesReady(const InstrumentValues& values);
 
 private:
     friend class NmeaLineBuffer;
@@ -106,6 +110,12 @@ private:
     // Decodes by type when the type is switched on; true when a value was
     // taken.
     bool NmeaDecode(uint32_t type, const QString& L);
+    void DecodeError(const NmeaDecodeError& error, const QString& L)
+    {
+        if (error)
+            emit LineErrorReported(NmeaDecodeErrorText(error, L));
+    }
+    void SetInputStatus(const QString& text);
     void LineError(const QString& error, const QString& L);
     // Whether an MWV line is a wind update, the clock of the control loop;
     // used tells whether a wind was taken from it.
@@ -113,11 +123,11 @@ private:
 
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
-    NmeaReceiverHost& m_host;
     NmeaLineCounter* m_counter = nullptr;
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;
+    bool m_bInputStatusShown = false;
     // The last wind update was an apparent wind (MWV R).
     bool m_bLastWindApparent = false;
     uint32_t m_lNoInputTicks = 0;

@@ -1,32 +1,7 @@
 #include "PilotOutput.h"
 
-#include "NmeaReceiver.h"
-#include "NumberText.h"
 #include "ProfileSettings.h"
 #include "SerialPort.h"
-
-#include <algorithm>
-
-QString PilotSentence(float Heading)
-{
-    // Fields: status valid, cycle lock valid, no cross-track error, steer
-    // right, nautical miles, arrival circle not entered, perpendicular not
-    // passed, bearing origin to destination, destination "1", bearing to
-    // destination, heading to steer.
-    const QString b = NumberText::Format(Heading, u"000.0");
-    // Made in one piece: one goes out at every control step.
-    const QStringView parts[] = {u"$ECAPB,A,A,0.00,R,N,V,V,", b, u",M,1,", b, u",M,", b, u",M"};
-    qsizetype size = 0;
-    for (QStringView part : parts)
-        size += part.size();
-    QString s(size + 3, Qt::Uninitialized);
-    QChar* p = s.data();
-    for (QStringView part : parts)
-        p = std::copy(part.begin(), part.end(), p);
-    *p++ = QLatin1Char('*');
-    NmeaChecksumDigits(QStringView(s).first(size), p);
-    return s;
-}
 
 QString PilotOutput(float Heading, const ProfileSettings& settings, SerialPort& MSCommNmea,
                     SerialPort& MSCommPilot)

@@ -34,7 +34,6 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
 
     // The core is the host of every part it owns; the bases are private so
     // that only the parts see those calls.
-    NmeaReceiverHost& receiverHost = *this;
     ProfileHost& profileHost = *this;
     InstrumentReports values;
     values.Value = [this](InstrumentValue which, float value) { ShowNumber(which, value); };
@@ -45,7 +44,20 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     };
     values.WindIndicator = [this](const QString& point, float speed) { ShowWindIndicatorValue(point, speed); };
     m_state = std::make_unique<InstrumentState>(m_settings, std::move(values));
-    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, receiverHost);
+    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state);
+    // Direct: each line's reports and its control step run before the next
+    // line is read, as the receive path expects.
+    const NmeaReceiver* receiver = m_receiver.get();
+    connect(receiver, &NmeaReceiver::InputStatusReported, this, &SteeringCore::SetInputStatus, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::LineProcessed, this, [this](const QString& sline, bool bChecked) {
+        if (m_bWindowsFed)
+            emit NmeaLine(sline, bChecked);
+    }, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::LineErrorReported, this, &SteeringCore::NmeaLineError, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::LineArrived, this, &SteeringCore::LineReceived, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
+    connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
     // The profile names the device of each port number; it is asked at
     // every opening, after the profile path is settled.
     const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; }, m_setup.Ports);
@@ -611,6 +623,7 @@ void SteeringCore::SetModeStatus(const QString& text)
 
 void SteeringCore::SetInputStatus(const QString& text)
 {
+    m_receiver->SetInputStatusShown(!text.isEmpty());
     SetPanel(2, text);
 }
 

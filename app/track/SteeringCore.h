@@ -56,7 +56,6 @@ enum class CoreWindow { History, Polar };
 
 class SteeringCore : public QObject,
                      public PolarHost,
-                     private NmeaReceiverHost,
                      private ProfileHost {
     Q_OBJECT
 public:
@@ -116,7 +115,7 @@ public:
     // A steer button: index 2 is "To Starboard", any other "To Port".
     // Outside Track the heading box's text is taken first.
     void cmdSteer_Click(int Index, const QString& autoPilotText);
-    void TrackStep() override;
+    void TrackStep();
     // The heading and desired boxes as the user leaves them.
     // In Setup the box follows the boat's heading until the sailor types.
     void StoreAutoPilotText(const QString& text);
@@ -240,18 +239,10 @@ private:
     // The age of a value, and which source a tracked angle waits for.
     bool Quiet(InstrumentValue which, int64_t now) const;
 
-    // NmeaReceiverHost
-    QString InputStatus() const override { return m_sPanel[2]; }
-    void SetInputStatus(const QString& text) override;
-    void NmeaData(const QString& sline, bool bChecked) override
-    {
-        if (m_bWindowsFed)
-            emit NmeaLine(sline, bChecked);
-    }
-    void NmeaError(const QString& sline) override { emit NmeaLineError(sline); }
-    void NmeaReceived(const QString& line) override { emit LineReceived(line); }
-    void TrackWait() override { m_track->TrackWait(); }
-    void PolarSetValue(const InstrumentValues& values) override
+    // Panel 2, from the links, the control loop and the receive path.
+    void SetInputStatus(const QString& text);
+    // From the receive path and the simulator.
+    void PolarSetValue(const InstrumentValues& values)
     {
         if (m_bWindowsFed)
             emit PolarValues(values);

@@ -25,10 +25,13 @@ private slots:
     void rmc();
     void rmbShift_data();
     void rmbShift();
+    void mwvRecord_data();
+    void mwvRecord();
+    void rmcRecord();
 
 private:
     NmeaHostRecorder m_host;
-    NmeaDecoder m_decoder{m_host};
+    ReportingDecoder m_decoder{m_host};
 };
 
 void TestNmeaDecoders::checksum()
@@ -345,6 +348,87 @@ void TestNmeaDecoders::rmbShift()
     QCOMPARE(b, bearing);
     QCOMPARE(br.isEmpty(), error);
     QCOMPARE(m_host.take().size(), error ? 1 : 0);
+}
+
+// The record itself: the enums the letters become, the status, and what a
+// refusal names.
+void TestNmeaDecoders::mwvRecord_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<float>("angle"); // NaN: absent
+    QTest::addColumn<int>("reference"); // -1: absent
+    QTest::addColumn<float>("speed");
+    QTest::addColumn<int>("units");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("field");
+    const float none = qQNaN();
+    const int relative = int(NmeaReference::Relative), isTrue = int(NmeaReference::True);
+    const int knots = int(NmeaUnits::Knots), kmh = int(NmeaUnits::KilometresPerHour);
+    const int ms = int(NmeaUnits::MetresPerSecond), other = int(NmeaUnits::Other);
+    const int valid = int(NmeaStatus::Valid), notValid = int(NmeaStatus::NotValid);
+    const int good = NmeaDecodeError::None, missing = NmeaDecodeError::LettersMissing;
+    QTest::newRow("knots") << "$IIMWV,045,R,10.5,N,A*16" << 45.0f << relative << 10.5f << knots << valid << good << "";
+    QTest::newRow("km/h") << "$IIMWV,-45,T,20,K,A" << -45.0f << isTrue << 20.0f << kmh << valid << good << "";
+    QTest::newRow("m/s") << "$IIMWV,10,R,5,M,A" << 10.0f << relative << 5.0f << ms << valid << good << "";
+    QTest::newRow("other units") << "$IIMWV,10,R,5,S,A" << 10.0f << relative << 5.0f << other << valid << good << "";
+    QTest::newRow("no status") << "$IIMWV,10,R,5,N" << 10.0f << relative << 5.0f << knots << -1 << good << "";
+    QTest::newRow("unknown status") << "$IIMWV,10,R,5,N,X" << 10.0f << relative << 5.0f << knots << -1 << good << "";
+    QTest::newRow("not valid carries nothing")
+        << "$IIMWV,10,R,5,N,V" << none << -1 << none << -1 << notValid << good << "";
+    QTest::newRow("reference without angle")
+        << "$IIMWV,,R,5,N,A" << none << -1 << 5.0f << knots << valid << missing << "";
+    QTest::newRow("units without speed") << "$IIMWV,10,R,,N,A" << 10.0f << relative << none << -1 << valid << missing
+                                         << "";
+    QTest::newRow("km/h beyond 150 knots") << "$IIMWV,10,R,278,K,A" << none << -1 << none << -1 << -1
+                                           << int(NmeaDecodeError::OutOfRange) << "Speed";
+    QTest::newRow("angle not a number") << "$IIMWV,4x,R,5,N,A" << none << -1 << none << -1 << -1
+                                        << int(NmeaDecodeError::NotANumber) << "Angle";
+}
+
+void TestNmeaDecoders::mwvRecord()
+{
+    QFETCH(QString, line);
+    QFETCH(float, angle);
+    QFETCH(int, reference);
+    QFETCH(float, speed);
+    QFETCH(int, units);
+    QFETCH(int, status);
+    QFETCH(int, error);
+    QFETCH(QString, field);
+    NmeaDecoder decoder;
+    NmeaMWV s;
+    // A record filled before is filled anew.
+    s.Angle = 1;
+    s.Status = NmeaStatus::NotValid;
+    const NmeaDecodeError e = decoder.NmeaDecodeMWV(line, s);
+    QCOMPARE(int(e.eKind), error);
+    QCOMPARE(e.sField.toString(), field);
+    QCOMPARE(s.Angle.has_value(), !qIsNaN(angle));
+    if (s.Angle)
+        QCOMPARE(*s.Angle, angle);
+    QCOMPARE(s.Reference ? int(*s.Reference) : -1, reference);
+    QCOMPARE(s.Speed.has_value(), !qIsNaN(speed));
+    if (s.Speed)
+        QCOMPARE(*s.Speed, speed);
+    QCOMPARE(s.Units ? int(*s.Units) : -1, units);
+    QCOMPARE(s.Status ? int(*s.Status) : -1, status);
+}
+
+void TestNmeaDecoders::rmcRecord()
+{
+    NmeaDecoder decoder;
+    NmeaRMC s;
+    QVERIFY(!decoder.NmeaDecodeRMC(u"$GPRMC,1,A,,,,,5.5,84.4,1,3.1,E", s));
+    QCOMPARE(s.Status, NmeaStatus::Valid);
+    QCOMPARE(s.SpeedUnits, NmeaUnits::Knots);
+    QCOMPARE(s.TrackReference, NmeaReference::True);
+    QCOMPARE(s.Variation, 3.1f);
+    QCOMPARE(s.VariationDirection, NmeaDirection::East);
+    // No fix: the status alone, without an error.
+    QVERIFY(!decoder.NmeaDecodeRMC(u"$GPRMC,1,V,,,,,5.5,84.4,1,3.1,W", s));
+    QCOMPARE(s.Status, NmeaStatus::NotValid);
+    QVERIFY(!s.Speed && !s.Track && !s.Variation && !s.VariationDirection);
 }
 
 QTEST_GUILESS_MAIN(TestNmeaDecoders)

@@ -73,7 +73,8 @@ void TestNmeaReceiver::Rebuild()
     m_state.reset();
     m_display = std::make_unique<QuietDisplay>(m_host.events);
     m_state = std::make_unique<InstrumentState>(m_settings, m_display->Reports());
-    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state, m_host);
+    m_receiver = std::make_unique<NmeaReceiver>(m_settings, *m_state);
+    m_host.Attach(*m_receiver);
 }
 
 void TestNmeaReceiver::lineFeedsDroppedAnywhere()
@@ -89,7 +90,7 @@ void TestNmeaReceiver::lineFeedsDroppedAnywhere()
 
 void TestNmeaReceiver::rejectedLinesReported()
 {
-    m_host.status = QStringLiteral("No Input Data");
+    m_host.ShowStatus(QStringLiteral("No Input Data"));
     Feed(QStringLiteral("$IIMWV,045,R,10.8,N,A*1b\r\n"
                         "\r\n"
                         "xx$IIMWV,045,R,10.5,N,A*16\r"
@@ -519,7 +520,7 @@ void TestNmeaReceiver::receiveEventClearsStatusAndTicks()
     QString error;
     QVERIFY(port.Open(error));
     Connect(port);
-    m_host.status = QStringLiteral("No Input Data");
+    m_host.ShowStatus(QStringLiteral("No Input Data"));
     for (int i = 0; i < 7; ++i)
         m_receiver->NoInputTick();
     port.feed(QStringLiteral("$IIHVM,3"));
@@ -581,13 +582,13 @@ void TestNmeaReceiver::wholeLineAsThePortGivesIt()
     QString error;
     QVERIFY(port.Open(error));
     Connect(port);
-    m_host.status = QStringLiteral("No Input Data");
+    m_host.ShowStatus(QStringLiteral("No Input Data"));
     m_receiver->NoInputTick();
     port.feed(line + QStringLiteral("\r\n"));
     const QStringList expected = m_host.take();
 
     Rebuild();
-    m_host.status = QStringLiteral("No Input Data");
+    m_host.ShowStatus(QStringLiteral("No Input Data"));
     m_receiver->NoInputTick();
     QVERIFY(m_receiver->ReceiveLine(line));
     QCOMPARE(m_host.take(), expected);

@@ -43,7 +43,8 @@ struct Run {
         settings.m_eTrackMode = TrackModeManual;
         display = std::make_unique<QuietDisplay>(host.events);
         state = std::make_unique<InstrumentState>(settings, display->Reports());
-        receiver = std::make_unique<NmeaReceiver>(settings, *state, host);
+        receiver = std::make_unique<NmeaReceiver>(settings, *state);
+        host.Attach(*receiver);
         QString error;
         port.Open(error);
         QObject::connect(&port, &SerialPort::OnComm, &port,
