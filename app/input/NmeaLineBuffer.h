@@ -17,11 +17,11 @@ public:
 
     NmeaLineBuffer() { m_sLine.reserve(MaxLineLength); }
 
-    // Sink: bool Line(const QString& line) for each complete line, and
-    // bool Overlong(const QString& firstPart) once for each line that
-    // outgrows the bound; false from either drops the rest of this text.
-    template <class Sink>
-    void Receive(QStringView text, Sink& sink);
+    // line(const QString&) is called for each complete line, and
+    // overlong(const QString& firstPart) once for each line that outgrows
+    // the bound; false from either drops the rest of this text.
+    template <class OnLine, class OnOverlong>
+    void Receive(QStringView text, OnLine&& line, OnOverlong&& overlong);
 
     // Discards the partial line.
     void Clear()
@@ -49,8 +49,8 @@ private:
     bool m_bDiscarding = false;
 };
 
-template <class Sink>
-void NmeaLineBuffer::Receive(QStringView text, Sink& sink)
+template <class OnLine, class OnOverlong>
+void NmeaLineBuffer::Receive(QStringView text, OnLine&& line, OnOverlong&& overlong)
 {
     const QChar* p = text.data();
     const QChar* const end = p + text.size();
@@ -66,7 +66,7 @@ void NmeaLineBuffer::Receive(QStringView text, Sink& sink)
                 const QString firstPart = m_sLine.left(OverlongReportLength);
                 m_bDiscarding = true;
                 Empty();
-                if (!sink.Overlong(firstPart))
+                if (!overlong(firstPart))
                     return;
             } else {
                 m_sLine.append(QStringView(p, run));
@@ -81,7 +81,7 @@ void NmeaLineBuffer::Receive(QStringView text, Sink& sink)
             m_bDiscarding = false;
             continue;
         }
-        const bool more = sink.Line(m_sLine);
+        const bool more = line(m_sLine);
         Empty();
         if (!more)
             return;

@@ -120,7 +120,9 @@ void NmeaReceiver::Receive(QStringView text)
 {
     const bool outer = !m_bReceiving;
     m_bReceiving = true;
-    m_line.Receive(text, *this);
+    m_line.Receive(
+        text, [this](const QString& line) { return Line(line); },
+        [this](const QString& firstPart) { return Overlong(firstPart); });
     if (outer)
         EndReceive();
 }
@@ -161,7 +163,7 @@ void NmeaReceiver::LineError(const QString& error, const QString& L)
     SetInputStatus(error);
     emit LineProcessed(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
     if (m_counter)
-        m_counter->CountLine(L, error);
+        m_counter(L, error);
     emit LineErrorReported(error + QStringLiteral(" - ") + L);
 }
 
@@ -184,7 +186,7 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     const bool windUpdate = type == NmeaType("MWV") && WindUpdate(L, used);
     emit LineProcessed(L, used);
     if (m_counter)
-        m_counter->CountLine(L, QStringView());
+        m_counter(L, QStringView());
     if (!windUpdate)
         return;
     if (!m_state.WindTrueValid() || !m_state.WindApparentValid()) {

@@ -12,20 +12,17 @@
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+#include <functional>
 
 class InstrumentState;
 class SerialPort;
 struct ProfileSettings;
 
-// Sees every line the receive path reports to NmeaData, through a direct
+// Sees every line the receive path reports as processed, through a direct
 // call: a replay's report counts millions of lines, where a signal and a
 // text per line would cost more than the rest of the line's work. error is
 // the line's mark ("Checksum Error"), empty when none.
-class NmeaLineCounter {
-public:
-    virtual ~NmeaLineCounter() = default;
-    virtual void CountLine(QStringView line, QStringView error) = 0;
-};
+using NmeaLineCounter = std::function<void(QStringView line, QStringView error)>;
 
 // Reports through its signals, which its owner connects directly (the
 // core) or a test records; nothing here calls back into its owner.
@@ -73,8 +70,8 @@ public:
     // Two upper-case hexadecimal digits: XOR of the characters after "$".
     static QString NmeaChecksum(QStringView sentence) { return ::NmeaChecksum(sentence); }
 
-    // Null for none; the counter outlives its use here.
-    void SetLineCounter(NmeaLineCounter* counter) { m_counter = counter; }
+    // Empty for none.
+    void SetLineCounter(NmeaLineCounter counter) { m_counter = std::move(counter); }
 
 signals:
     // Emitted inside the receive event; connected directly, a line's
@@ -96,7 +93,6 @@ signals:
     void PolarValuesReady(const InstrumentValues& values);
 
 private:
-    friend class NmeaLineBuffer;
     // After the lines of a receive event: a link start asked for meanwhile
     // clears the line buffer now.
     void EndReceive();
@@ -123,7 +119,7 @@ private:
 
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
-    NmeaLineCounter* m_counter = nullptr;
+    NmeaLineCounter m_counter;
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;

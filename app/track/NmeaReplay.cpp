@@ -103,7 +103,7 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
     , m_clock(clockMs)
     , m_lFirstStep(core.Track().Steps())
 {
-    core.SetLineCounter(this);
+    core.SetLineCounter([this](QStringView line, QStringView error) { CountLine(line, error); });
     SteeringCore* c = &core;
     connect(c, &SteeringCore::NmeaLineError, this, [this](const QString& line) {
         const qsizetype dash = line.indexOf(QLatin1String(" - "));
@@ -129,7 +129,7 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
 
 ReplayReport::~ReplayReport()
 {
-    m_core.SetLineCounter(nullptr);
+    m_core.SetLineCounter({});
 }
 
 int64_t ReplayReport::Steps() const

@@ -91,7 +91,7 @@ private:
 // What a replay did, counted from what the core reports: every line through
 // a direct call, the rarer events (a sentence sent, an error, an alarm)
 // through the core's signals.
-class ReplayReport : public QObject, private NmeaLineCounter {
+class ReplayReport : public QObject {
     Q_OBJECT
 public:
     ReplayReport(SteeringCore& core, const int64_t& clockMs);
@@ -103,7 +103,7 @@ public:
     QString Text(const NmeaReplay& replay) const;
 
 private:
-    void CountLine(QStringView line, QStringView error) override;
+    void CountLine(QStringView line, QStringView error);
     void Sent(const QString& sentence);
 
     // Sentences by type, the type's three characters packed into the key

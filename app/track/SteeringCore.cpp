@@ -107,9 +107,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     reports.Desired = [this](int index, float value) { ShowDesired(index, value); };
     reports.Delta = [this](int index, float value) { ShowDelta(index, value); };
     reports.DeltaAlarm = [this](int index, bool alarm) { emit DeltaAlarm(index, alarm); };
-    reports.LimitAlarm = [this](bool raised, float error) { LimitAlarm(raised, error); };
+    reports.LimitAlarm = [this](bool raised, float error) { ShowLimitAlarm(raised, error); };
     reports.ChartDegrees = [this](const QString& name, float value, QStringView format) {
-        ChartDegrees(name, value, format);
+        ShowChartDegrees(name, value, format);
     };
     reports.SentenceSent = [this](const QString& sline) { emit PilotSent(sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
@@ -181,7 +181,7 @@ void SteeringCore::TackCancelRunning()
 void SteeringCore::TrackSetOff()
 {
     TackCancelRunning();
-    m_track->TrackSetOff();
+    m_track->SetOff();
     AfterModeChange();
 }
 
@@ -189,7 +189,7 @@ void SteeringCore::TrackSetSetup()
 {
     TackCancelRunning();
     m_bAutoPilotTyped = false;
-    m_track->TrackSetSetup();
+    m_track->SetSetup();
     AfterModeChange();
 }
 
@@ -210,7 +210,7 @@ void SteeringCore::TrackSetManual()
             return;
         }
     }
-    m_track->TrackSetManual();
+    m_track->SetManual();
     m_watch.FollowRestart();
     AfterModeChange();
 }
@@ -222,7 +222,7 @@ void SteeringCore::TrackEngage(float Heading)
     TackCancelRunning();
     m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(Heading));
     ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
-    m_track->TrackSetManual();
+    m_track->SetManual();
     m_watch.FollowRestart();
     AfterModeChange();
 }
@@ -230,7 +230,7 @@ void SteeringCore::TrackEngage(float Heading)
 void SteeringCore::TrackSetTrack()
 {
     TackCancelRunning();
-    m_track->TrackSetTrack();
+    m_track->SetTrack();
     AfterModeChange();
 }
 
@@ -243,7 +243,7 @@ void SteeringCore::tbrTrack_ButtonClick(int index)
     TackCancelRunning();
     if (index == TrackModeSetup)
         m_bAutoPilotTyped = false;
-    m_track->tbrTrack_ButtonClick(index);
+    m_track->ModeButtonClick(index);
     AfterModeChange();
 }
 
@@ -256,7 +256,7 @@ void SteeringCore::AfterModeChange()
 void SteeringCore::TrackStep()
 {
     WatchAlarms(true);
-    m_track->TrackStep();
+    m_track->Step();
     SoundAlarm();
 }
 
@@ -265,15 +265,15 @@ void SteeringCore::StoreAutoPilotText(const QString& text)
     SettleAutoPilotText();
     if (m_settings.m_eTrackMode == TrackModeSetup && text != m_sAutoPilotShown)
         m_bAutoPilotTyped = true;
-    m_track->StoreAutoPilotText(text);
+    m_track->StoreAutoPilot(text);
 }
 
 void SteeringCore::TrackSteerTo(float Delta)
 {
     SettleAutoPilotText();
     if (m_settings.m_eTrackMode != TrackModeTrack)
-        m_track->StoreAutoPilotText(m_sAutoPilotBox);
-    m_track->TrackSteerTo(Delta);
+        m_track->StoreAutoPilot(m_sAutoPilotBox);
+    m_track->SteerTo(Delta);
 }
 
 void SteeringCore::AutoPilotTextEdited(const QString& text)
@@ -434,7 +434,7 @@ void SteeringCore::ShowOutputPanel()
     }
 }
 
-void SteeringCore::LimitAlarm(bool raised, float error)
+void SteeringCore::ShowLimitAlarm(bool raised, float error)
 {
     if (raised)
         RaiseAlarm(AlarmKind::Limit, QStringLiteral("Alarm Limit Exceeded"),
@@ -589,7 +589,7 @@ void SteeringCore::ShowDelta(int index, float value)
         emit DeltaShown(index, NumberText::Format(value, u"0.0"));
 }
 
-void SteeringCore::ChartDegrees(const QString& name, float value, QStringView format)
+void SteeringCore::ShowChartDegrees(const QString& name, float value, QStringView format)
 {
     static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::ChartReading);
     if (TextShown(reading))

@@ -106,7 +106,7 @@ public:
     void TrackEngage(float Heading);
     void TrackSetTrack();
     void tbrTrack_ButtonClick(int index);
-    void optControl_Click(int Index) { m_track->optControl_Click(Index); }
+    void optControl_Click(int Index) { m_track->SelectControl(Index); }
     // Degrees, positive to starboard. Outside Track the heading box's text
     // is taken first, whoever steers (a button, the Tack dialog).
     void TrackSteerTo(float Delta);
@@ -119,7 +119,7 @@ public:
     // The heading and desired boxes as the user leaves them.
     // In Setup the box follows the boat's heading until the sailor types.
     void StoreAutoPilotText(const QString& text);
-    void StoreDesiredText(int index, const QString& text) { m_track->StoreDesiredText(index, text); }
+    void StoreDesiredText(int index, const QString& text) { m_track->StoreDesired(index, text); }
     void SimulateTime(float Time, float& Bearing, float& Range) { m_simulator->SimulateTime(Time, Bearing, Range); }
 
     // One tick of the one-second link timer: a simulation step or the
@@ -131,7 +131,7 @@ public:
     // NmeaReceiver::ReceiveLine), and a counter of every line it processes
     // (null for none).
     bool ReceiveLine(const QString& line) { return m_receiver->ReceiveLine(line); }
-    void SetLineCounter(NmeaLineCounter* counter) { m_receiver->SetLineCounter(counter); }
+    void SetLineCounter(NmeaLineCounter counter) { m_receiver->SetLineCounter(std::move(counter)); }
     // Whether what only windows show is made: the texts of the value
     // labels, the wind indicator and the control step, the History
     // readings, the Polar values and the Options dialog's lines received.
@@ -261,14 +261,14 @@ private:
     void SetModeStatus(const QString& text);
     // The heading a step may command (see TrackControl::SetBound).
     float TrackBound(float from, float to);
-    void LimitAlarm(bool raised, float error);
+    void ShowLimitAlarm(bool raised, float error);
     void ShowAutoPilot(float heading);
     void ShowAutoPilot(const QString& text);
     // The text of a heading shown while nobody showed it, made now.
     void SettleAutoPilotText();
     void ShowDesired(int index, float value);
     void ShowDelta(int index, float value);
-    void ChartDegrees(const QString& name, float value, QStringView format);
+    void ShowChartDegrees(const QString& name, float value, QStringView format);
 
     // ProfileHost
     void ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,

@@ -39,12 +39,12 @@ void TrackControl::EnableOptions()
 {
     for (int i = 1; i <= 2; ++i)
         m_reports.ControlEnabled(TrackControlId::optControl, i, true);
-    optControl_Click(m_iControl);
+    SelectControl(m_iControl);
 }
 
 // A raised alarm belongs to Track mode: leaving it, or switching the alarm
 // off, must not leave a red label behind.
-void TrackControl::ClearAlarm()
+void TrackControl::ClearLimitAlarm()
 {
     if (!m_bAlarmActive)
         return;
@@ -54,9 +54,9 @@ void TrackControl::ClearAlarm()
     m_reports.LimitAlarm(false, 0);
 }
 
-void TrackControl::TrackSetOff()
+void TrackControl::SetOff()
 {
-    ClearAlarm();
+    ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeOff;
     SetModeButtons(TrackModeOff);
     m_reports.ModeButtonEnabled(TrackModeManual, false);
@@ -71,12 +71,12 @@ void TrackControl::TrackSetOff()
     m_reports.ControlEnabled(TrackControlId::lblDelta, 0, false);
     for (int i = 1; i <= 2; ++i)
         m_reports.ControlEnabled(TrackControlId::optControl, i, false);
-    optControl_Click(m_iControl);
+    SelectControl(m_iControl);
 }
 
-void TrackControl::TrackSetSetup()
+void TrackControl::SetSetup()
 {
-    ClearAlarm();
+    ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeSetup;
     SetModeButtons(TrackModeSetup);
     m_reports.ModeButtonEnabled(TrackModeManual, true);
@@ -88,12 +88,12 @@ void TrackControl::TrackSetSetup()
     if (m_links.NmeaStart())
         EnableOptions();
     else
-        TrackSetOff();
+        SetOff();
 }
 
-void TrackControl::TrackSetManual()
+void TrackControl::SetManual()
 {
-    ClearAlarm();
+    ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeManual;
     SetModeButtons(TrackModeManual);
     m_reports.ModeButtonEnabled(TrackModeTrack, true);
@@ -108,11 +108,11 @@ void TrackControl::TrackSetManual()
     // Setup blanks the panels: the reason Manual was refused stays in
     // panel 3, or the sailor sees the mode fall back without a word.
     const QString error = m_links.MSCommPilot().LastError();
-    TrackSetSetup();
+    SetSetup();
     m_reports.OutputStatus(error);
 }
 
-void TrackControl::TrackSetTrack()
+void TrackControl::SetTrack()
 {
     if (!TrackFilterInit()) {
         // The mode stays as it was; the toolbar shows it again.
@@ -126,30 +126,30 @@ void TrackControl::TrackSetTrack()
     m_reports.ModeStatus(QStringLiteral("Track"));
     m_reports.ControlEnabled(TrackControlId::lblDesired, 0, true);
     m_reports.ControlEnabled(TrackControlId::lblDelta, 0, true);
-    optControl_Click(m_iControl);
+    SelectControl(m_iControl);
 }
 
-void TrackControl::tbrTrack_ButtonClick(int index)
+void TrackControl::ModeButtonClick(int index)
 {
     switch (index) {
     case TrackModeOff:
-        TrackSetOff();
+        SetOff();
         break;
     case TrackModeSetup:
-        TrackSetSetup();
+        SetSetup();
         break;
     case TrackModeManual:
-        TrackSetManual();
+        SetManual();
         break;
     case TrackModeTrack:
-        TrackSetTrack();
+        SetTrack();
         break;
     default:
         break;
     }
 }
 
-void TrackControl::optControl_Click(int Index)
+void TrackControl::SelectControl(int Index)
 {
     m_iControl = Index == 2 ? 2 : 1;
     m_reports.OptionSelected(m_iControl);
@@ -255,7 +255,7 @@ void TrackControl::TrackFilter(float Error, float& Heading)
     Heading = float(HeadingWrap(Heading + m_dK2 * u));
 }
 
-void TrackControl::TrackStep()
+void TrackControl::Step()
 {
     ProfileSettings& s = m_settings;
     const TrackMode mode = s.m_eTrackMode;
@@ -295,7 +295,7 @@ void TrackControl::TrackStep()
             m_reports.DeltaAlarm(m_iControl, true);
             m_reports.LimitAlarm(true, e);
         } else {
-            ClearAlarm();
+            ClearLimitAlarm();
         }
     }
 
@@ -333,7 +333,7 @@ void TrackControl::TrackWait()
     m_reports.OutputStatus(QStringLiteral("No Output - Waiting For ") + missing);
 }
 
-void TrackControl::TrackSteerTo(float Delta)
+void TrackControl::SteerTo(float Delta)
 {
     ProfileSettings& s = m_settings;
     if (!std::isfinite(Delta))
@@ -366,7 +366,7 @@ void TrackControl::TrackSteerTo(float Delta)
     m_reports.AutoPilot(s.m_fAutoPilot);
 }
 
-void TrackControl::StoreAutoPilotText(const QString& text)
+void TrackControl::StoreAutoPilot(const QString& text)
 {
     // The box shows what is in force afterwards, so that what it says is
     // what the autopilot is sent.
@@ -378,7 +378,7 @@ void TrackControl::StoreAutoPilotText(const QString& text)
     m_reports.AutoPilot(m_settings.m_fAutoPilot);
 }
 
-void TrackControl::StoreDesiredText(int index, const QString& text)
+void TrackControl::StoreDesired(int index, const QString& text)
 {
     float value = 0;
     if ((index != 1 && index != 2) || !ReadAngleText(text, value))

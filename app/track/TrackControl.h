@@ -77,16 +77,16 @@ public:
     using Bound = std::function<float(float from, float to)>;
     void SetBound(Bound bound) { m_bound = std::move(bound); }
 
-    void TrackSetOff();
-    void TrackSetSetup();
-    void TrackSetManual();
-    void TrackSetTrack();
+    void SetOff();
+    void SetSetup();
+    void SetManual();
+    void SetTrack();
     // Toolbar buttons 1, 3, 5, 7; separators do nothing.
-    void tbrTrack_ButtonClick(int index);
+    void ModeButtonClick(int index);
     // Delta in degrees, positive to starboard.
-    void TrackSteerTo(float Delta);
+    void SteerTo(float Delta);
     // One control step, once per wind measurement.
-    void TrackStep();
+    void Step();
     // Steps taken so far (in any mode but Off).
     int64_t Steps() const { return m_lSteps; }
     // A wind measurement that cannot make a step because a value has never
@@ -118,7 +118,7 @@ public:
     // loop settles at this damping; 0 when no bandwidth makes it settle.
     static double TrackBandwidthMinimum(double Damping);
     // Selects the tracked angle: 1 apparent, 2 true.
-    void optControl_Click(int Index);
+    void SelectControl(int Index);
 
     // A text box's number: read from the start of the text, 0 when there is
     // none. False, value untouched, for a number no heading can be (it
@@ -127,8 +127,8 @@ public:
     // txtAutoPilot and txtDesired(index) as the user leaves them: a heading
     // is taken within one turn (-5 is 355), a desired angle within
     // -180..180, and the box shows what was taken when it had to change.
-    void StoreAutoPilotText(const QString& text);
-    void StoreDesiredText(int index, const QString& text);
+    void StoreAutoPilot(const QString& text);
+    void StoreDesired(int index, const QString& text);
 
     int SelectedControl() const { return m_iControl; }
     bool AlarmActive() const { return m_bAlarmActive; }
@@ -148,7 +148,7 @@ private:
     void SetModeButtons(TrackMode pressed);
     void SetAutoPilotControls(bool textEnabled);
     void EnableOptions();
-    void ClearAlarm();
+    void ClearLimitAlarm();
     // Sends the heading, whole turns taken off; a heading that is not a
     // number is never sent.
     void SendAutoPilot();
