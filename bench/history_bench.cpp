@@ -3,7 +3,6 @@
 // the process's resident memory once the store is full (counter rss_MB).
 // Offscreen unless QT_QPA_PLATFORM says otherwise; under xvfb-run with
 // QT_QPA_PLATFORM=xcb the memory is the program's on a real display.
-#include "FakeSerialPort.h"
 #include "NumberText.h"
 #include "SimulatedClock.h"
 #include "frmHistory.h"
@@ -25,20 +24,13 @@ const char* const kNames[] = {"Boat Speed", "Heading", "True Wind Speed", "True 
 struct Rig {
     QTemporaryDir dir;
     SimulatedClock clock{ChartSeconds(9000 * 86400 + 12 * 3600)};
-    std::unique_ptr<SteeringCore> core;
     std::unique_ptr<frmHistory> window;
 
     Rig()
     {
-        CoreSetup setup;
-        setup.ManualTimers = true;
-        setup.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
-        setup.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
-        core = std::make_unique<SteeringCore>(setup);
-        core->ProfileInitialize(false);
         HistoryWindowSetup history;
         history.Clock = &clock;
-        window = std::make_unique<frmHistory>(*core, history);
+        window = std::make_unique<frmHistory>(dir.filePath(QStringLiteral("Vanehold.ini")), history);
         window->Form_Load();
         window->resize(1000, 700);
         window->show();

@@ -53,9 +53,9 @@ void MessageBoxDialog(QWidget* parent, const QString& title, const QString& text
 
 } // namespace
 
-frmHistory::frmHistory(SteeringCore& core, HistoryWindowSetup setup, QWidget* parent)
+frmHistory::frmHistory(const QString& ProfileFile, HistoryWindowSetup setup, QWidget* parent)
     : QWidget(parent, Qt::Window)
-    , m_core(core)
+    , m_sProfileFile(ProfileFile)
     , m_setup(std::move(setup))
 {
     setObjectName(QStringLiteral("frmHistory"));
@@ -122,7 +122,7 @@ bool frmHistory::HistorySetup()
 
 void frmHistory::HistoryProfileRead()
 {
-    const QString profile = m_core.ProfileFile();
+    const QString& profile = m_sProfileFile;
     const struct {
         const char16_t* key;
         float twips;
@@ -169,7 +169,7 @@ QRect frmHistory::PlaceOnDesktop(const QRect& stored, const QRect& fallback) con
 
 void frmHistory::HistoryProfileSave()
 {
-    const QString profile = m_core.ProfileFile();
+    const QString& profile = m_sProfileFile;
     // A minimized or maximized window's place is not the one to come back to.
     if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
         const double dpiX = logicalDpiX();
@@ -184,9 +184,21 @@ void frmHistory::HistoryProfileSave()
     m_chart->SetProfile(profile, kHistoryTrace);
 }
 
-void frmHistory::SetValue(const QString& sName, float fValue, const QString& sUnits)
+void frmHistory::SetValue(const QString& sName, float fValue, const QString& sUnits, const QDateTime& Stamp)
 {
-    m_chart->SetValue(sName, NumberText::Format(fValue, u"0.0") + QLatin1Char(' ') + sUnits);
+    const QString value = NumberText::Format(fValue, u"0.0");
+    if (Stamp.isValid())
+        m_chart->SetValue(sName, NumberText::Val(value), Stamp);
+    else
+        m_chart->SetValue(sName, value + QLatin1Char(' ') + sUnits);
+}
+
+void frmHistory::SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp)
+{
+    if (Stamp.isValid())
+        m_chart->SetValue(sName, NumberText::Val(sValue), Stamp);
+    else
+        m_chart->SetValue(sName, sValue);
 }
 
 void frmHistory::ConfigurePopup()

@@ -8,8 +8,9 @@
 // Controls carry their names as objectName: the chart "TrendScope", the
 // line along the top "lnTop".
 
-#include "SteeringCore.h"
 #include "TrendScope.h"
+
+#include <QDateTime>
 
 #include <QWidget>
 
@@ -33,7 +34,8 @@ struct HistoryWindowSetup {
 class frmHistory : public QWidget {
     Q_OBJECT
 public:
-    explicit frmHistory(SteeringCore& core, HistoryWindowSetup setup = {}, QWidget* parent = nullptr);
+    // ProfileFile: the profile the window and its chart keep their keys in.
+    explicit frmHistory(const QString& ProfileFile, HistoryWindowSetup setup = {}, QWidget* parent = nullptr);
     ~frmHistory() override;
 
     // Creation: HistorySetup, then HistoryProfileRead. The window stays
@@ -44,13 +46,17 @@ public:
     void Form_Unload();
 
     // One instrument reading, passed on with one decimal and its units
-    // ("12.3 M").
-    void SetValue(const QString& sName, float fValue, const QString& sUnits);
+    // ("12.3 M"). With a valid Stamp (a replay's time of the reading) the
+    // chart takes it at that time, as the number with one decimal.
+    void SetValue(const QString& sName, float fValue, const QString& sUnits, const QDateTime& Stamp = {});
+    // A reading as text ("1.50 deg", "6.2 Kts"); with a valid Stamp, the
+    // number it starts with at that time.
+    void SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp = {});
     // Opens the chart's configuration menu (the block diagram's History
     // button while the window is shown).
     void ConfigurePopup();
 
-    // The chart, for readings that go to it as text ("1.50 deg").
+    // The chart, for a look at what it recorded.
     TrendScope& Chart() { return *m_chart; }
 
 protected:
@@ -70,7 +76,7 @@ private:
     void Form_Resize();
     void TrendScope_Command(int32_t Command);
 
-    SteeringCore& m_core;
+    QString m_sProfileFile;
     HistoryWindowSetup m_setup;
     TrendScope* m_chart = nullptr;
     QFrame* lnTop = nullptr;

@@ -268,14 +268,13 @@ void frmMain::Bind()
     connect(core, &SteeringCore::ValueShown, this,
             [this](InstrumentValue which, const QString& text) { m_values[int(which)]->setText(text); });
     connect(core, &SteeringCore::ValueStale, this, &frmMain::ShowValueStale);
-    connect(core, &SteeringCore::PolarValues, this, [this](const InstrumentValues& values) {
-        if (m_polar) {
-            m_polar->SetValue(values);
-            return;
-        }
-        // Made outside the receive path: loading it may ask the user about
-        // a missing polar file, and the control loop must not wait on that.
-        QMetaObject::invokeMethod(this, [this] { PolarWindow(); }, Qt::QueuedConnection);
+    // The Polar window takes the values itself once it exists (see
+    // PolarWindow). It is made outside the receive path: loading it may ask
+    // the user about a missing polar file, and the control loop must not
+    // wait on that.
+    connect(core, &SteeringCore::PolarValues, this, [this] {
+        if (!m_polar)
+            QMetaObject::invokeMethod(this, [this] { PolarWindow(); }, Qt::QueuedConnection);
     });
     // The History window is made outside the receive path too (its load
     // may tell the user that the chart has no memory); until it exists the
@@ -289,18 +288,12 @@ void frmMain::Bind()
     // shows the day as it was; live readings take the chart's own clock.
     auto historyReading = [this](const QString& name, float value, const QString& units) {
         return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
-            if (stamp.isValid())
-                window.Chart().SetValue(name, NumberText::Val(NumberText::Format(value, u"0.0")), stamp);
-            else
-                window.SetValue(name, value, units);
+            window.SetValue(name, value, units, stamp);
         };
     };
     auto chartReading = [this](const QString& name, const QString& value) {
         return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
-            if (stamp.isValid())
-                window.Chart().SetValue(name, NumberText::Val(value), stamp);
-            else
-                window.Chart().SetValue(name, value);
+            window.SetText(name, value, stamp);
         };
     };
     connect(core, &SteeringCore::HistoryReading, this,
@@ -630,7 +623,7 @@ void frmMain::Form_Load()
 
 void frmMain::mnuViewNight_Click(bool on)
 {
-    m_core.Settings().m_bNightMode = on;
+    m_core.SetNightMode(on);
     ShowNightMode();
 }
 
@@ -779,7 +772,7 @@ void frmMain::ShowBelow(QWidget* window)
 frmHistory& frmMain::HistoryWindow()
 {
     if (!m_history) {
-        m_history = std::make_unique<frmHistory>(m_core, m_setup.History);
+        m_history = std::make_unique<frmHistory>(m_core.ProfileFile(), m_setup.History);
         m_history->installEventFilter(this);
         m_history->Form_Load();
         for (const auto& reading : m_historyPending)
@@ -795,6 +788,7 @@ frmPolar& frmMain::PolarWindow()
         m_polar = std::make_unique<frmPolar>(m_core, m_setup.Polar);
         m_polar->installEventFilter(this);
         m_polar->Form_Load();
+        connect(&m_core, &SteeringCore::PolarValues, m_polar.get(), &frmPolar::SetValue);
     }
     return *m_polar;
 }
@@ -851,7 +845,7 @@ void frmMain::CloseForShutdown()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     m_bClosing = true;
-    const bool tracking = m_modeButtons[TrackModeTrack]->isChecked();
+    const bool tracking = m_core.Mode() == TrackModeTrack;
     if (!m_bShutdown && tracking) {
         const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
         const bool yes = m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text);

@@ -5,12 +5,10 @@
 #include "NetworkEndpoint.h"
 #include "NightMode.h"
 #include "NumberText.h"
-#include "ProfileStore.h"
 #include "SerialDevices.h"
 #include "SerialPortFactory.h"
 #include "SettingLimits.h"
 #include "SimulateClock.h"
-#include "SteeringCore.h"
 #include "TrackControl.h"
 #include "TrackPicture.h"
 
@@ -206,9 +204,9 @@ protected:
 
 } // namespace
 
-frmOptions::frmOptions(SteeringCore& core, OptionsSetup setup, QWidget* parent)
+frmOptions::frmOptions(OptionsHost& host, OptionsSetup setup, QWidget* parent)
     : QDialog(parent)
-    , m_core(core)
+    , m_host(host)
     , m_setup(std::move(setup))
 {
     setObjectName(QStringLiteral("frmOptions"));
@@ -630,14 +628,15 @@ void frmOptions::Bind()
         });
     }
 
-    SteeringCore* core = &m_core;
-    connect(core, &SteeringCore::NmeaLine, this, &frmOptions::NmeaData);
-    connect(core, &SteeringCore::NmeaLineError, this, &frmOptions::NmeaError);
-    connect(core, &SteeringCore::PilotSent, this, &frmOptions::PilotData);
-    connect(core, &SteeringCore::NmeaLinkStatus, lblNmeaStatus, &QLabel::setText);
-    connect(core, &SteeringCore::PilotLinkStatus, lblPilotStatus, &QLabel::setText);
-    connect(core, &SteeringCore::NmeaLinesCleared, lstNmeaData, &QListWidget::clear);
-    connect(core, &SteeringCore::PilotLinesCleared, lstPilotData, &QListWidget::clear);
+    LinkTraffic traffic;
+    traffic.NmeaLine = [this](const QString& sline, bool used) { NmeaData(sline, used); };
+    traffic.NmeaLineError = [this](const QString& sline) { NmeaError(sline); };
+    traffic.PilotSent = [this](const QString& sline) { PilotData(sline); };
+    traffic.NmeaLinkStatus = [this](const QString& text) { lblNmeaStatus->setText(text); };
+    traffic.PilotLinkStatus = [this](const QString& text) { lblPilotStatus->setText(text); };
+    traffic.NmeaLinesCleared = [this] { lstNmeaData->clear(); };
+    traffic.PilotLinesCleared = [this] { lstPilotData->clear(); };
+    m_host.ConnectTraffic(this, traffic);
 }
 
 void frmOptions::SetTab(int index)
@@ -726,7 +725,7 @@ void frmOptions::SetApplyBold(bool bold)
 void frmOptions::OptionsLoad()
 {
     m_bLoading = true;
-    const ProfileSettings& s = m_core.Settings();
+    const ProfileSettings& s = m_host.Settings();
     cmbNmeaHeading->setCurrentIndex(s.m_iNmeaHeading);
     cmbNmeaBoatSpeed->setCurrentIndex(s.m_iNmeaBoatSpeed);
     for (int i = 0; i < lstNmeaSentence->topLevelItemCount(); ++i)
@@ -738,8 +737,8 @@ void frmOptions::OptionsLoad()
     lstNmeaData->clear();
     txtPilotPort->setText(Plain(s.m_iPilotPort));
     lstPilotData->clear();
-    lblNmeaStatus->setText(m_core.NmeaStatusText());
-    lblPilotStatus->setText(m_core.PilotStatusText());
+    lblNmeaStatus->setText(m_host.NmeaStatusText());
+    lblPilotStatus->setText(m_host.PilotStatusText());
     m_sDevice[0].clear();
     m_sDevice[1].clear();
     FillDevices();
@@ -773,136 +772,83 @@ void frmOptions::OptionsLoad()
 
 bool frmOptions::OptionsApply()
 {
-    ProfileSettings& s = m_core.Settings();
-    QString tab;
+    SettingsChange change;
+    change.Next = m_host.Settings();
+    SettingsPart part = SettingsPart::Data;
     QString why;
-    auto fail = [&] {
-        m_setup.Message(this, Title, tab + QStringLiteral(" Options Problem ") + why);
-        return false;
-    };
+    // The boxes before the first that cannot be taken are applied all the
+    // same; the message then names that box.
+    const bool read = OptionsRead(change, part, why);
+    SettingsRefusal refusal;
+    if (!m_host.ApplySettings(change, refusal)) {
+        part = refusal.ePart;
+        why = refusal.sWhy;
+    } else if (read) {
+        SetApplyBold(false);
+        return true;
+    }
+    const QString tabs[] = {QStringLiteral("Data"), QStringLiteral("Input"), QStringLiteral("Output"),
+                            QStringLiteral("Simulate"), QStringLiteral("Tracking")};
+    m_setup.Message(this, Title, tabs[int(part)] + QStringLiteral(" Options Problem ") + why);
+    return false;
+}
 
-    tab = QStringLiteral("Data");
-    int16_t choice = 0;
-    if (!ReadChoice(cmbNmeaBoatSpeed, u"Boat Speed", choice, why))
-        return fail();
-    s.m_iNmeaBoatSpeed = choice;
-    if (!ReadChoice(cmbNmeaHeading, u"Heading", choice, why))
-        return fail();
-    s.m_iNmeaHeading = choice;
+bool frmOptions::OptionsRead(SettingsChange& change, SettingsPart& part, QString& why)
+{
+    ProfileSettings& s = change.Next;
+    part = SettingsPart::Data;
+    if (!ReadChoice(cmbNmeaBoatSpeed, u"Boat Speed", s.m_iNmeaBoatSpeed, why)
+        || !ReadChoice(cmbNmeaHeading, u"Heading", s.m_iNmeaHeading, why))
+        return false;
     for (int i = 0; i < lstNmeaSentence->topLevelItemCount(); ++i)
         s.*Sentences[i].member = lstNmeaSentence->topLevelItem(i)->checkState(0) == Qt::Checked;
-    if (!ReadChoice(cmbNmeaTrueWind, u"True Wind", choice, why))
-        return fail();
-    s.m_iNmeaTrueWind = choice;
-    if (!ReadSetting(txtNmeaTrueWindAverage, u"Nmea", u"True Wind Average", s.m_fNmeaTrueWindAverage, why)
+    if (!ReadChoice(cmbNmeaTrueWind, u"True Wind", s.m_iNmeaTrueWind, why)
+        || !ReadSetting(txtNmeaTrueWindAverage, u"Nmea", u"True Wind Average", s.m_fNmeaTrueWindAverage, why)
         || !ReadSetting(txtNmeaWindIndicatorAverage, u"Nmea", u"Wind Indicator Average",
                         s.m_fNmeaWindIndicatorAverage, why))
-        return fail();
+        return false;
 
-    tab = QStringLiteral("Input");
-    if (!ApplyPort(0, why))
-        return fail();
-    tab = QStringLiteral("Output");
-    if (!ApplyPort(1, why))
-        return fail();
-
-    tab = QStringLiteral("Simulate");
-    const bool simulate = chkSimulate->isChecked();
-    if (simulate != s.m_bSimulate) {
-        m_core.TrackSetOff();
-        s.m_bSimulate = simulate;
-        m_core.TrackSetSetup();
+    for (int link = 0; link <= 1; ++link) {
+        part = link == 0 ? SettingsPart::Input : SettingsPart::Output;
+        if (!ReadSetting(link == 0 ? txtNmeaPort : txtPilotPort, link == 0 ? u"Nmea" : u"Pilot", u"Port",
+                         link == 0 ? s.m_iNmeaPort : s.m_iPilotPort, why))
+            return false;
+        change.Device[link] = m_sDevice[link];
     }
-    s.m_bSimulate = simulate;
+
+    part = SettingsPart::Simulate;
+    s.m_bSimulate = chkSimulate->isChecked();
     if (!ReadSetting(txtSimulateBoatSpeed, u"Simulate", u"Boat Speed", s.m_fSimulateBoatSpeed, why)
         || !ReadSetting(txtSimulateCompassOffset, u"Simulate", u"Compass Offset", s.m_fSimulateCompassOffset, why)
         || !ReadSetting(txtSimulateNoiseAngle, u"Simulate", u"Noise Angle", s.m_fSimulateNoiseAngle, why)
         || !ReadSetting(txtSimulateNoiseSpeed, u"Simulate", u"Noise Speed", s.m_fSimulateNoiseSpeed, why))
-        return fail();
+        return false;
     double time = double(float(ClockToHours(txtSimulateTime->text())));
     if (!ProfileSettingValid(u"Simulate", u"Time", time, why))
-        return fail();
-    // Through the simulator, so that the waypoint moves with the time
-    // whether it was typed or stepped.
-    float bearing = 0;
-    float range = 0;
-    m_core.SimulateTime(float(time), bearing, range);
+        return false;
+    s.m_fSimulateTime = float(time);
     if (!ReadSetting(txtSimulateTrueWindAngle, u"Simulate", u"True Wind Angle", s.m_fSimulateTrueWindAngle, why)
         || !ReadSetting(txtSimulateTrueWindSpeed, u"Simulate", u"True Wind Speed", s.m_fSimulateTrueWindSpeed, why)
         || !ReadSetting(txtSimulateVariation, u"Simulate", u"Variation", s.m_fSimulateVariation, why)
         || !ReadSetting(txtSimulateWaypointBrg, u"Simulate", u"Waypoint Bearing", s.m_fSimulateWaypointBearing, why)
         || !ReadSetting(txtSimulateWaypointRng, u"Simulate", u"Waypoint Range", s.m_fSimulateWaypointRange, why))
-        return fail();
-
-    tab = QStringLiteral("Tracking");
-    if (!ApplyTracking(why))
-        return fail();
-
-    SetApplyBold(false);
-    return true;
-}
-
-bool frmOptions::ApplyPort(int link, QString& why)
-{
-    ProfileSettings& s = m_core.Settings();
-    const QStringView section = link == 0 ? u"Nmea" : u"Pilot";
-    int16_t& member = link == 0 ? s.m_iNmeaPort : s.m_iPilotPort;
-    int16_t port = 0;
-    if (!ReadSetting(link == 0 ? txtNmeaPort : txtPilotPort, section, u"Port", port, why))
         return false;
-    bool deviceChanged = false;
-    if (!m_sDevice[link].isEmpty()) {
-        const QString number = NumberText::Format(double(port), u"0");
-        deviceChanged = SerialDeviceName(s.m_sProfileFile, port) != m_sDevice[link];
-        if (deviceChanged && !ProfileStore::Write(s.m_sProfileFile, u"Ports", number, m_sDevice[link])) {
-            why = QStringLiteral("The device of port ") + number + QStringLiteral(" could not be stored in ")
-                + s.m_sProfileFile + QLatin1Char('.');
-            return false;
-        }
-    }
-    // The autopilot's link counts as open while its sentences go out on
-    // the instrument port too: otherwise they would stop with nothing said.
-    const bool open = link == 0 ? m_core.NmeaPortOpen() : m_core.PilotPortOpen();
-    if ((port != member || deviceChanged) && open) {
-        m_core.TrackSetOff();
-        member = port;
-        m_core.TrackSetSetup();
-    }
-    member = port;
-    return true;
-}
 
-bool frmOptions::ApplyTracking(QString& why)
-{
-    ProfileSettings& s = m_core.Settings();
+    part = SettingsPart::Tracking;
     s.m_bTrackAlarm = chkTrackAlarm->isChecked();
     if (!ReadSetting(txtTrackAlarmLimit, u"Track", u"Alarm Limit", s.m_fTrackAlarmLimit, why))
         return false;
-    // Bandwidth and damping go in as a pair the loop settles with, or not
-    // at all.
+    // Bandwidth and damping are taken as a pair, or neither.
     float bandwidth = 0;
     float damping = 0;
     if (!ReadSetting(txtTrackBandwidth, u"Track", u"Bandwidth", bandwidth, why)
         || !ReadSetting(txtTrackDamping, u"Track", u"Damping", damping, why))
         return false;
-    if (!TrackControl::TrackLoopStable(bandwidth, damping)) {
-        const double minimum = TrackControl::TrackBandwidthMinimum(damping);
-        if (!(bandwidth > 0))
-            why = QStringLiteral("Track Bandwidth must be above 0.");
-        else if (minimum == 0)
-            why = QStringLiteral("Track Damping must be above 0.");
-        else
-            why = QStringLiteral("Track Bandwidth must be at least ") + NumberText::Format(minimum, u"0.0")
-                + QStringLiteral(" at damping ") + Plain(damping) + QLatin1Char('.');
+    why = TrackControl::TrackGainsProblem(bandwidth, damping);
+    if (!why.isEmpty())
         return false;
-    }
-    const bool changed = bandwidth != s.m_fTrackBandwidth || damping != s.m_fTrackDamping;
     s.m_fTrackBandwidth = bandwidth;
     s.m_fTrackDamping = damping;
-    // While tracking, the loop takes the new gains at once rather than at
-    // the next press of Track.
-    if (changed && s.m_eTrackMode == TrackModeTrack)
-        m_core.TrackSetTrack();
     return ReadSetting(txtTrackMaxSteerTo, u"Track", u"Max SteerTo", s.m_fTrackMaxSteerTo, why);
 }
 
@@ -968,7 +914,7 @@ void frmOptions::ShowDevice(int link)
         if (NumberText::TryParse((link == 0 ? txtNmeaPort : txtPilotPort)->text(), port)) {
             port = NumberText::RoundHalfEven(port);
             if (ProfileSettingValid(link == 0 ? u"Nmea" : u"Pilot", u"Port", port, why))
-                device = SerialDeviceName(m_core.Settings().m_sProfileFile, int(port));
+                device = SerialDeviceName(m_host.Settings().m_sProfileFile, int(port));
         }
     }
     lblDevice[link]->setText(device);
@@ -985,7 +931,7 @@ void frmOptions::SimulateWaypointShow()
     }
     float bearing = 0;
     float range = 0;
-    m_core.SimulateTime(float(t), bearing, range);
+    m_host.SimulateTime(float(t), bearing, range);
     lblSimulateWaypointBrg->setText(NumberText::Format(bearing, u"0"));
     lblSimulateWaypointRng->setText(NumberText::Format(range, u"0.0"));
 }

@@ -7,6 +7,8 @@
 // Every control carries its name as objectName; indexed controls add "_"
 // and the index ("optNmeaDataFormat_1", "vscSimulateTime_0").
 
+#include "OptionsHost.h"
+
 #include <QDialog>
 
 #include <functional>
@@ -23,7 +25,6 @@ class QRadioButton;
 class QScrollBar;
 class QTabWidget;
 class QTreeWidget;
-class SteeringCore;
 class TrackPicture;
 
 // What the dialog takes from its surroundings; tests replace all three.
@@ -46,13 +47,13 @@ public:
     // Lines kept in each live list.
     static constexpr int ListLines = 101;
 
-    explicit frmOptions(SteeringCore& core, OptionsSetup setup = {}, QWidget* parent = nullptr);
+    explicit frmOptions(OptionsHost& host, OptionsSetup setup = {}, QWidget* parent = nullptr);
 
     // The menu commands choose the tab first, then show the dialog centred.
     void SetTab(int index);
     void ShowCenter();
 
-    // The live lists, fed by the core: received sentences (bChecked: a
+    // The live lists, fed by the host: received sentences (bChecked: a
     // value was taken from it), rejected lines, sentences sent.
     void NmeaData(const QString& sline, bool bChecked);
     void NmeaError(const QString& sline);
@@ -75,7 +76,11 @@ private:
     void AddToList(QListWidget* list, const QString& text, bool highlight);
 
     void OptionsLoad();
+    // The boxes read into Change, the host applies it.
     bool OptionsApply();
+    // Every box into Change, in the order of Apply, up to the first that
+    // cannot be taken (false: Part and Why say which and why).
+    bool OptionsRead(SettingsChange& change, SettingsPart& part, QString& why);
     void MarkChanged();
     void SetApplyBold(bool bold);
     void SimulateWaypointShow();
@@ -88,15 +93,13 @@ private:
     // A "Network..." entry: the user edits its template (or the endpoint
     // the port has now) into the endpoint of the port number.
     void PickNetwork(int link, const QString& pattern);
-    bool ApplyPort(int link, QString& why);
-    bool ApplyTracking(QString& why);
 
     void cmdApply_Click();
     void cmdOk_Click();
     void cmdCancel_Click();
     void SSTab_Click(int index);
 
-    SteeringCore& m_core;
+    OptionsHost& m_host;
     OptionsSetup m_setup;
     bool m_bLoading = false;
     // Devices picked for the typed port numbers, written at Apply.

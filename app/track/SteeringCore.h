@@ -2,13 +2,16 @@
 // The program's owner of everything shared, without a widget: the settings
 // record, the instrument state, the receive path, both serial links and
 // their ports, the link timer, the control loop, the simulator and the
-// profile. Every window takes a reference to it, calls its procedures and
-// shows what it reports through its signals; no window reaches another.
+// profile. Each window takes what it uses of it (the Options dialog its
+// OptionsHost face, the Polar window its PolarHost face, the History window
+// the profile path), calls its procedures and shows what it reports through
+// its signals; no window reaches another.
 
 #include "AlarmList.h"
 #include "InstrumentState.h"
 #include "InstrumentValues.h"
 #include "NmeaReceiver.h"
+#include "OptionsHost.h"
 #include "PolarHost.h"
 #include "ProfileHost.h"
 #include "ProfileSettings.h"
@@ -56,6 +59,7 @@ enum class CoreWindow { History, Polar };
 
 class SteeringCore : public QObject,
                      public PolarHost,
+                     public OptionsHost,
                      private ProfileHost {
     Q_OBJECT
 public:
@@ -69,7 +73,7 @@ public:
 
     // The settings record: read and written by the windows.
     ProfileSettings& Settings() { return m_settings; }
-    const ProfileSettings& Settings() const { return m_settings; }
+    const ProfileSettings& Settings() const override { return m_settings; }
     const InstrumentState& State() const { return *m_state; }
     // Filter, errors and alarm of the control loop.
     const TrackControl& Track() const { return *m_track; }
@@ -85,13 +89,13 @@ public:
     void NmeaStop() { m_links->NmeaStop(); }
     bool PilotStart() { return m_links->PilotStart(); }
     void PilotStop() { m_links->PilotStop(); }
-    QString NmeaStatusText() const { return m_links->NmeaStatusText(); }
+    QString NmeaStatusText() const override { return m_links->NmeaStatusText(); }
     // Whether the instrument port is open, and whether the autopilot
     // sentences go out on an open port (their own, or the instrument port
     // they share in Manual and Track).
     bool NmeaPortOpen() const;
     bool PilotPortOpen() const;
-    QString PilotStatusText() const { return m_links->PilotStatusText(); }
+    QString PilotStatusText() const override { return m_links->PilotStatusText(); }
 
     // A mode change ends a tack or steer walk first: two hands never steer
     // at once.
@@ -120,7 +124,10 @@ public:
     // In Setup the box follows the boat's heading until the sailor types.
     void StoreAutoPilotText(const QString& text);
     void StoreDesiredText(int index, const QString& text) { m_track->StoreDesired(index, text); }
-    void SimulateTime(float Time, float& Bearing, float& Range) { m_simulator->SimulateTime(Time, Bearing, Range); }
+    void SimulateTime(float Time, float& Bearing, float& Range) override
+    {
+        m_simulator->SimulateTime(Time, Bearing, Range);
+    }
 
     // One tick of the one-second link timer: a simulation step or the
     // silence watch, then the age of every value.
@@ -157,6 +164,16 @@ public:
     {
         emit TackRequested(SteerTo, Heading, m_settings.m_fAutoPilot, WindAngle);
     }
+
+    // The Options dialog's Apply (see OptionsHost): the links restart only
+    // when a port, its device or Simulate changed; Track takes new gains at
+    // once.
+    bool ApplySettings(const SettingsChange& Change, SettingsRefusal& Refusal) override;
+    void ConnectTraffic(QObject* Receiver, const LinkTraffic& Traffic) override;
+    // The mode the toolbar shows.
+    TrackMode Mode() const { return m_settings.m_eTrackMode; }
+    // View > Night Mode, kept in the profile.
+    void SetNightMode(bool on) { m_settings.m_bNightMode = on; }
 
     // The sailor has heard the alarm: the sound stops until a new one.
     void AlarmAcknowledge();
@@ -303,6 +320,11 @@ private:
     // Panel 3: the most urgent alarm, or the output line's own text.
     void ShowOutputPanel();
     bool Engaged() const;
+
+    // ApplySettings: every value the change brings within its limits; a
+    // port, stored and its link restarted when it changed and is open.
+    static bool SettingsValid(const ProfileSettings& now, const ProfileSettings& next, SettingsRefusal& refusal);
+    bool ApplyPort(int link, int16_t port, const QString& device, SettingsRefusal& refusal);
 
     CoreSetup m_setup;
     ProfileSettings m_settings;

@@ -234,16 +234,52 @@ double TrackControl::TrackBandwidthMinimum(double Damping)
     return tenths;
 }
 
+TrackControl::LoopVerdict TrackControl::TrackLoopVerdict(double Bandwidth, double Damping)
+{
+    LoopVerdict verdict;
+    if (!(Bandwidth > 0) || !std::isfinite(Bandwidth))
+        verdict.eKind = LoopVerdict::BandwidthNotAbove0;
+    else if (TrackLoopStable(Bandwidth, Damping))
+        verdict.eKind = LoopVerdict::Settles;
+    else if ((verdict.fMinimum = TrackBandwidthMinimum(Damping)) == 0)
+        verdict.eKind = LoopVerdict::DampingNotAbove0;
+    else
+        verdict.eKind = LoopVerdict::BandwidthTooShort;
+    return verdict;
+}
+
 QString TrackControl::TrackRefusedText(double Bandwidth, double Damping)
 {
-    if (!(Bandwidth > 0) || !std::isfinite(Bandwidth))
+    const LoopVerdict verdict = TrackLoopVerdict(Bandwidth, Damping);
+    switch (verdict.eKind) {
+    case LoopVerdict::Settles:
+        break;
+    case LoopVerdict::BandwidthNotAbove0:
         return BandwidthRefusedText();
-    if (TrackLoopStable(Bandwidth, Damping))
-        return QString();
-    const double minimum = TrackBandwidthMinimum(Damping);
-    if (minimum == 0)
+    case LoopVerdict::DampingNotAbove0:
         return QStringLiteral("Track Refused - Damping Must Be Above 0");
-    return QStringLiteral("Track Refused - Bandwidth Must Be At Least ") + NumberText::Format(minimum, u"0.0");
+    case LoopVerdict::BandwidthTooShort:
+        return QStringLiteral("Track Refused - Bandwidth Must Be At Least ")
+            + NumberText::Format(verdict.fMinimum, u"0.0");
+    }
+    return QString();
+}
+
+QString TrackControl::TrackGainsProblem(double Bandwidth, double Damping)
+{
+    const LoopVerdict verdict = TrackLoopVerdict(Bandwidth, Damping);
+    switch (verdict.eKind) {
+    case LoopVerdict::Settles:
+        break;
+    case LoopVerdict::BandwidthNotAbove0:
+        return QStringLiteral("Track Bandwidth must be above 0.");
+    case LoopVerdict::DampingNotAbove0:
+        return QStringLiteral("Track Damping must be above 0.");
+    case LoopVerdict::BandwidthTooShort:
+        return QStringLiteral("Track Bandwidth must be at least ") + NumberText::Format(verdict.fMinimum, u"0.0")
+            + QStringLiteral(" at damping ") + NumberText::Plain(Damping) + QLatin1Char('.');
+    }
+    return QString();
 }
 
 void TrackControl::TrackFilter(float Error, float& Heading)

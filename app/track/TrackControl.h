@@ -138,11 +138,23 @@ public:
     double FilterK1() const { return m_dK1; }
     double FilterK2() const { return m_dK2; }
 
+    // Whether bandwidth B and damping D make a loop that settles, and if
+    // not, why: a bandwidth not above 0 (the gains would divide by it, or
+    // turn the loop around), a damping no bandwidth settles with, or a
+    // bandwidth shorter than Minimum (see TrackBandwidthMinimum).
+    struct LoopVerdict {
+        enum Kind { Settles, BandwidthNotAbove0, DampingNotAbove0, BandwidthTooShort } eKind = Settles;
+        double fMinimum = 0;
+    };
+    static LoopVerdict TrackLoopVerdict(double Bandwidth, double Damping);
     // Shown in panel 3 when Track is refused for a bandwidth that is not
-    // above 0: the gains would divide by it, or turn the loop around.
+    // above 0.
     static QString BandwidthRefusedText() { return QStringLiteral("Track Refused - Bandwidth Must Be Above 0"); }
     // Why Track is refused for these settings; "" when it is not.
     static QString TrackRefusedText(double Bandwidth, double Damping);
+    // Why these settings are not taken at all (the Options dialog's Apply);
+    // "" when they are.
+    static QString TrackGainsProblem(double Bandwidth, double Damping);
 
 private:
     void SetModeButtons(TrackMode pressed);

@@ -139,7 +139,7 @@ private slots:
         QFETCH(QString, units);
         QFETCH(QString, text);
         frmHistory& w = Open().HistoryWindow();
-        frmHistory typed(m_window->Core(), {&m_clock, {}, 8640});
+        frmHistory typed(m_window->Core().ProfileFile(), {&m_clock, {}, 8640});
         typed.Form_Load();
         for (frmHistory* window : {&w, &typed}) {
             window->Chart().SetTraceName(1, name);
@@ -177,7 +177,7 @@ private slots:
         QVERIFY(w.close());
         QVERIFY(Saved().startsWith("[History Window]\nTop= 150\nLeft= 300\nHeight= 6000\nWidth= 7500\n"
                                    "[History Trace]\nNumber of Traces= 5\n"));
-        frmHistory again(m_window->Core(), {&m_clock, {}, 8640});
+        frmHistory again(m_window->Core().ProfileFile(), {&m_clock, {}, 8640});
         again.Form_Load();
         QCOMPARE(Configuration(again), configured);
     }
