@@ -39,8 +39,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     values.Value = [this](InstrumentValue which, float value) { ShowNumber(which, value); };
     values.Blank = [this](InstrumentValue which) { ShowValue(which, QString()); };
     values.History = [this](const QString& name, float value, const QString& units) {
-        if (m_bWindowsFed)
-            emit HistoryReading(name, value, units);
+        static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::HistoryReading);
+        if (TextShown(reading))
+            ForViews([=] { emit HistoryReading(name, value, units); });
     };
     values.WindIndicator = [this](const QString& point, float speed) { ShowWindIndicatorValue(point, speed); };
     m_state = std::make_unique<InstrumentState>(m_settings, std::move(values));
@@ -71,6 +72,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
                               fate == SerialPort::OutputWritten);
         });
+    // Before the links take the event, and after them (slots run in the
+    // order they were connected).
+    connect(m_nmeaPort, &SerialPort::OnComm, this, [this] { ++m_iViewsHeld; });
     if (m_setup.ManualTimers) {
         m_tmrNmea = std::make_unique<ManualTimer>();
     } else {
@@ -80,6 +84,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     }
     m_links = std::make_unique<SerialLinks>(m_settings, *m_nmeaPort, *m_pilotPort, *m_receiver, *m_state,
                                             *m_tmrNmea);
+    connect(m_nmeaPort, &SerialPort::OnComm, this, &SteeringCore::ReleaseViews);
     SerialLinks* links = m_links.get();
     connect(links, &SerialLinks::InputStatusChanged, this, &SteeringCore::SetInputStatus);
     connect(links, &SerialLinks::OutputStatusChanged, this, &SteeringCore::SetOutputStatus);
@@ -557,7 +562,25 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
     // label that someone shows.
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueShown);
     if (TextShown(shown))
-        ShowValue(which, NumberText::Format(value, InstrumentState::ValueFormat(which)));
+        ForViews([=] { emit ValueShown(which, NumberText::Format(value, InstrumentState::ValueFormat(which))); });
+}
+
+void SteeringCore::PolarSetValue(const InstrumentValues& values)
+{
+    static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
+    if (TextShown(polar))
+        ForViews([=] { emit PolarValues(values); });
+}
+
+void SteeringCore::ReleaseViews()
+{
+    if (--m_iViewsHeld > 0)
+        return;
+    m_iViewsHeld = 0;
+    std::vector<std::function<void()>> views;
+    views.swap(m_views);
+    for (const auto& view : views)
+        view();
 }
 
 bool SteeringCore::TextShown(const QMetaMethod& signal) const
@@ -572,28 +595,30 @@ void SteeringCore::ShowWindIndicatorValue(const QString& point, float speed)
 {
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::WindIndicatorShown);
     if (TextShown(shown))
-        emit WindIndicatorShown(InstrumentState::WindIndicatorText(point, speed));
+        ForViews([=] { emit WindIndicatorShown(InstrumentState::WindIndicatorText(point, speed)); });
 }
 
 void SteeringCore::ShowDesired(int index, float value)
 {
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DesiredShown);
     if (TextShown(shown))
-        emit DesiredShown(index, NumberText::Format(value, u"0"));
+        ForViews([=] { emit DesiredShown(index, NumberText::Format(value, u"0")); });
 }
 
 void SteeringCore::ShowDelta(int index, float value)
 {
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DeltaShown);
     if (TextShown(shown))
-        emit DeltaShown(index, NumberText::Format(value, u"0.0"));
+        ForViews([=] { emit DeltaShown(index, NumberText::Format(value, u"0.0")); });
 }
 
 void SteeringCore::ShowChartDegrees(const QString& name, float value, QStringView format)
 {
     static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::ChartReading);
     if (TextShown(reading))
-        emit ChartReading(name, NumberText::Format(value, format) + QStringLiteral(" deg"));
+        ForViews([=, format = format.toString()] {
+            emit ChartReading(name, NumberText::Format(value, format) + QStringLiteral(" deg"));
+        });
 }
 
 void SteeringCore::ShowValue(InstrumentValue which, const QString& text)
@@ -607,7 +632,7 @@ void SteeringCore::ShowValue(InstrumentValue which, const QString& text)
             emit ValueStale(which, false);
         }
     }
-    emit ValueShown(which, text);
+    ForViews([=] { emit ValueShown(which, text); });
 }
 
 void SteeringCore::SetPanel(int panel, const QString& text)

@@ -30,6 +30,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class SerialPort;
 
@@ -259,11 +260,19 @@ private:
     // Panel 2, from the links, the control loop and the receive path.
     void SetInputStatus(const QString& text);
     // From the receive path and the simulator.
-    void PolarSetValue(const InstrumentValues& values)
+    void PolarSetValue(const InstrumentValues& values);
+    // What windows show waits while the instrument port's event is at work,
+    // so that the autopilot's sentence goes out before any label, chart or
+    // plot is served; then it is shown in the order it came.
+    template <class View>
+    void ForViews(View&& view)
     {
-        if (m_bWindowsFed)
-            emit PolarValues(values);
+        if (m_iViewsHeld > 0)
+            m_views.emplace_back(std::forward<View>(view));
+        else
+            view();
     }
+    void ReleaseViews();
 
     // What the instrument state reports: a label's text ("" blanks it),
     // made only where a window shows it.
@@ -365,6 +374,8 @@ private:
     bool m_bAlarmSounding = false;
     bool m_bWindowVisible[2] = {false, false};
     bool m_bWindowsFed = true;
+    int m_iViewsHeld = 0;
+    std::vector<std::function<void()>> m_views;
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
     // When each value label was last refreshed (-1: blank), and whether it

@@ -92,6 +92,24 @@ class TestSafety : public QObject {
     Q_OBJECT
 
 private slots:
+    // A wind line's autopilot sentence goes out before any window is served
+    // what the line changed: labels, the control step's values, the chart.
+    void theAutopilotHearsFirst()
+    {
+        CoreRig rig;
+        ToManual(rig);
+        auto sent = [&rig] { return (rig.nmea.sent() + rig.pilot.sent()).count(QStringLiteral("APB")); };
+        const qsizetype before = sent();
+        QList<qsizetype> seen;
+        QObject::connect(&rig.core, &SteeringCore::ValueShown, [&](InstrumentValue, const QString&) { seen << sent(); });
+        QObject::connect(&rig.core, &SteeringCore::DesiredShown, [&](int, const QString&) { seen << sent(); });
+        QObject::connect(&rig.core, &SteeringCore::ChartReading, [&](const QString&, const QString&) { seen << sent(); });
+        rig.Wind(50, 15);
+        QCOMPARE(sent(), before + 1);
+        QVERIFY(seen.size() >= 4);
+        QCOMPARE(seen, QList<qsizetype>(seen.size(), before + 1));
+        QCOMPARE(rig.values[int(InstrumentValue::AppWindAngle)], QStringLiteral("50"));
+    }
     // Beyond the steering table of the control loop's tests: several turns
     // off, a heading that rounds to 360 in the sentence, a desired angle.
     void typedAnglesAreTakenWithinOneTurn_data()
