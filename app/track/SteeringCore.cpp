@@ -94,8 +94,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     connect(links, &SerialLinks::PilotDataCleared, this, &SteeringCore::PilotLinesCleared);
     connect(links, &SerialLinks::SimulateStepDue, this, [this] {
         m_simulator->SimulateStep();
-        if (m_bWindowsFed)
-            emit PolarValues(m_state->Values(m_settings.m_eTrackMode));
+        PolarSetValue(m_state->Values(m_settings.m_eTrackMode));
         TrackStep();
     });
     TrackReports reports;
