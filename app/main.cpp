@@ -124,6 +124,7 @@ int main(int argc, char* argv[])
     parser.process(app);
 
     MainWindowSetup setup;
+    setup.CoreThread = true;
     setup.Core.ProfileFile = parser.value(profile);
     setup.Core.ForceSimulate = parser.isSet(simulate);
     std::unique_ptr<ReplaySession> session;
@@ -147,6 +148,9 @@ int main(int argc, char* argv[])
         }
         recordFile.write("# Vanehold record: local time, < received, > written, - never written, ! alarm\n");
         recording = std::make_unique<RecordWriter>(window.Core(), recordFile);
+        // Written as the core handles each line, with the time it handles
+        // it at.
+        window.Runner().Adopt(recording.get());
     }
     window.Form_Load();
     window.show();
@@ -154,7 +158,8 @@ int main(int argc, char* argv[])
         double factor = 1;
         if (!NumberText::TryParse(parser.value(speed), factor) || !(factor > 0))
             factor = 1;
-        session->Start(window.Core(), factor);
+        // The replay feeds the core from the core's thread.
+        window.Runner().Ask([&](SteeringCore& core) { session->Start(core, factor); });
         const QString path = parser.value(replay);
         QObject::connect(&session->Replay(), &NmeaReplay::Finished, &window, [&window, &session, path] {
             const QString error = session->Replay().Capture().Error();
@@ -171,5 +176,8 @@ int main(int argc, char* argv[])
             window.close();
         });
     }
-    return app.exec();
+    const int result = app.exec();
+    // The recording is the core's: it stops on the core's thread.
+    window.Runner().Ask([&](SteeringCore&) { recording.reset(); });
+    return result;
 }

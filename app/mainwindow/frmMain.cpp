@@ -127,7 +127,8 @@ QPushButton* NewButton(QWidget* parent, const QString& name, const QString& text
 frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent)
     , m_setup(std::move(setup))
-    , m_core(m_setup.Core)
+    , m_runner(m_setup.Core, m_setup.CoreThread)
+    , m_core(m_runner.Core())
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(Title);
@@ -180,7 +181,7 @@ frmMain::~frmMain()
 frmOptions& frmMain::Options()
 {
     if (!m_options)
-        m_options = new frmOptions(m_core, m_setup.Options, this);
+        m_options = new frmOptions(m_runner, m_setup.Options, this);
     return *m_options;
 }
 
@@ -287,12 +288,12 @@ void frmMain::Bind()
     // A replay gives every reading the time it was sailed, so the chart
     // shows the day as it was; live readings take the chart's own clock.
     auto historyReading = [this](const QString& name, float value, const QString& units) {
-        return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
+        return [=, stamp = m_setup.StampHistory ? m_runner.Ask([](SteeringCore& core) { return core.Now(); }) : QDateTime()](frmHistory& window) {
             window.SetValue(name, value, units, stamp);
         };
     };
     auto chartReading = [this](const QString& name, const QString& value) {
-        return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
+        return [=, stamp = m_setup.StampHistory ? m_runner.Ask([](SteeringCore& core) { return core.Now(); }) : QDateTime()](frmHistory& window) {
             window.SetText(name, value, stamp);
         };
     };
@@ -358,7 +359,7 @@ void frmMain::BuildToolbar()
         action->setToolTip(QLatin1String(b.tip) + QStringLiteral(" (")
                            + QKeySequence(b.shortcut).toString(QKeySequence::NativeText) + QLatin1Char(')'));
         const int index = b.mode;
-        connect(action, &QAction::triggered, this, [this, index] { m_core.tbrTrack_ButtonClick(index); });
+        connect(action, &QAction::triggered, this, [this, index] { m_runner.Post([index](SteeringCore& core) { core.tbrTrack_ButtonClick(index); }); });
         bar->addAction(action);
         m_modeButtons[b.mode] = action;
     }
@@ -410,7 +411,7 @@ void frmMain::BuildControls()
         optControl[i] = new QRadioButton(QLatin1String(options[i]), central);
         optControl[i]->setObjectName(Indexed("optControl", i));
         const int index = i;
-        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_core.optControl_Click(index); });
+        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_runner.Post([index](SteeringCore& core) { core.optControl_Click(index); }); });
         txtDesired[i] = new QLineEdit(central);
         txtDesired[i]->setObjectName(Indexed("txtDesired", i));
         txtDesired[i]->setToolTip(QLatin1String(desiredTips[i]));
@@ -440,7 +441,11 @@ void frmMain::BuildControls()
     for (QPushButton** pair : {cmdAutoPilot, cmdDesiredApp, cmdDesiredTrue}) {
         for (int i = 1; i <= 2; ++i) {
             connect(pair[i], &QPushButton::clicked, this,
-                    [this, i] { m_core.cmdSteer_Click(i, txtAutoPilot->text()); });
+                    [this, i] {
+                        m_runner.Post([i, text = txtAutoPilot->text()](SteeringCore& core) {
+                            core.cmdSteer_Click(i, text);
+                        });
+                    });
         }
     }
 
@@ -526,7 +531,7 @@ void frmMain::BuildMenus()
 
     QMenu* file = addMenu("mnuFile", QStringLiteral("&File"));
     connect(addItem(file, "mnuFileDefault", QStringLiteral("Default"), true), &QAction::triggered, this,
-            [this] { m_core.ProfileInitialize(false); });
+            [this] { m_runner.Post([](SteeringCore& core) { core.ProfileInitialize(false); }); });
     connect(addItem(file, "mnuFileExit", QStringLiteral("Exit"), true), &QAction::triggered, this,
             [this] { close(); });
 
@@ -617,19 +622,19 @@ void frmMain::BuildShortcuts()
 
 void frmMain::Form_Load()
 {
-    m_core.ProfileInitialize(true);
+    m_runner.Ask([](SteeringCore& core) { core.ProfileInitialize(true); });
     ShowNightMode();
 }
 
 void frmMain::mnuViewNight_Click(bool on)
 {
-    m_core.SetNightMode(on);
+    m_runner.Post([on](SteeringCore& core) { core.SetNightMode(on); });
     ShowNightMode();
 }
 
 void frmMain::ShowNightMode()
 {
-    const bool on = m_core.Settings().m_bNightMode;
+    const bool on = m_runner.Ask([](SteeringCore& core) { return core.Settings().m_bNightMode; });
     NightMode::Apply(on);
     mnuViewNight->setChecked(on);
     for (int mode : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
@@ -688,11 +693,11 @@ QWidget* frmMain::Control(TrackControlId control, int index) const
 void frmMain::StoreTextBox(QLineEdit* box)
 {
     if (box == txtAutoPilot)
-        m_core.StoreAutoPilotText(box->text());
+        m_runner.Post([text = box->text()](SteeringCore& core) { core.StoreAutoPilotText(text); });
     else if (box == txtDesired[1])
-        m_core.StoreDesiredText(1, box->text());
+        m_runner.Post([text = box->text()](SteeringCore& core) { core.StoreDesiredText(1, text); });
     else if (box == txtDesired[2])
-        m_core.StoreDesiredText(2, box->text());
+        m_runner.Post([text = box->text()](SteeringCore& core) { core.StoreDesiredText(2, text); });
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
@@ -701,13 +706,13 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     if (m_history && watched == m_history.get()
         && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         const bool visible = event->type() == QEvent::Show;
-        m_core.SetWindowVisible(CoreWindow::History, visible);
+        m_runner.Post([visible](SteeringCore& core) { core.SetWindowVisible(CoreWindow::History, visible); });
         mnuViewHistory->setChecked(visible);
     }
     if (m_polar && watched == m_polar.get()
         && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         const bool visible = event->type() == QEvent::Show;
-        m_core.SetWindowVisible(CoreWindow::Polar, visible);
+        m_runner.Post([visible](SteeringCore& core) { core.SetWindowVisible(CoreWindow::Polar, visible); });
         mnuViewPolar->setChecked(visible);
     }
     auto* box = qobject_cast<QLineEdit*>(watched);
@@ -772,7 +777,7 @@ void frmMain::ShowBelow(QWidget* window)
 frmHistory& frmMain::HistoryWindow()
 {
     if (!m_history) {
-        m_history = std::make_unique<frmHistory>(m_core.ProfileFile(), m_setup.History);
+        m_history = std::make_unique<frmHistory>(m_runner.ProfileFile(), m_setup.History);
         m_history->installEventFilter(this);
         m_history->Form_Load();
         for (const auto& reading : m_historyPending)
@@ -785,7 +790,7 @@ frmHistory& frmMain::HistoryWindow()
 frmPolar& frmMain::PolarWindow()
 {
     if (!m_polar) {
-        m_polar = std::make_unique<frmPolar>(m_core, m_setup.Polar);
+        m_polar = std::make_unique<frmPolar>(m_runner, m_setup.Polar);
         m_polar->installEventFilter(this);
         m_polar->Form_Load();
         connect(&m_core, &SteeringCore::PolarValues, m_polar.get(), &frmPolar::SetValue);
@@ -796,7 +801,7 @@ frmPolar& frmMain::PolarWindow()
 frmTack& frmMain::TackWindow()
 {
     if (!m_tack) {
-        m_tack = std::make_unique<frmTack>(m_core, this);
+        m_tack = std::make_unique<frmTack>(m_runner, this);
         m_tack->Form_Load();
     }
     return *m_tack;
@@ -845,7 +850,7 @@ void frmMain::CloseForShutdown()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     m_bClosing = true;
-    const bool tracking = m_core.Mode() == TrackModeTrack;
+    const bool tracking = m_runner.Ask([](SteeringCore& core) { return core.Mode(); }) == TrackModeTrack;
     if (!m_bShutdown && tracking) {
         const QString text = QStringLiteral("Vanehold is current tracking the wind.\n\nDo you wish to stop tracking?");
         const bool yes = m_setup.AskYesNo(this, QStringLiteral("Vanehold - Closing"), text);
@@ -859,7 +864,7 @@ void frmMain::closeEvent(QCloseEvent* event)
             return;
         }
     }
-    const SteeringCore::CloseResult result = m_core.Close();
+    const SteeringCore::CloseResult result = m_runner.Ask([](SteeringCore& core) { return core.Close(); });
     m_bClosing = false;
     if (result == SteeringCore::CloseResult::Busy) {
         // Still inside a receive event: try again in a second.
@@ -893,7 +898,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         // of this run are not in the profile. At shutdown nobody is there
         // to press OK.
         const QString text = QStringLiteral("The settings could not be saved to ")
-            + m_core.Settings().m_sProfileFile + QStringLiteral(".");
+            + m_runner.ProfileFile() + QStringLiteral(".");
         if (m_bShutdown)
             qWarning("%s", qPrintable(text));
         else
@@ -933,7 +938,7 @@ void frmMain::AskEngage(bool headingKnown, float boatHeading, float autoPilot)
                                             "%1) cannot be checked against the boat's.")
                                  .arg(whole(autoPilot));
         if (m_setup.Choose(this, title, text, {box}) == 0)
-            m_core.TrackEngage(autoPilot);
+            m_runner.Post([autoPilot](SteeringCore& core) { core.TrackEngage(autoPilot); });
         return;
     }
     const QString text = QStringLiteral("The boat is heading %1, the AutoPilot box says %2: the autopilot would "
@@ -941,10 +946,10 @@ void frmMain::AskEngage(bool headingKnown, float boatHeading, float autoPilot)
                              .arg(whole(boatHeading), whole(autoPilot));
     switch (m_setup.Choose(this, title, text, {QStringLiteral("Steer ") + whole(boatHeading), box})) {
     case 0:
-        m_core.TrackEngage(boatHeading);
+        m_runner.Post([boatHeading](SteeringCore& core) { core.TrackEngage(boatHeading); });
         break;
     case 1:
-        m_core.TrackEngage(autoPilot);
+        m_runner.Post([autoPilot](SteeringCore& core) { core.TrackEngage(autoPilot); });
         break;
     default:
         break;

@@ -9,6 +9,7 @@
 // "StatusBar_2").
 
 #include "AlarmBanner.h"
+#include "CoreRunner.h"
 #include "SteeringCore.h"
 #include "frmHistory.h"
 #include "frmPolar.h"
@@ -37,6 +38,9 @@ class HelpKey;
 // defaults.
 struct MainWindowSetup {
     CoreSetup Core;
+    // The core runs on a thread of its own (the program); tests keep it on
+    // theirs.
+    bool CoreThread = false;
     // tmrUnload ticks only when a test calls tmrUnload_Timer.
     bool ManualTimers = false;
     // Yes/No question (title, text); true for Yes.
@@ -67,8 +71,10 @@ public:
     // Start: defaults, profile, the boxes, Setup (Manual when simulating).
     void Form_Load();
 
-    // The core the other windows take.
+    // The core, for connecting to it and, on its own thread, for tests.
     SteeringCore& Core() { return m_core; }
+    // The core as windows call it.
+    CoreRunner& Runner() { return m_runner; }
 
     // The other windows, each made on first use.
     frmOptions& Options();
@@ -136,7 +142,9 @@ private:
     void ShowNightMode();
 
     MainWindowSetup m_setup;
-    SteeringCore m_core;
+    CoreRunner m_runner;
+    // Connected to only: calls go through m_runner.
+    SteeringCore& m_core;
     std::unique_ptr<frmHistory> m_history;
     // Readings that came before the History window was made, for it.
     std::vector<std::function<void(frmHistory&)>> m_historyPending;

@@ -1,7 +1,7 @@
 #include "frmTack.h"
 
 #include "NumberText.h"
-#include "SteeringCore.h"
+#include "CoreRunner.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -50,7 +50,7 @@ int Whole(float value)
 
 } // namespace
 
-frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(core)
+frmTack::frmTack(CoreRunner& core, QWidget* parent) : QDialog(parent), m_core(core)
 {
     setObjectName(QStringLiteral("frmTack"));
     setWindowTitle(QStringLiteral("Vanehold - Tack"));
@@ -118,7 +118,7 @@ frmTack::frmTack(SteeringCore& core, QWidget* parent) : QDialog(parent), m_core(
     connect(cmdOk, &QPushButton::clicked, this, &frmTack::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmTack::cmdCancel_Click);
 
-    TackProcedure* tack = &m_core.Tack();
+    TackProcedure* tack = &m_core.Core().Tack();
     connect(tack, &TackProcedure::Proposed, this, &frmTack::ShowProposal);
     connect(tack, &TackProcedure::Started, this, &frmTack::ShowStart);
     connect(tack, &TackProcedure::Stepped, this, &frmTack::ShowStep);
@@ -132,7 +132,7 @@ frmTack::~frmTack()
 
 void frmTack::Form_Load()
 {
-    m_core.Tack().TackProfileRecall(m_core.ProfileFile());
+    m_core.Ask([](SteeringCore& core) { core.Tack().TackProfileRecall(core.ProfileFile()); });
     m_bLoaded = true;
 }
 
@@ -141,34 +141,44 @@ void frmTack::Form_Unload()
     if (!m_bLoaded)
         return;
     m_bLoaded = false;
-    m_core.Tack().TackProfileSave(m_core.ProfileFile());
+    m_core.Ask([](SteeringCore& core) { core.Tack().TackProfileSave(core.ProfileFile()); });
 }
 
 void frmTack::SetValue(float SteerTo, float Heading, float AutoPilot, float WindAngle)
 {
     ProgressBarTack->hide();
-    m_core.TackSetValue(SteerTo, Heading, AutoPilot, WindAngle);
+    m_core.Post([=](SteeringCore& core) { core.TackSetValue(SteerTo, Heading, AutoPilot, WindAngle); });
 }
 
 void frmTack::ShowProposal()
 {
-    const TackProcedure& tack = m_core.Tack();
-    const int index = tack.ProcedureIndex();
+    struct Proposal {
+        int index;
+        float overshoot, rate, steerTo;
+        QStringList steps;
+        QString word;
+    };
+    const Proposal tack = m_core.Ask([](SteeringCore& core) {
+        const TackProcedure& t = core.Tack();
+        const int i = t.ProcedureIndex();
+        return Proposal{i, t.m_fOvershoot[i], t.m_fRate[i], t.SteerTo(), t.Steps(), t.Word()};
+    });
+    const int index = tack.index;
     cmdCancel->setEnabled(true);
     cmdOk->setEnabled(true);
-    txtOvershoot->setText(NumberText::Format(tack.m_fOvershoot[index], u"0"));
-    txtRate->setText(NumberText::Format(tack.m_fRate[index], u"0"));
+    txtOvershoot->setText(NumberText::Format(tack.overshoot, u"0"));
+    txtRate->setText(NumberText::Format(tack.rate, u"0"));
     txtOvershoot->setEnabled(true);
     txtRate->setEnabled(true);
     lstTack->clear();
-    lstTack->addItems(tack.Steps());
+    lstTack->addItems(tack.steps);
     const bool overshoot = index != TackProcedure::Steer;
     lblOvershoot->setVisible(overshoot);
     txtOvershoot->setVisible(overshoot);
     lblOvershootUnit->setVisible(overshoot);
     lblStatus->clear();
-    setWindowTitle(QStringLiteral("Vanehold - ") + tack.Word());
-    txtHeading->setText(NumberText::Format(tack.SteerTo(), u"0"));
+    setWindowTitle(QStringLiteral("Vanehold - ") + tack.word);
+    txtHeading->setText(NumberText::Format(tack.steerTo, u"0"));
     cmdOk->setDefault(true);
     show();
     raise();
@@ -185,29 +195,36 @@ void frmTack::ShowStart()
     txtOvershoot->setEnabled(false);
     lblStatus->clear();
     // A change of 0 still has a bar: it fills at the first tick.
-    ProgressBarTack->setRange(0, std::max(1, Whole(m_core.Tack().Total())));
+    ProgressBarTack->setRange(
+        0, std::max(1, Whole(m_core.Ask([](SteeringCore& core) { return core.Tack().Total(); }))));
     ProgressBarTack->setValue(0);
     ProgressBarTack->show();
 }
 
 void frmTack::ShowStep()
 {
-    const TackProcedure& tack = m_core.Tack();
-    ProgressBarTack->setValue(tack.ProgressDone() == tack.Total() ? ProgressBarTack->maximum()
-                                                                   : Whole(tack.ProgressDone()));
-    txtHeading->setText(NumberText::Format(tack.StepHeading(), u"0"));
+    struct Step {
+        float done, total, heading;
+    };
+    const Step step = m_core.Ask([](SteeringCore& core) {
+        const TackProcedure& t = core.Tack();
+        return Step{t.ProgressDone(), t.Total(), t.StepHeading()};
+    });
+    ProgressBarTack->setValue(step.done == step.total ? ProgressBarTack->maximum() : Whole(step.done));
+    txtHeading->setText(NumberText::Format(step.heading, u"0"));
 }
 
 void frmTack::cmdOk_Click()
 {
     QString why;
-    if (!m_core.TackStart(txtHeading->text(), txtOvershoot->text(), txtRate->text(), why))
+    const QString heading = txtHeading->text(), overshoot = txtOvershoot->text(), rate = txtRate->text();
+    if (!m_core.Ask([&](SteeringCore& core) { return core.TackStart(heading, overshoot, rate, why); }))
         lblStatus->setText(why);
 }
 
 void frmTack::cmdCancel_Click()
 {
-    m_core.TackCancel();
+    m_core.Post([](SteeringCore& core) { core.TackCancel(); });
     hide();
 }
 

@@ -12,12 +12,12 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class SteeringCore;
+class CoreRunner;
 
 class frmTack : public QDialog {
     Q_OBJECT
 public:
-    explicit frmTack(SteeringCore& core, QWidget* parent = nullptr);
+    explicit frmTack(CoreRunner& core, QWidget* parent = nullptr);
     ~frmTack() override;
 
     // Reads the rates and overshoots of "Tack Data".
@@ -41,7 +41,7 @@ private:
     void ShowStart();
     void ShowStep();
 
-    SteeringCore& m_core;
+    CoreRunner& m_core;
     bool m_bLoaded = false;
 
     QLineEdit* txtHeading = nullptr;

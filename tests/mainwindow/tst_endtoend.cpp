@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
@@ -46,6 +47,7 @@ public:
 
     bool Valid() const { return m_master >= 0 && !m_device.isEmpty(); }
     QString Device() const { return m_device; }
+    int Master() const { return m_master; }
     void Write(const QByteArray& bytes) const
     {
         qsizetype done = 0;
@@ -155,7 +157,8 @@ class TestEndToEnd : public QObject {
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<frmMain> m_window;
 
-    frmMain& Start(const QByteArray& profile, decltype(MainWindowSetup::Choose) choose = SteerTheBox)
+    frmMain& Start(const QByteArray& profile, decltype(MainWindowSetup::Choose) choose = SteerTheBox,
+                   bool coreThread = false)
     {
         const QString path = m_dir->filePath(QStringLiteral("Vanehold.ini"));
         QFile file(path);
@@ -170,6 +173,7 @@ class TestEndToEnd : public QObject {
         setup.Core.ProfileFile = path;
         setup.AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
         setup.Beep = [] {};
+        setup.CoreThread = coreThread;
         m_window = std::make_unique<frmMain>(setup);
         m_window->Form_Load();
         return *m_window;
@@ -354,6 +358,40 @@ private slots:
         QCOMPARE(w.Panel(2), QStringLiteral("No Input Data"));
         instruments.Write("$");
         QTRY_COMPARE_WITH_TIMEOUT(w.Panel(2), QString(), 10000);
+    }
+
+    // The window's thread stops (a long paint, a dialog waiting) while the
+    // wind goes on: each wind sentence still gets its sentence for the
+    // autopilot at once, and none waits to come out after.
+    void aStalledWindowDelaysNoSentence()
+    {
+        Pty instruments;
+        Pty autopilot;
+        QVERIFY(instruments.Valid() && autopilot.Valid());
+        frmMain& w = Start(TwoLines(instruments, autopilot) + "[Nmea]\nHeading=0\n", SteerTheBox, true);
+        w.show();
+        CoreRunner& core = w.Runner();
+        QVERIFY(core.OwnThread());
+        instruments.Write(OnCompass("045.0"));
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("45"), 10000);
+        core.Post([](SteeringCore& c) { c.TrackSetManual(); });
+        QTRY_COMPARE_WITH_TIMEOUT(core.Ask([](SteeringCore& c) { return c.Mode(); }), TrackModeManual, 10000);
+        const auto steered = [&] { return Steered(autopilot.Received()).size(); };
+        QTRY_COMPARE_WITH_TIMEOUT(steered(), 0, 10000);
+
+        // From here on this thread serves no event until the wind is done.
+        const int lines = 20;
+        for (int i = 0; i < lines; ++i) {
+            instruments.Write(Sentence("$IIMWV,0" + QByteArray::number(50 + i) + ".0,R,10.5,N,A"));
+            for (int waited = 0; steered() < i + 1 && waited < 100; ++waited) {
+                pollfd wait{autopilot.Master(), POLLIN, 0};
+                ::poll(&wait, 1, 100);
+            }
+            QCOMPARE(steered(), i + 1);
+        }
+        QCOMPARE(Text(w, "lblAppWindAngle_2"), QStringLiteral("45")); // nothing shown yet
+        QTRY_COMPARE_WITH_TIMEOUT(Text(w, "lblAppWindAngle_2"), QStringLiteral("69"), 10000);
+        QCOMPARE(Steered(autopilot.Received()), QStringList(lines, QStringLiteral("214.0")));
     }
 };
 

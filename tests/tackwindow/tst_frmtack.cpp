@@ -2,7 +2,7 @@
 // overshoot's goes with its box when a plain steer has none.
 
 #include "FakeSerialPort.h"
-#include "SteeringCore.h"
+#include "CoreRunner.h"
 #include "frmTack.h"
 
 #include <QApplication>
@@ -36,7 +36,7 @@ private slots:
         setup.ManualTimers = true;
         setup.ProfileFile = dir.filePath(QStringLiteral("Vanehold.ini"));
         setup.Ports = [](QObject* parent) { return new FakeSerialPort(parent); };
-        SteeringCore core(setup);
+        CoreRunner core(setup, false);
         frmTack dialog(core);
         dialog.Form_Load();
         dialog.SetValue(steerTo, 0, 0, 45);
