@@ -9,6 +9,7 @@
 // "StatusBar_2").
 
 #include "AlarmBanner.h"
+#include "MainView.h"
 #include "SteeringCore.h"
 #include "frmHistory.h"
 #include "frmPolar.h"
@@ -100,6 +101,8 @@ public:
     // Text of a status bar panel, 1..3 (the whole text, also where the
     // panel is too narrow to show it).
     QString Panel(int index) const;
+    // What the window shows, as texts and states.
+    const MainView& View() const { return m_view; }
     // The alarm strip over the active window.
     AlarmBanner& Banner() { return *m_banner; }
 
@@ -107,6 +110,14 @@ public:
     // its usual colours. The choice goes into the settings record, which
     // the profile keeps; Form_Load applies the stored one.
     void mnuViewNight_Click(bool on);
+
+    // The toolbar: buttons 1 Off, 3 Setup, 5 Manual, 7 Track; the
+    // separators between them (2, 4, 6) do nothing.
+    void tbrTrack_ButtonClick(int index);
+    // The option buttons: 1 tracks the apparent, 2 the true wind angle.
+    void optControl_Click(int Index);
+    // A steer button: index 2 is "To Starboard", any other "To Port".
+    void cmdSteer_Click(int Index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -119,13 +130,13 @@ private:
     void BuildToolbar();
     void BuildShortcuts();
     void Bind();
-    QWidget* Control(TrackControlId control, int index) const;
+    QWidget* Control(MainControl control, int index) const;
     // Enter or leaving the box: the text goes into the member.
     void StoreTextBox(QLineEdit* box);
     void ShowDeltaAlarm(int index, bool alarm);
     // The palette of a value box or label, by day or at night.
     static QPalette ValuePalette();
-    void ShowValueStale(InstrumentValue which, bool stale);
+    void ShowValueGreyed(InstrumentValue which, bool greyed);
     void RequestForeground();
     // Manual asked for far from the boat's heading: which heading to steer.
     void AskEngage(bool headingKnown, float boatHeading, float autoPilot);
@@ -137,6 +148,7 @@ private:
 
     MainWindowSetup m_setup;
     SteeringCore m_core;
+    MainView m_view;
     std::unique_ptr<frmHistory> m_history;
     // Readings that came before the History window was made, for it.
     std::vector<std::function<void(frmHistory&)>> m_historyPending;
@@ -156,7 +168,6 @@ private:
     // other palette.
     bool m_bAlarm[3] = {};
     QLabel* m_panels[4] = {};
-    QString m_sPanels[4];
     AlarmBanner* m_banner = nullptr;
     // Escape stops the alarm sound; enabled only while it sounds, so that
     // otherwise Escape closes dialogs as usual.
