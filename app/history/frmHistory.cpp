@@ -203,14 +203,6 @@ void frmHistory::SetValue(const QString& sName, float fValue, const QString& sUn
         m_chart->SetValue(sName, value + QLatin1Char(' ') + sUnits);
 }
 
-void frmHistory::SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp)
-{
-    if (Stamp.isValid())
-        m_chart->SetValue(sName, NumberText::Val(sValue), Stamp);
-    else
-        m_chart->SetValue(sName, sValue);
-}
-
 void frmHistory::ConfigurePopup()
 {
     const QRect chart = m_chart->geometry();

@@ -50,9 +50,6 @@ public:
     // Stamp (a replay's time of the reading) the chart takes it at that
     // time, as the number of that text.
     void SetValue(const QString& sName, float fValue, const QString& sUnits, const QDateTime& Stamp = {});
-    // A reading as text ("1.50 deg", "6.2 Kts"); with a valid Stamp, the
-    // number it starts with at that time.
-    void SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp = {});
     // Opens the chart's configuration menu (the block diagram's History
     // button while the window is shown).
     void ConfigurePopup();

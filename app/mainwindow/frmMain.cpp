@@ -297,24 +297,12 @@ void frmMain::Bind()
             window.SetValue(name, value, units, stamp);
         };
     };
-    auto chartReading = [this](const QString& name, const QString& value) {
-        return [=, stamp = m_setup.StampHistory ? m_core.Now() : QDateTime()](frmHistory& window) {
-            window.SetText(name, value, stamp);
-        };
-    };
     connect(core, &SteeringCore::HistoryReading, this,
             [this, toHistory, historyReading](const QString& name, float value, const QString& units) {
                 if (m_history)
                     historyReading(name, value, units)(*m_history);
                 else
                     toHistory(historyReading(name, value, units));
-            });
-    connect(core, &SteeringCore::ChartReading, this,
-            [this, toHistory, chartReading](const QString& name, const QString& value) {
-                if (m_history)
-                    chartReading(name, value)(*m_history);
-                else
-                    toHistory(chartReading(name, value));
             });
     connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
     connect(core, &SteeringCore::TackRequested, this,

@@ -599,9 +599,9 @@ void SteeringCore::SetOutputStatus(const QString& text)
     emit OutputStatusChanged(text);
 }
 
-void SteeringCore::ChartSetValue(const QString& name, const QString& value)
+void SteeringCore::ChartSetValue(const QString& name, float value, const QString& units)
 {
-    emit ChartReading(name, value);
+    emit HistoryReading(name, value, units);
 }
 
 QString SteeringCore::ProgramFolder() const

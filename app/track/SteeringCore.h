@@ -195,7 +195,7 @@ public:
     void SetWindowVisible(CoreWindow window, bool visible);
     bool WindowVisible(CoreWindow window) const;
     // A reading for the History chart from another window ("Polar Speed").
-    void ChartSetValue(const QString& name, const QString& value) override;
+    void ChartSetValue(const QString& name, float value, const QString& units) override;
     // The profile file and the program's folder, for the windows that keep
     // their own keys and files.
     QString ProfileFile() const override { return m_settings.m_sProfileFile; }
@@ -243,10 +243,8 @@ signals:
     void ValueStale(InstrumentValue which, bool stale);
     // The true wind's compass point ("N-NE") and speed.
     void WindIndicatorChanged(const QString& point, float speed);
-    // For the History window: a reading with its units, and a reading of
-    // another window as text ("6.2 Kts").
+    // For the History window: a reading with its units.
     void HistoryReading(const QString& name, float value, const QString& units);
-    void ChartReading(const QString& name, const QString& value);
     // For the Polar window, after each control step with boat speed known.
     void PolarValues(const InstrumentValues& values);
     // For the Options dialog: lines received (and whether a value was
