@@ -523,8 +523,7 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
         m_bStale[i] = false;
         emit ValueStale(which, false);
     }
-    // Formatting costs more than the rest of a sentence's work: only for a
-    // label that someone shows.
+    // Nobody listening (a report), nothing to hand on.
     static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueChanged);
     if (Watched(shown))
         ForViews([=] { emit ValueChanged(which, value); });

@@ -172,7 +172,7 @@ public:
     // once.
     bool ApplySettings(const SettingsChange& Change, SettingsRefusal& Refusal) override;
     void ConnectTraffic(QObject* Receiver, const LinkTraffic& Traffic) override;
-    // The mode the toolbar shows.
+    // The mode in force.
     TrackMode Mode() const { return m_settings.m_eTrackMode; }
     // View > Night Mode, kept in the profile.
     void SetNightMode(bool on) { m_settings.m_bNightMode = on; }
@@ -387,7 +387,7 @@ private:
     std::vector<std::function<void()>> m_views;
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
-    // When each value label was last refreshed (-1: blank), and whether it
+    // When each value was last refreshed (-1: unknown), and whether it
     // is shown as stale.
     static constexpr int ValueCount = 7;
     int64_t m_lShownAt[ValueCount];

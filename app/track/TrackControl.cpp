@@ -23,7 +23,7 @@ TrackControl::TrackControl(ProfileSettings& settings, InstrumentState& state, Se
 }
 
 // A raised alarm belongs to Track mode: leaving it, or switching the alarm
-// off, must not leave a red label behind.
+// off, must not leave an error marked as beyond the limit.
 void TrackControl::ClearLimitAlarm()
 {
     if (!m_bAlarmActive)

@@ -73,7 +73,7 @@ public:
     // Steps taken so far (in any mode but Off).
     int64_t Steps() const { return m_lSteps; }
     // A wind measurement that cannot make a step because a value has never
-    // arrived: in Manual and Track panel 3 says which.
+    // arrived: in Manual and Track the output status says which.
     void TrackWait();
     // Gains from bandwidth and damping, integral cleared. False, gains
     // untouched, when the loop would not settle with them (see
@@ -131,7 +131,7 @@ public:
         double fMinimum = 0;
     };
     static LoopVerdict TrackLoopVerdict(double Bandwidth, double Damping);
-    // Shown in panel 3 when Track is refused for a bandwidth that is not
+    // The output status when Track is refused for a bandwidth that is not
     // above 0.
     static QString BandwidthRefusedText() { return QStringLiteral("Track Refused - Bandwidth Must Be Above 0"); }
     // Why Track is refused for these settings; "" when it is not.
