@@ -134,7 +134,7 @@ int main(int argc, char* argv[])
             return 1;
         session = std::make_unique<ReplaySession>(std::move(capture));
         session->Prepare(setup.Core);
-        setup.StampHistory = true;
+        setup.Core.StampReadings = true;
     }
     frmMain window(setup);
     QObject::connect(&termination, &TerminationSignals::Requested, &window, &frmMain::CloseForShutdown);

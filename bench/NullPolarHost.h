@@ -11,6 +11,6 @@ public:
     QString folder;
     QString ProfileFile() const override { return folder + QStringLiteral("/Vanehold.ini"); }
     QString ProgramFolder() const override { return folder; }
-    void ChartSetValue(const QString&, const QString&) override {}
+    void ChartSetValue(const QString&, float, const QString&) override {}
     void TackRequest(float, float, float) override {}
 };

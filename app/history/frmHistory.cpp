@@ -21,23 +21,33 @@ namespace {
 const char16_t* const kHistoryWindow = u"History Window";
 const QString kHistoryTrace = QStringLiteral("History Trace");
 
-// The values declared to the chart, in the order of its Data menus.
+// The values declared to the chart, in the order of its Data menus, and
+// the format a reading takes on its way into the chart.
 struct Value {
     const char* name;
     TrendScope::ValueType type;
     const char* units;
+    const char16_t* format;
 };
 const Value kValues[] = {
-    {"Boat Speed", TrendScope::ValueType::Normal, "Kts"},
-    {"Heading", TrendScope::ValueType::Degrees, "M"},
-    {"True Wind Speed", TrendScope::ValueType::Normal, "Kts"},
-    {"True Wind Angle", TrendScope::ValueType::Degrees, "R"},
-    {"App Wind Speed", TrendScope::ValueType::Normal, "Kts"},
-    {"App Wind Angle", TrendScope::ValueType::Degrees, "R"},
-    {"Pilot Heading", TrendScope::ValueType::Degrees, "Deg"},
-    {"Pilot Delta", TrendScope::ValueType::Degrees, "Deg"},
-    {"Polar Speed", TrendScope::ValueType::Normal, "Kts"},
+    {"Boat Speed", TrendScope::ValueType::Normal, "Kts", u"0.0"},
+    {"Heading", TrendScope::ValueType::Degrees, "M", u"0.0"},
+    {"True Wind Speed", TrendScope::ValueType::Normal, "Kts", u"0.0"},
+    {"True Wind Angle", TrendScope::ValueType::Degrees, "R", u"0.0"},
+    {"App Wind Speed", TrendScope::ValueType::Normal, "Kts", u"0.0"},
+    {"App Wind Angle", TrendScope::ValueType::Degrees, "R", u"0.0"},
+    {"Pilot Heading", TrendScope::ValueType::Degrees, "Deg", u"0.00"},
+    {"Pilot Delta", TrendScope::ValueType::Degrees, "Deg", u"0.0"},
+    {"Polar Speed", TrendScope::ValueType::Normal, "Kts", u"0.0"},
 };
+
+QStringView ReadingFormat(const QString& name)
+{
+    for (const Value& value : kValues)
+        if (name == QLatin1String(value.name))
+            return value.format;
+    return u"0.0";
+}
 const char* const kDefaultTraces[] = {"True Wind Speed", "True Wind Angle", "Boat Speed"};
 
 // The chart sits this far in from the window's top left, in twips.
@@ -186,19 +196,11 @@ void frmHistory::HistoryProfileSave()
 
 void frmHistory::SetValue(const QString& sName, float fValue, const QString& sUnits, const QDateTime& Stamp)
 {
-    const QString value = NumberText::Format(fValue, u"0.0");
+    const QString value = NumberText::Format(fValue, ReadingFormat(sName));
     if (Stamp.isValid())
         m_chart->SetValue(sName, NumberText::Val(value), Stamp);
     else
         m_chart->SetValue(sName, value + QLatin1Char(' ') + sUnits);
-}
-
-void frmHistory::SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp)
-{
-    if (Stamp.isValid())
-        m_chart->SetValue(sName, NumberText::Val(sValue), Stamp);
-    else
-        m_chart->SetValue(sName, sValue);
 }
 
 void frmHistory::ConfigurePopup()

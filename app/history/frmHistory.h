@@ -45,13 +45,11 @@ public:
     // window does it too, and only hides it: the recording goes on.
     void Form_Unload();
 
-    // One instrument reading, passed on with one decimal and its units
-    // ("12.3 M"). With a valid Stamp (a replay's time of the reading) the
-    // chart takes it at that time, as the number with one decimal.
+    // One reading, passed on in the chart's text with its units ("12.3 M";
+    // two decimals for "Pilot Heading", one for the others). With a valid
+    // Stamp (a replay's time of the reading) the chart takes it at that
+    // time, as the number of that text.
     void SetValue(const QString& sName, float fValue, const QString& sUnits, const QDateTime& Stamp = {});
-    // A reading as text ("1.50 deg", "6.2 Kts"); with a valid Stamp, the
-    // number it starts with at that time.
-    void SetText(const QString& sName, const QString& sValue, const QDateTime& Stamp = {});
     // Opens the chart's configuration menu (the block diagram's History
     // button while the window is shown).
     void ConfigurePopup();

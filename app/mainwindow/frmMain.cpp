@@ -37,6 +37,13 @@ namespace {
 const QString Title = QStringLiteral("Vanehold");
 const QColor AlarmColour(255, 128, 128);
 
+template <class Widget>
+void SetText(Widget* widget, const QString& text)
+{
+    if (widget->text() != text)
+        widget->setText(text);
+}
+
 QString Indexed(const char* name, int index)
 {
     return QLatin1String(name) + QLatin1Char('_') + NumberText::Format(double(index), u"0");
@@ -230,11 +237,10 @@ void frmMain::ShowDiagram()
 void frmMain::Bind()
 {
     SteeringCore* core = &m_core;
-    connect(core, &SteeringCore::PanelText, this, [this](int panel, const QString& text) {
-        if (panel < 1 || panel > 3)
-            return;
-        m_sPanels[panel] = text;
-        static_cast<PanelLabel*>(m_panels[panel])->SetFullText(text);
+    MainView* view = &m_view;
+    connect(view, &MainView::PanelText, this, [this](int panel, const QString& text) {
+        if (panel >= 1 && panel <= 3)
+            static_cast<PanelLabel*>(m_panels[panel])->SetFullText(text);
     });
     connect(core, &SteeringCore::AlarmShown, this, [this](const QString& text, bool sounding) {
         m_banner->Show(text, sounding);
@@ -249,26 +255,26 @@ void frmMain::Bind()
     });
     // The core asks as the last thing its mode procedure does.
     connect(core, &SteeringCore::EngageAsked, this, &frmMain::AskEngage);
-    connect(core, &SteeringCore::ModeButtonPressed, this,
-            [this](int mode, bool pressed) { m_modeButtons[mode]->setChecked(pressed); });
-    connect(core, &SteeringCore::ModeButtonEnabled, this,
-            [this](int mode, bool enabled) { m_modeButtons[mode]->setEnabled(enabled); });
-    connect(core, &SteeringCore::ControlEnabled, this, [this](TrackControlId control, int index, bool enabled) {
-        if (QWidget* widget = Control(control, index))
+    connect(view, &MainView::ModeButtonDown, this,
+            [this](int mode, bool down) { m_modeButtons[mode]->setChecked(down); });
+    connect(view, &MainView::ControlEnabled, this, [this](MainControl control, int index, bool enabled) {
+        if (control == MainControl::tbrTrack)
+            m_modeButtons[index]->setEnabled(enabled);
+        else if (QWidget* widget = Control(control, index))
             widget->setEnabled(enabled);
     });
-    connect(core, &SteeringCore::OptionSelected, this, [this](int index) { optControl[index]->setChecked(true); });
-    connect(core, &SteeringCore::AutoPilotShown, txtAutoPilot, &QLineEdit::setText);
-    connect(core, &SteeringCore::DesiredShown, this,
-            [this](int index, const QString& text) { txtDesired[index]->setText(text); });
-    connect(core, &SteeringCore::DeltaShown, this,
-            [this](int index, const QString& text) { lblDelta[index]->setText(text); });
+    connect(view, &MainView::OptionSelected, this, [this](int index) { optControl[index]->setChecked(true); });
+    connect(view, &MainView::AutoPilotText, this, [this](const QString& text) { SetText(txtAutoPilot, text); });
+    connect(view, &MainView::DesiredText, this,
+            [this](int index, const QString& text) { SetText(txtDesired[index], text); });
+    connect(view, &MainView::DeltaText, this,
+            [this](int index, const QString& text) { SetText(lblDelta[index], text); });
     connect(core, &SteeringCore::DeltaAlarm, this, &frmMain::ShowDeltaAlarm);
     connect(core, &SteeringCore::BeepRequested, this, [this] { m_setup.Beep(); });
     connect(core, &SteeringCore::ForegroundRequested, this, &frmMain::RequestForeground);
-    connect(core, &SteeringCore::ValueShown, this,
-            [this](InstrumentValue which, const QString& text) { m_values[int(which)]->setText(text); });
-    connect(core, &SteeringCore::ValueStale, this, &frmMain::ShowValueStale);
+    connect(view, &MainView::ValueText, this,
+            [this](InstrumentValue which, const QString& text) { SetText(m_values[int(which)], text); });
+    connect(view, &MainView::ValueGreyed, this, &frmMain::ShowValueGreyed);
     // The Polar window takes the values itself once it exists (see
     // PolarWindow). It is made outside the receive path: loading it may ask
     // the user about a missing polar file, and the control loop must not
@@ -285,41 +291,26 @@ void frmMain::Bind()
             QMetaObject::invokeMethod(this, [this] { HistoryWindow(); }, Qt::QueuedConnection);
         m_historyPending.push_back(std::move(reading));
     };
-    // A replay gives every reading the time it was sailed, so the chart
-    // shows the day as it was; live readings take the chart's own clock.
-    auto historyReading = [this](const QString& name, float value, const QString& units) {
-        return [=, stamp = m_setup.StampHistory ? m_runner.Ask([](SteeringCore& core) { return core.Now(); }) : QDateTime()](frmHistory& window) {
-            window.SetValue(name, value, units, stamp);
-        };
-    };
-    auto chartReading = [this](const QString& name, const QString& value) {
-        return [=, stamp = m_setup.StampHistory ? m_runner.Ask([](SteeringCore& core) { return core.Now(); }) : QDateTime()](frmHistory& window) {
-            window.SetText(name, value, stamp);
-        };
-    };
     connect(core, &SteeringCore::HistoryReading, this,
-            [this, toHistory, historyReading](const QString& name, float value, const QString& units) {
+            [this, toHistory](const QString& name, float value, const QString& units, const QDateTime& stamp) {
+                const auto reading = [=](frmHistory& window) { window.SetValue(name, value, units, stamp); };
                 if (m_history)
-                    historyReading(name, value, units)(*m_history);
+                    reading(*m_history);
                 else
-                    toHistory(historyReading(name, value, units));
-            });
-    connect(core, &SteeringCore::ChartReading, this,
-            [this, toHistory, chartReading](const QString& name, const QString& value) {
-                if (m_history)
-                    chartReading(name, value)(*m_history);
-                else
-                    toHistory(chartReading(name, value));
+                    toHistory(reading);
             });
     connect(core, &SteeringCore::WindowRequested, this, &frmMain::ShowWindow);
     connect(core, &SteeringCore::TackRequested, this,
             [this](float SteerTo, float Heading, float AutoPilot, float WindAngle) {
                 TackWindow().SetValue(SteerTo, Heading, AutoPilot, WindAngle);
             });
-    connect(core, &SteeringCore::WindIndicatorShown, this, [this](const QString& text) {
+    connect(view, &MainView::WindIndicatorText, this, [this](const QString& text) {
         m_sWindIndicator = text;
         ShowCaption();
     });
+    // Last: the core's facts reach the view once the window takes what
+    // the view makes of them.
+    m_view.Bind(m_core);
 }
 
 void frmMain::BuildToolbar()
@@ -359,7 +350,7 @@ void frmMain::BuildToolbar()
         action->setToolTip(QLatin1String(b.tip) + QStringLiteral(" (")
                            + QKeySequence(b.shortcut).toString(QKeySequence::NativeText) + QLatin1Char(')'));
         const int index = b.mode;
-        connect(action, &QAction::triggered, this, [this, index] { m_runner.Post([index](SteeringCore& core) { core.tbrTrack_ButtonClick(index); }); });
+        connect(action, &QAction::triggered, this, [this, index] { tbrTrack_ButtonClick(index); });
         bar->addAction(action);
         m_modeButtons[b.mode] = action;
     }
@@ -411,7 +402,7 @@ void frmMain::BuildControls()
         optControl[i] = new QRadioButton(QLatin1String(options[i]), central);
         optControl[i]->setObjectName(Indexed("optControl", i));
         const int index = i;
-        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { m_runner.Post([index](SteeringCore& core) { core.optControl_Click(index); }); });
+        connect(optControl[i], &QRadioButton::clicked, this, [this, index] { optControl_Click(index); });
         txtDesired[i] = new QLineEdit(central);
         txtDesired[i]->setObjectName(Indexed("txtDesired", i));
         txtDesired[i]->setToolTip(QLatin1String(desiredTips[i]));
@@ -440,12 +431,7 @@ void frmMain::BuildControls()
     }
     for (QPushButton** pair : {cmdAutoPilot, cmdDesiredApp, cmdDesiredTrue}) {
         for (int i = 1; i <= 2; ++i) {
-            connect(pair[i], &QPushButton::clicked, this,
-                    [this, i] {
-                        m_runner.Post([i, text = txtAutoPilot->text()](SteeringCore& core) {
-                            core.cmdSteer_Click(i, text);
-                        });
-                    });
+            connect(pair[i], &QPushButton::clicked, this, [this, i] { cmdSteer_Click(i); });
         }
     }
 
@@ -663,31 +649,65 @@ QPalette frmMain::ValuePalette()
     return palette;
 }
 
-QWidget* frmMain::Control(TrackControlId control, int index) const
+QWidget* frmMain::Control(MainControl control, int index) const
 {
     switch (control) {
-    case TrackControlId::txtAutoPilot:
+    case MainControl::tbrTrack:
+        return nullptr; // actions, not widgets
+    case MainControl::txtAutoPilot:
         return txtAutoPilot;
-    case TrackControlId::cmdAutoPilot:
+    case MainControl::cmdAutoPilot:
         return cmdAutoPilot[index];
-    case TrackControlId::optControl:
+    case MainControl::optControl:
         return optControl[index];
-    case TrackControlId::lblDesired:
+    case MainControl::lblDesired:
         return lblDesired;
-    case TrackControlId::txtDesired:
+    case MainControl::txtDesired:
         return txtDesired[index];
-    case TrackControlId::cmdDesiredApp:
+    case MainControl::cmdDesiredApp:
         return cmdDesiredApp[index];
-    case TrackControlId::cmdDesiredTrue:
+    case MainControl::cmdDesiredTrue:
         return cmdDesiredTrue[index];
-    case TrackControlId::lblDelta:
+    case MainControl::lblDelta:
         return lblDelta[index];
-    case TrackControlId::lblAppWindAngle:
+    case MainControl::lblAppWindAngle:
         return lblAppWindAngle[index];
-    case TrackControlId::lblTrueWindAngle:
+    case MainControl::lblTrueWindAngle:
         return lblTrueWindAngle[index];
     }
     return nullptr;
+}
+
+void frmMain::tbrTrack_ButtonClick(int index)
+{
+    switch (index) {
+    case TrackModeOff:
+        m_runner.Post([](SteeringCore& core) { core.TrackSetOff(); });
+        break;
+    case TrackModeSetup:
+        m_runner.Post([](SteeringCore& core) { core.TrackSetSetup(); });
+        break;
+    case TrackModeManual:
+        m_runner.Post([](SteeringCore& core) { core.TrackSetManual(); });
+        break;
+    case TrackModeTrack:
+        m_runner.Post([](SteeringCore& core) { core.TrackSetTrack(); });
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::optControl_Click(int Index)
+{
+    const TrackAngle angle = Index == 2 ? TrackAngle::True : TrackAngle::Apparent;
+    m_runner.Post([angle](SteeringCore& core) { core.TrackSelect(angle); });
+}
+
+void frmMain::cmdSteer_Click(int Index)
+{
+    const float delta = Index == 2 ? 1.0f : -1.0f;
+    m_runner.Post([delta, text = txtAutoPilot->text()](SteeringCore& core) { core.SailorSteerTo(delta, text); });
 }
 
 void frmMain::StoreTextBox(QLineEdit* box)
@@ -909,7 +929,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 
 QString frmMain::Panel(int index) const
 {
-    return index >= 1 && index <= 3 ? m_sPanels[index] : QString();
+    return m_view.Panel(index);
 }
 
 void frmMain::ShowDeltaAlarm(int index, bool alarm)
@@ -970,12 +990,9 @@ void frmMain::RequestForeground()
     activateWindow();
 }
 
-void frmMain::ShowValueStale(InstrumentValue which, bool stale)
+void frmMain::ShowValueGreyed(InstrumentValue which, bool greyed)
 {
-    // A value that went quiet is not a number to trust: greyed, no digits.
-    // (The enable state marks the tracked angle.)
-    QLabel* label = m_values[int(which)];
-    label->setForegroundRole(stale ? QPalette::PlaceholderText : QPalette::WindowText);
-    if (stale)
-        label->setText(QStringLiteral("--"));
+    // The enable state marks the tracked angle: a quiet value is greyed
+    // by its colour.
+    m_values[int(which)]->setForegroundRole(greyed ? QPalette::PlaceholderText : QPalette::WindowText);
 }

@@ -10,6 +10,7 @@
 
 #include "AlarmBanner.h"
 #include "CoreRunner.h"
+#include "MainView.h"
 #include "SteeringCore.h"
 #include "frmHistory.h"
 #include "frmPolar.h"
@@ -54,8 +55,6 @@ struct MainWindowSetup {
     std::function<void(QWidget* parent, const QString& title, const QString& text)> Warn;
     // What the Polar window takes (its prompts and dialogs).
     PolarWindowSetup Polar;
-    // Readings reach the History chart with the core's time (a replay).
-    bool StampHistory = false;
     // Message boxes, noise and serial devices of the Options dialog.
     OptionsSetup Options;
     // What the History window takes (its chart clock and message box).
@@ -106,6 +105,8 @@ public:
     // Text of a status bar panel, 1..3 (the whole text, also where the
     // panel is too narrow to show it).
     QString Panel(int index) const;
+    // What the window shows, as texts and states.
+    const MainView& View() const { return m_view; }
     // The alarm strip over the active window.
     AlarmBanner& Banner() { return *m_banner; }
 
@@ -113,6 +114,14 @@ public:
     // its usual colours. The choice goes into the settings record, which
     // the profile keeps; Form_Load applies the stored one.
     void mnuViewNight_Click(bool on);
+
+    // The toolbar: buttons 1 Off, 3 Setup, 5 Manual, 7 Track; the
+    // separators between them (2, 4, 6) do nothing.
+    void tbrTrack_ButtonClick(int index);
+    // The option buttons: 1 tracks the apparent, 2 the true wind angle.
+    void optControl_Click(int Index);
+    // A steer button: index 2 is "To Starboard", any other "To Port".
+    void cmdSteer_Click(int Index);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,13 +134,13 @@ private:
     void BuildToolbar();
     void BuildShortcuts();
     void Bind();
-    QWidget* Control(TrackControlId control, int index) const;
+    QWidget* Control(MainControl control, int index) const;
     // Enter or leaving the box: the text goes into the member.
     void StoreTextBox(QLineEdit* box);
     void ShowDeltaAlarm(int index, bool alarm);
     // The palette of a value box or label, by day or at night.
     static QPalette ValuePalette();
-    void ShowValueStale(InstrumentValue which, bool stale);
+    void ShowValueGreyed(InstrumentValue which, bool greyed);
     void RequestForeground();
     // Manual asked for far from the boat's heading: which heading to steer.
     void AskEngage(bool headingKnown, float boatHeading, float autoPilot);
@@ -145,6 +154,7 @@ private:
     CoreRunner m_runner;
     // Connected to only: calls go through m_runner.
     SteeringCore& m_core;
+    MainView m_view;
     std::unique_ptr<frmHistory> m_history;
     // Readings that came before the History window was made, for it.
     std::vector<std::function<void(frmHistory&)>> m_historyPending;
@@ -164,7 +174,6 @@ private:
     // other palette.
     bool m_bAlarm[3] = {};
     QLabel* m_panels[4] = {};
-    QString m_sPanels[4];
     AlarmBanner* m_banner = nullptr;
     // Escape stops the alarm sound; enabled only while it sounds, so that
     // otherwise Escape closes dialogs as usual.

@@ -13,8 +13,8 @@ public:
     // The folder of the program, without a trailing separator: relative
     // polar file names are taken from here.
     virtual QString ProgramFolder() const = 0;
-    // The History chart's SetValue(Name, Value text), e.g. "6.2 Kts".
-    virtual void ChartSetValue(const QString& name, const QString& value) = 0;
+    // A reading for the History chart: "Polar Speed", 6.2, "Kts".
+    virtual void ChartSetValue(const QString& name, float value, const QString& units) = 0;
     // The Steer and Tack buttons: the Tack dialog is asked to turn the boat
     // from Heading to SteerTo (0..360) with the true wind at WindAngle
     // (-180..180); the program adds its autopilot heading.

@@ -779,8 +779,7 @@ void frmPolar::SetValue(const InstrumentValues& values)
             }
             m_fPolarSpeed = m_table->PolarLookup(0, std::fabs(m_live.m_fWindAngleTrue), m_live.m_fWindSpeedTrue);
             LiveUpdate();
-            m_host.ChartSetValue(QStringLiteral("Polar Speed"),
-                                 NumberText::Format(m_fPolarSpeed, u"0.0") + QStringLiteral(" Kts"));
+            m_host.ChartSetValue(QStringLiteral("Polar Speed"), m_fPolarSpeed, QStringLiteral("Kts"));
         }
         if (!m_bLivePending)
             break;

@@ -106,9 +106,9 @@ QString CoreRunner::ProgramFolder() const
     return folder;
 }
 
-void CoreRunner::ChartSetValue(const QString& name, const QString& value)
+void CoreRunner::ChartSetValue(const QString& name, float value, const QString& units)
 {
-    Post([name, value](SteeringCore& core) { core.ChartSetValue(name, value); });
+    Post([name, value, units](SteeringCore& core) { core.ChartSetValue(name, value, units); });
 }
 
 void CoreRunner::TackRequest(float SteerTo, float Heading, float WindAngle)

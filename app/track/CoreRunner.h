@@ -64,7 +64,7 @@ public:
     void ConnectTraffic(QObject* Receiver, const LinkTraffic& Traffic) override;
     QString ProfileFile() const override;
     QString ProgramFolder() const override;
-    void ChartSetValue(const QString& name, const QString& value) override;
+    void ChartSetValue(const QString& name, float value, const QString& units) override;
     void TackRequest(float SteerTo, float Heading, float WindAngle) override;
 
 private:

@@ -37,11 +37,11 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     ProfileHost& profileHost = *this;
     InstrumentReports values;
     values.Value = [this](InstrumentValue which, float value) { ShowNumber(which, value); };
-    values.Blank = [this](InstrumentValue which) { ShowValue(which, QString()); };
+    values.Blank = [this](InstrumentValue which) { ClearValue(which); };
     values.History = [this](const QString& name, float value, const QString& units) {
         static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::HistoryReading);
-        if (TextShown(reading))
-            ForViews([=] { emit HistoryReading(name, value, units); });
+        if (Watched(reading))
+            ForViews([=, stamp = ReadingStamp()] { emit HistoryReading(name, value, units, stamp); });
     };
     values.WindIndicator = [this](const QString& point, float speed) { ShowWindIndicatorValue(point, speed); };
     m_state = std::make_unique<InstrumentState>(m_settings, std::move(values));
@@ -98,22 +98,19 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         TrackStep();
     });
     TrackReports reports;
-    reports.ModeButtonPressed = [this](TrackMode button, bool pressed) { emit ModeButtonPressed(button, pressed); };
-    reports.ModeButtonEnabled = [this](TrackMode button, bool enabled) { emit ModeButtonEnabled(button, enabled); };
-    reports.ControlEnabled = [this](TrackControlId control, int index, bool enabled) {
-        emit ControlEnabled(control, index, enabled);
-    };
-    reports.ModeStatus = [this](const QString& text) { SetModeStatus(text); };
+    reports.Mode = [this](TrackMode mode) { emit ModeChanged(mode); };
+    reports.ControlSelected = [this](TrackAngle angle) { emit ControlSelected(angle); };
     reports.InputStatus = [this](const QString& text) { SetInputStatus(text); };
     reports.OutputStatus = [this](const QString& text) { SetOutputStatus(text); };
-    reports.OptionSelected = [this](int index) { emit OptionSelected(index); };
     reports.AutoPilot = [this](float heading) { ShowAutoPilot(heading); };
     reports.Desired = [this](int index, float value) { ShowDesired(index, value); };
     reports.Delta = [this](int index, float value) { ShowDelta(index, value); };
     reports.DeltaAlarm = [this](int index, bool alarm) { emit DeltaAlarm(index, alarm); };
     reports.LimitAlarm = [this](bool raised, float error) { ShowLimitAlarm(raised, error); };
-    reports.ChartDegrees = [this](const QString& name, float value, QStringView format) {
-        ShowChartDegrees(name, value, format);
+    reports.PilotReading = [this](const QString& name, float value) {
+        static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::HistoryReading);
+        if (Watched(reading))
+            ForViews([=, stamp = ReadingStamp()] { emit HistoryReading(name, value, QStringLiteral("deg"), stamp); });
     };
     reports.SentenceSent = [this](const QString& sline) { emit PilotSent(sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
@@ -134,12 +131,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     connect(m_tack.get(), &TackProcedure::ManualRequested, this, &SteeringCore::TrackSetManual);
     connect(m_tack.get(), &TackProcedure::AutoPilotStepped, this, &SteeringCore::TackAutoPilot);
     connect(m_tack.get(), &TackProcedure::BeepRequested, this, &SteeringCore::BeepRequested);
-    connect(m_tack.get(), &TackProcedure::Started, this, [this] {
-        m_sPanelBeforeTack = m_sPanel[1];
-        ShowTackProgress();
-    });
+    connect(m_tack.get(), &TackProcedure::Started, this, &SteeringCore::ShowTackProgress);
     connect(m_tack.get(), &TackProcedure::Stepped, this, &SteeringCore::ShowTackProgress);
-    connect(m_tack.get(), &TackProcedure::Stopped, this, [this] { SetPanel(1, m_sPanelBeforeTack); });
+    connect(m_tack.get(), &TackProcedure::Stopped, this, &SteeringCore::TackEnded);
     // The walk is over: the main window takes the keyboard again.
     connect(m_tack.get(), &TackProcedure::Closed, this, [this](bool finished) {
         if (finished)
@@ -208,8 +202,7 @@ void SteeringCore::TrackSetManual()
         const float heading = m_state->Heading();
         if (!known || std::fabs(MathLib::AngleWrap180(double(heading) - m_settings.m_fAutoPilot))
                           > SteeringWatch::EngageBound) {
-            for (TrackMode button : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
-                emit ModeButtonPressed(button, button == mode);
+            emit ModeChanged(mode);
             emit EngageAsked(known, known ? heading : 0.0f, m_settings.m_fAutoPilot);
             return;
         }
@@ -225,7 +218,7 @@ void SteeringCore::TrackEngage(float Heading)
         return;
     TackCancelRunning();
     m_settings.m_fAutoPilot = float(MathLib::HeadingWrap(Heading));
-    ShowAutoPilot(NumberText::Format(m_settings.m_fAutoPilot, u"0.0"));
+    ShowAutoPilot(m_settings.m_fAutoPilot);
     m_track->SetManual();
     m_watch.FollowRestart();
     AfterModeChange();
@@ -235,19 +228,6 @@ void SteeringCore::TrackSetTrack()
 {
     TackCancelRunning();
     m_track->SetTrack();
-    AfterModeChange();
-}
-
-void SteeringCore::tbrTrack_ButtonClick(int index)
-{
-    if (index == TrackModeManual) {
-        TrackSetManual();
-        return;
-    }
-    TackCancelRunning();
-    if (index == TrackModeSetup)
-        m_bAutoPilotTyped = false;
-    m_track->ModeButtonClick(index);
     AfterModeChange();
 }
 
@@ -286,25 +266,15 @@ void SteeringCore::AutoPilotTextEdited(const QString& text)
     m_sAutoPilotBox = text;
 }
 
-// Track commands a heading at every step: its text only when someone shows
-// it or the box is read.
-void SteeringCore::ShowAutoPilot(float heading)
+// Track commands a heading at every step: the box's text is made only when
+// it is read.
+void SteeringCore::ShowAutoPilot(float heading, bool walk)
 {
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::AutoPilotShown);
-    if (TextShown(shown)) {
-        ShowAutoPilot(NumberText::Format(heading, u"0.0"));
-        return;
-    }
     m_bAutoPilotUnsettled = true;
+    m_bAutoPilotWalk = walk;
     m_fAutoPilotUnsettled = heading;
-}
-
-void SteeringCore::ShowAutoPilot(const QString& text)
-{
-    m_bAutoPilotUnsettled = false;
-    m_sAutoPilotShown = text;
-    m_sAutoPilotBox = text;
-    emit AutoPilotShown(text);
+    if (m_bWindowsFed)
+        emit AutoPilotChanged(heading, walk);
 }
 
 void SteeringCore::SettleAutoPilotText()
@@ -312,7 +282,8 @@ void SteeringCore::SettleAutoPilotText()
     if (!m_bAutoPilotUnsettled)
         return;
     m_bAutoPilotUnsettled = false;
-    m_sAutoPilotShown = m_sAutoPilotBox = NumberText::Format(m_fAutoPilotUnsettled, u"0.0");
+    m_sAutoPilotShown = m_sAutoPilotBox = m_bAutoPilotWalk ? NumberText::General(m_fAutoPilotUnsettled)
+                                                           : NumberText::Format(m_fAutoPilotUnsettled, u"0.0");
 }
 
 bool SteeringCore::Engaged() const
@@ -404,7 +375,7 @@ void SteeringCore::RaiseAlarm(AlarmKind kind, const QString& name, const QString
     const bool wasNew = !m_alarms.Active(kind);
     if (!m_alarms.Raise(m_setup.Clock(), kind, name, text))
         return;
-    ShowOutputPanel();
+    ShowAlarm();
     // A new alarm is heard and seen at once.
     if (wasNew) {
         emit BeepRequested();
@@ -415,21 +386,18 @@ void SteeringCore::RaiseAlarm(AlarmKind kind, const QString& name, const QString
 void SteeringCore::ClearAlarm(AlarmKind kind)
 {
     if (m_alarms.Clear(kind))
-        ShowOutputPanel();
+        ShowAlarm();
 }
 
 void SteeringCore::AlarmAcknowledge()
 {
     m_alarms.Acknowledge();
-    ShowOutputPanel();
+    ShowAlarm();
 }
 
-void SteeringCore::ShowOutputPanel()
+void SteeringCore::ShowAlarm()
 {
     const Alarm* top = m_alarms.Top();
-    const QString text = top ? top->text : m_sOutputStatus;
-    if (text != m_sPanel[3])
-        SetPanel(3, text);
     const QString alarm = top ? top->text : QString();
     if (alarm != m_sAlarmShown || m_alarms.Sounding() != m_bAlarmSounding) {
         m_sAlarmShown = alarm;
@@ -472,24 +440,22 @@ float SteeringCore::TrackBound(float from, float to)
 void SteeringCore::TackAutoPilot(float a)
 {
     m_settings.m_fAutoPilot = a;
-    ShowAutoPilot(NumberText::General(a));
+    ShowAutoPilot(a, true);
 }
 
 void SteeringCore::ShowTackProgress()
 {
-    const auto whole = [](float value) { return NumberText::Format(std::fabs(double(value)), u"0"); };
-    SetPanel(1, m_tack->Word() + QLatin1Char(' ') + whole(m_tack->ProgressDone()) + QLatin1Char('/')
-                    + whole(m_tack->Total()));
+    emit TackProgress(m_tack->Word(), m_tack->ProgressDone(), m_tack->Total());
 }
 
-void SteeringCore::cmdSteer_Click(int Index, const QString& autoPilotText)
+void SteeringCore::SailorSteerTo(float Delta, const QString& autoPilotText)
 {
     TackCancelRunning();
     if (m_settings.m_eTrackMode != TrackModeTrack)
         StoreAutoPilotText(autoPilotText);
     if (m_settings.m_eTrackMode == TrackModeSetup)
         m_bAutoPilotTyped = true;
-    TrackSteerTo(Index == 2 ? 1.0f : -1.0f);
+    TrackSteerTo(Delta);
     m_watch.FollowRestart();
 }
 
@@ -557,17 +523,16 @@ void SteeringCore::ShowNumber(InstrumentValue which, float value)
         m_bStale[i] = false;
         emit ValueStale(which, false);
     }
-    // Formatting costs more than the rest of a sentence's work: only for a
-    // label that someone shows.
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueShown);
-    if (TextShown(shown))
-        ForViews([=] { emit ValueShown(which, NumberText::Format(value, InstrumentState::ValueFormat(which))); });
+    // Nobody listening (a report), nothing to hand on.
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::ValueChanged);
+    if (Watched(shown))
+        ForViews([=] { emit ValueChanged(which, value); });
 }
 
 void SteeringCore::PolarSetValue(const InstrumentValues& values)
 {
     static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
-    if (TextShown(polar))
+    if (Watched(polar))
         ForViews([=] { emit PolarValues(values); });
 }
 
@@ -582,84 +547,74 @@ void SteeringCore::ReleaseViews()
         view();
 }
 
-bool SteeringCore::TextShown(const QMetaMethod& signal) const
+bool SteeringCore::Watched(const QMetaMethod& signal) const
 {
     // The flag first: the connection is looked up under a lock.
     return m_bWindowsFed && isSignalConnected(signal);
 }
 
-// As the labels: the texts of the wind indicator and of the control step
-// only for a window that shows them.
 void SteeringCore::ShowWindIndicatorValue(const QString& point, float speed)
 {
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::WindIndicatorShown);
-    if (TextShown(shown))
-        ForViews([=] { emit WindIndicatorShown(InstrumentState::WindIndicatorText(point, speed)); });
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::WindIndicatorChanged);
+    if (Watched(shown))
+        ForViews([=] { emit WindIndicatorChanged(point, speed); });
 }
 
 void SteeringCore::ShowDesired(int index, float value)
 {
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DesiredShown);
-    if (TextShown(shown))
-        ForViews([=] { emit DesiredShown(index, NumberText::Format(value, u"0")); });
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DesiredChanged);
+    if (Watched(shown))
+        ForViews([=] { emit DesiredChanged(index, value); });
 }
 
 void SteeringCore::ShowDelta(int index, float value)
 {
-    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DeltaShown);
-    if (TextShown(shown))
-        ForViews([=] { emit DeltaShown(index, NumberText::Format(value, u"0.0")); });
+    static const QMetaMethod shown = QMetaMethod::fromSignal(&SteeringCore::DeltaChanged);
+    if (Watched(shown))
+        ForViews([=] { emit DeltaChanged(index, value); });
 }
 
-void SteeringCore::ShowChartDegrees(const QString& name, float value, QStringView format)
+void SteeringCore::ClearValue(InstrumentValue which)
 {
-    static const QMetaMethod reading = QMetaMethod::fromSignal(&SteeringCore::ChartReading);
-    if (TextShown(reading))
-        ForViews([=, format = format.toString()] {
-            emit ChartReading(name, NumberText::Format(value, format) + QStringLiteral(" deg"));
-        });
-}
-
-void SteeringCore::ShowValue(InstrumentValue which, const QString& text)
-{
-    if (text.isEmpty()) {
-        // A blanked label is unknown, not stale.
-        const int i = int(which);
-        m_lShownAt[i] = -1;
-        if (m_bStale[i]) {
-            m_bStale[i] = false;
-            emit ValueStale(which, false);
-        }
+    // A value no longer known is not stale.
+    const int i = int(which);
+    m_lShownAt[i] = -1;
+    if (m_bStale[i]) {
+        m_bStale[i] = false;
+        emit ValueStale(which, false);
     }
-    ForViews([=] { emit ValueShown(which, text); });
-}
-
-void SteeringCore::SetPanel(int panel, const QString& text)
-{
-    m_sPanel[panel] = text;
-    emit PanelText(panel, text);
-}
-
-void SteeringCore::SetModeStatus(const QString& text)
-{
-    SetPanel(1, text);
+    ForViews([=] { emit ValueCleared(which); });
 }
 
 void SteeringCore::SetInputStatus(const QString& text)
 {
     m_receiver->SetInputStatusShown(!text.isEmpty());
-    SetPanel(2, text);
+    emit InputStatusChanged(text);
 }
 
 void SteeringCore::SetOutputStatus(const QString& text)
 {
     m_sOutputStatus = text;
-    ShowOutputPanel();
+    emit OutputStatusChanged(text);
 }
 
-void SteeringCore::ChartSetValue(const QString& name, const QString& value)
+void SteeringCore::ChartSetValue(const QString& name, float value, const QString& units)
 {
-    emit ChartReading(name, value);
+    emit HistoryReading(name, value, units, ReadingStamp());
+}
+
+QDateTime SteeringCore::ReadingStamp()
+{
+    if (!m_setup.StampReadings)
+        return {};
+    // Every reading of one moment (a line, a step) shares its stamp: the
+    // local time is worked out once for them.
+    const int64_t now = m_setup.Clock();
+    if (now != m_lStampClock || !m_stamp.isValid()) {
+        m_lStampClock = now;
+        m_stamp = m_setup.WallClock();
+    }
+    return m_stamp;
 }
 
 QString SteeringCore::ProgramFolder() const
@@ -667,17 +622,17 @@ QString SteeringCore::ProgramFolder() const
     return QCoreApplication::applicationDirPath();
 }
 
-void SteeringCore::ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
-                                     const QString& desiredTrue)
+void SteeringCore::ShowProfileValues(const QString&, const QString&, const QString&)
 {
     // Between reading the profile and entering the modes: the place where
     // the command line's Simulate takes over.
     m_bStoredSimulate = m_settings.m_bSimulate;
     if (m_setup.ForceSimulate)
         m_settings.m_bSimulate = true;
-    ShowAutoPilot(autoPilot);
-    emit DesiredShown(1, desiredApparent);
-    emit DesiredShown(2, desiredTrue);
+    // The texts are the numbers' own: the windows make them again.
+    ShowAutoPilot(m_settings.m_fAutoPilot);
+    emit DesiredChanged(1, m_settings.m_fDesired[1]);
+    emit DesiredChanged(2, m_settings.m_fDesired[2]);
 }
 
 void SteeringCore::ShowHistoryWindow()

@@ -53,6 +53,9 @@ struct CoreSetup {
     // The local date and time of what is happening: now, or the time of a
     // replayed line.
     std::function<QDateTime()> WallClock;
+    // History readings carry the time of what is happening (a replay
+    // shows the day as it was sailed); otherwise the chart's own clock.
+    bool StampReadings = false;
 };
 
 // The windows whose visibility the profile keeps.
@@ -110,16 +113,17 @@ public:
     // Manual on this heading, as the sailor confirmed it.
     void TrackEngage(float Heading);
     void TrackSetTrack();
-    void tbrTrack_ButtonClick(int index);
-    void optControl_Click(int Index) { m_track->SelectControl(Index); }
+    // The wind angle Track holds.
+    void TrackSelect(TrackAngle angle) { m_track->SelectControl(angle); }
     // Degrees, positive to starboard. Outside Track the heading box's text
     // is taken first, whoever steers (a button, the Tack dialog).
     void TrackSteerTo(float Delta);
     // The heading box as the sailor types in it, before it is stored.
     void AutoPilotTextEdited(const QString& text);
-    // A steer button: index 2 is "To Starboard", any other "To Port".
-    // Outside Track the heading box's text is taken first.
-    void cmdSteer_Click(int Index, const QString& autoPilotText);
+    // The sailor steers by Delta degrees (-1 to port, +1 to starboard): a
+    // walk under way ends, and outside Track the heading box's text is
+    // taken first.
+    void SailorSteerTo(float Delta, const QString& autoPilotText);
     void TrackStep();
     // The heading and desired boxes as the user leaves them.
     // In Setup the box follows the boat's heading until the sailor types.
@@ -140,8 +144,8 @@ public:
     // (null for none).
     bool ReceiveLine(const QString& line) { return m_receiver->ReceiveLine(line); }
     void SetLineCounter(NmeaLineCounter counter) { m_receiver->SetLineCounter(std::move(counter)); }
-    // Whether what only windows show is made: the texts of the value
-    // labels, the wind indicator and the control step, the History
+    // Whether what only windows show is reported: the values, the wind
+    // indicator, the heading, desired angles and errors, the History
     // readings, the Polar values and the Options dialog's lines received.
     // A report has no window: none of it is made then, whoever listens.
     void SetWindowsFed(bool fed) { m_bWindowsFed = fed; }
@@ -171,7 +175,7 @@ public:
     // once.
     bool ApplySettings(const SettingsChange& Change, SettingsRefusal& Refusal) override;
     void ConnectTraffic(QObject* Receiver, const LinkTraffic& Traffic) override;
-    // The mode the toolbar shows.
+    // The mode in force.
     TrackMode Mode() const { return m_settings.m_eTrackMode; }
     // View > Night Mode, kept in the profile.
     void SetNightMode(bool on) { m_settings.m_bNightMode = on; }
@@ -194,22 +198,35 @@ public:
     void SetWindowVisible(CoreWindow window, bool visible);
     bool WindowVisible(CoreWindow window) const;
     // A reading for the History chart from another window ("Polar Speed").
-    void ChartSetValue(const QString& name, const QString& value) override;
+    void ChartSetValue(const QString& name, float value, const QString& units) override;
     // The profile file and the program's folder, for the windows that keep
     // their own keys and files.
     QString ProfileFile() const override { return m_settings.m_sProfileFile; }
     QString ProgramFolder() const override;
 
 signals:
-    // Status bar panels: 1 mode, 2 input line, 3 output line and alarm.
-    void PanelText(int panel, const QString& text);
-    void ModeButtonPressed(int mode, bool pressed);
-    void ModeButtonEnabled(int mode, bool enabled);
-    void ControlEnabled(TrackControlId control, int index, bool enabled);
-    void OptionSelected(int index);
-    void AutoPilotShown(const QString& text);
-    void DesiredShown(int index, const QString& text);
-    void DeltaShown(int index, const QString& text);
+    // The mode in force: entered, or kept when a change was refused or
+    // waits for the sailor's answer (EngageAsked).
+    void ModeChanged(TrackMode mode);
+    // The wind angle Track holds, selected again by every mode change.
+    void ControlSelected(TrackAngle angle);
+    // The state of the input and of the output line in the design's words
+    // ("No Input Data", "Reconnecting in 4 s", a checksum error); "" when
+    // there is nothing to say. Alarms come apart (AlarmShown).
+    void InputStatusChanged(const QString& text);
+    void OutputStatusChanged(const QString& text);
+    // A tack, jibe or steer walk under way ("Tack", degrees turned of the
+    // whole), and its end.
+    void TackProgress(const QString& word, float done, float total);
+    void TackEnded();
+    // The heading commanded, in degrees; walk: set by a step of the tack
+    // walk.
+    void AutoPilotChanged(float heading, bool walk);
+    // The desired wind angles and their errors, in degrees: index 1
+    // apparent, 2 true.
+    void DesiredChanged(int index, float value);
+    void DeltaChanged(int index, float value);
+    // The error of angle index is beyond the alarm limit, or no longer.
     void DeltaAlarm(int index, bool alarm);
     void BeepRequested();
     void ForegroundRequested();
@@ -222,15 +239,16 @@ signals:
     // Manual was asked for with the AutoPilot box far from the boat's
     // heading (headingKnown false: no heading known): steer which?
     void EngageAsked(bool headingKnown, float boatHeading, float autoPilot);
-    // The seven value labels; "" blanks one.
-    void ValueShown(InstrumentValue which, const QString& text);
+    // An instrument value as it is set, or no longer known.
+    void ValueChanged(InstrumentValue which, float value);
+    void ValueCleared(InstrumentValue which);
     // A value went quiet (true) or is back (false).
     void ValueStale(InstrumentValue which, bool stale);
-    void WindIndicatorShown(const QString& text);
-    // For the History window: a reading with its units, and a chart value
-    // as text ("1.5 deg").
-    void HistoryReading(const QString& name, float value, const QString& units);
-    void ChartReading(const QString& name, const QString& value);
+    // The true wind's compass point ("N-NE") and speed.
+    void WindIndicatorChanged(const QString& point, float speed);
+    // For the History window: a reading with its units.
+    // stamp: when it was sailed (a replay), null for now.
+    void HistoryReading(const QString& name, float value, const QString& units, const QDateTime& stamp);
     // For the Polar window, after each control step with boat speed known.
     void PolarValues(const InstrumentValues& values);
     // For the Options dialog: lines received (and whether a value was
@@ -257,7 +275,7 @@ private:
     // The age of a value, and which source a tracked angle waits for.
     bool Quiet(InstrumentValue which, int64_t now) const;
 
-    // Panel 2, from the links, the control loop and the receive path.
+    // From the links, the control loop and the receive path.
     void SetInputStatus(const QString& text);
     // From the receive path and the simulator.
     void PolarSetValue(const InstrumentValues& values);
@@ -274,27 +292,25 @@ private:
     }
     void ReleaseViews();
 
-    // What the instrument state reports: a label's text ("" blanks it),
-    // made only where a window shows it.
-    void ShowValue(InstrumentValue which, const QString& text);
+    // What the instrument state reports, passed on only where a window
+    // listens.
+    void ClearValue(InstrumentValue which);
     void ShowNumber(InstrumentValue which, float value);
     void ShowWindIndicatorValue(const QString& point, float speed);
 
-    // Panel 3 without alarms: the output line's own text.
+    // The output line's own status, under any alarm.
     void SetOutputStatus(const QString& text);
 
-    // What the control loop reports.
-    void SetModeStatus(const QString& text);
     // The heading a step may command (see TrackControl::SetBound).
     float TrackBound(float from, float to);
     void ShowLimitAlarm(bool raised, float error);
-    void ShowAutoPilot(float heading);
-    void ShowAutoPilot(const QString& text);
-    // The text of a heading shown while nobody showed it, made now.
+    // The heading commanded: what the box shows from now on (walk: in
+    // the tack walk's general form).
+    void ShowAutoPilot(float heading, bool walk = false);
+    // The box's text of a heading shown, made when it is read.
     void SettleAutoPilotText();
     void ShowDesired(int index, float value);
     void ShowDelta(int index, float value);
-    void ShowChartDegrees(const QString& name, float value, QStringView format);
 
     // ProfileHost
     void ShowProfileValues(const QString& autoPilot, const QString& desiredApparent,
@@ -307,13 +323,11 @@ private:
     // A step of the tack walk: m_fAutoPilot is set to a, and the box
     // shows it (general form).
     void TackAutoPilot(float a);
-    // Panel 1 shows a walk: "Tack 35/100".
     void ShowTackProgress();
     void TackCancelRunning();
 
-    void SetPanel(int panel, const QString& text);
-    // Whether a window's text for this signal is worth making.
-    bool TextShown(const QMetaMethod& signal) const;
+    // Whether anyone takes what this signal reports.
+    bool Watched(const QMetaMethod& signal) const;
 
     // The source the tracked angle (1 apparent, 2 true) is worked out from
     // when it has gone quiet ("Boat Speed"); "" while all are fresh.
@@ -326,8 +340,8 @@ private:
     void AfterModeChange();
     void RaiseAlarm(AlarmKind kind, const QString& name, const QString& text);
     void ClearAlarm(AlarmKind kind);
-    // Panel 3: the most urgent alarm, or the output line's own text.
-    void ShowOutputPanel();
+    // The most urgent alarm and whether it sounds, when that changed.
+    void ShowAlarm();
     bool Engaged() const;
 
     // ApplySettings: every value the change brings within its limits; a
@@ -335,8 +349,13 @@ private:
     static bool SettingsValid(const ProfileSettings& now, const ProfileSettings& next, SettingsRefusal& refusal);
     bool ApplyPort(int link, int16_t port, const QString& device, SettingsRefusal& refusal);
 
+    // The stamp of the readings of this moment.
+    QDateTime ReadingStamp();
+
     CoreSetup m_setup;
     ProfileSettings m_settings;
+    int64_t m_lStampClock = 0;
+    QDateTime m_stamp;
     std::unique_ptr<InstrumentState> m_state;
     std::unique_ptr<NmeaReceiver> m_receiver;
     SerialPort* m_nmeaPort = nullptr;
@@ -348,10 +367,8 @@ private:
     std::unique_ptr<SettingsProfile> m_profile;
     std::unique_ptr<SwitchTimer> m_tmrTack;
     std::unique_ptr<TackProcedure> m_tack;
-    QString m_sPanelBeforeTack;
 
-    QString m_sPanel[4];
-    // Panel 3 without alarms.
+    // The output line's own status, under any alarm.
     QString m_sOutputStatus;
     AlarmList m_alarms;
     SteeringWatch m_watch;
@@ -365,9 +382,10 @@ private:
     QString m_sAutoPilotShown;
     // What the box holds now: shown or being typed.
     QString m_sAutoPilotBox;
-    // A heading shown as a number to nobody: the two texts above are made
-    // of it when they are read.
+    // A heading shown as a number: the two texts above are made of it
+    // when they are read.
     bool m_bAutoPilotUnsettled = false;
+    bool m_bAutoPilotWalk = false;
     float m_fAutoPilotUnsettled = 0;
     // What AlarmShown said last.
     QString m_sAlarmShown;
@@ -378,7 +396,7 @@ private:
     std::vector<std::function<void()>> m_views;
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
-    // When each value label was last refreshed (-1: blank), and whether it
+    // When each value was last refreshed (-1: unknown), and whether it
     // is shown as stale.
     static constexpr int ValueCount = 7;
     int64_t m_lShownAt[ValueCount];

@@ -22,28 +22,8 @@ TrackControl::TrackControl(ProfileSettings& settings, InstrumentState& state, Se
 {
 }
 
-void TrackControl::SetModeButtons(TrackMode pressed)
-{
-    for (TrackMode button : {TrackModeOff, TrackModeSetup, TrackModeManual, TrackModeTrack})
-        m_reports.ModeButtonPressed(button, button == pressed);
-}
-
-void TrackControl::SetAutoPilotControls(bool textEnabled)
-{
-    m_reports.ControlEnabled(TrackControlId::txtAutoPilot, 0, textEnabled);
-    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 1, true);
-    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 2, true);
-}
-
-void TrackControl::EnableOptions()
-{
-    for (int i = 1; i <= 2; ++i)
-        m_reports.ControlEnabled(TrackControlId::optControl, i, true);
-    SelectControl(m_iControl);
-}
-
 // A raised alarm belongs to Track mode: leaving it, or switching the alarm
-// off, must not leave a red label behind.
+// off, must not leave an error marked as beyond the limit.
 void TrackControl::ClearLimitAlarm()
 {
     if (!m_bAlarmActive)
@@ -58,35 +38,21 @@ void TrackControl::SetOff()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeOff;
-    SetModeButtons(TrackModeOff);
-    m_reports.ModeButtonEnabled(TrackModeManual, false);
-    m_reports.ModeButtonEnabled(TrackModeTrack, false);
-    m_reports.ControlEnabled(TrackControlId::txtAutoPilot, 0, false);
-    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 1, false);
-    m_reports.ControlEnabled(TrackControlId::cmdAutoPilot, 2, false);
+    m_reports.Mode(TrackModeOff);
     m_links.NmeaStop();
     m_links.PilotStop();
-    m_reports.ModeStatus(QStringLiteral("Off"));
-    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, false);
-    m_reports.ControlEnabled(TrackControlId::lblDelta, 0, false);
-    for (int i = 1; i <= 2; ++i)
-        m_reports.ControlEnabled(TrackControlId::optControl, i, false);
-    SelectControl(m_iControl);
+    SelectControl(TrackAngle(m_iControl));
 }
 
 void TrackControl::SetSetup()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeSetup;
-    SetModeButtons(TrackModeSetup);
-    m_reports.ModeButtonEnabled(TrackModeManual, true);
-    m_reports.ModeButtonEnabled(TrackModeTrack, false);
-    SetAutoPilotControls(true);
-    m_reports.ModeStatus(QStringLiteral("Initialize"));
+    m_reports.Mode(TrackModeSetup);
     m_reports.InputStatus(QString());
     m_reports.OutputStatus(QString());
     if (m_links.NmeaStart())
-        EnableOptions();
+        SelectControl(TrackAngle(m_iControl));
     else
         SetOff();
 }
@@ -95,18 +61,15 @@ void TrackControl::SetManual()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeManual;
-    SetModeButtons(TrackModeManual);
-    m_reports.ModeButtonEnabled(TrackModeTrack, true);
-    SetAutoPilotControls(true);
-    m_reports.ModeStatus(QStringLiteral("Manual"));
+    m_reports.Mode(TrackModeManual);
     m_reports.InputStatus(QString());
     m_reports.OutputStatus(QString());
     if (m_links.PilotStart()) {
-        EnableOptions();
+        SelectControl(TrackAngle(m_iControl));
         return;
     }
-    // Setup blanks the panels: the reason Manual was refused stays in
-    // panel 3, or the sailor sees the mode fall back without a word.
+    // Setup clears the status: the reason Manual was refused stays on the
+    // output line, or the sailor sees the mode fall back without a word.
     const QString error = m_links.MSCommPilot().LastError();
     SetSetup();
     m_reports.OutputStatus(error);
@@ -115,69 +78,20 @@ void TrackControl::SetManual()
 void TrackControl::SetTrack()
 {
     if (!TrackFilterInit()) {
-        // The mode stays as it was; the toolbar shows it again.
-        SetModeButtons(m_settings.m_eTrackMode);
+        // The mode stays as it was.
+        m_reports.Mode(m_settings.m_eTrackMode);
         m_reports.OutputStatus(TrackRefusedText(m_settings.m_fTrackBandwidth, m_settings.m_fTrackDamping));
         return;
     }
     m_settings.m_eTrackMode = TrackModeTrack;
-    SetModeButtons(TrackModeTrack);
-    SetAutoPilotControls(false);
-    m_reports.ModeStatus(QStringLiteral("Track"));
-    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, true);
-    m_reports.ControlEnabled(TrackControlId::lblDelta, 0, true);
-    SelectControl(m_iControl);
+    m_reports.Mode(TrackModeTrack);
+    SelectControl(TrackAngle(m_iControl));
 }
 
-void TrackControl::ModeButtonClick(int index)
+void TrackControl::SelectControl(TrackAngle angle)
 {
-    switch (index) {
-    case TrackModeOff:
-        SetOff();
-        break;
-    case TrackModeSetup:
-        SetSetup();
-        break;
-    case TrackModeManual:
-        SetManual();
-        break;
-    case TrackModeTrack:
-        SetTrack();
-        break;
-    default:
-        break;
-    }
-}
-
-void TrackControl::SelectControl(int Index)
-{
-    m_iControl = Index == 2 ? 2 : 1;
-    m_reports.OptionSelected(m_iControl);
-    for (int i = 1; i <= 2; ++i) {
-        m_reports.ControlEnabled(TrackControlId::cmdDesiredApp, i, false);
-        m_reports.ControlEnabled(TrackControlId::cmdDesiredTrue, i, false);
-        m_reports.ControlEnabled(TrackControlId::lblDelta, i, false);
-        m_reports.ControlEnabled(TrackControlId::txtDesired, i, false);
-    }
-    m_reports.ControlEnabled(TrackControlId::lblDesired, 0, false);
-    if (m_settings.m_eTrackMode == TrackModeTrack) {
-        for (int i = 1; i <= 2; ++i) {
-            if (m_iControl == 1)
-                m_reports.ControlEnabled(TrackControlId::cmdDesiredApp, i, true);
-            else
-                m_reports.ControlEnabled(TrackControlId::cmdDesiredTrue, i, true);
-        }
-        m_reports.ControlEnabled(TrackControlId::lblDelta, m_iControl, true);
-        m_reports.ControlEnabled(TrackControlId::lblDesired, 0, true);
-        m_reports.ControlEnabled(TrackControlId::txtDesired, m_iControl, true);
-    }
-    for (int i = 1; i <= 2; ++i) {
-        m_reports.ControlEnabled(TrackControlId::lblAppWindAngle, i, false);
-        m_reports.ControlEnabled(TrackControlId::lblTrueWindAngle, i, false);
-    }
-    const TrackControlId tracked = m_iControl == 1 ? TrackControlId::lblAppWindAngle : TrackControlId::lblTrueWindAngle;
-    m_reports.ControlEnabled(tracked, 1, true);
-    m_reports.ControlEnabled(tracked, 2, true);
+    m_iControl = angle == TrackAngle::True ? 2 : 1;
+    m_reports.ControlSelected(TrackAngle(m_iControl));
 }
 
 // With bandwidth B (seconds) and damping D: a = 4/B, K1 = a/(4D² + 1),
@@ -324,7 +238,7 @@ void TrackControl::Step()
             if (s.m_fAutoPilot != to)
                 m_dS = integral;
         }
-        m_reports.ChartDegrees(QStringLiteral("Pilot Delta"), e, u"0.0");
+        m_reports.PilotReading(QStringLiteral("Pilot Delta"), e);
         m_reports.AutoPilot(s.m_fAutoPilot);
         if (s.m_bTrackAlarm && std::fabs(e) > s.m_fTrackAlarmLimit) {
             m_bAlarmActive = true;
@@ -352,7 +266,7 @@ void TrackControl::SendAutoPilot()
         m_reports.OutputStatus(QString());
     }
     m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
-    m_reports.ChartDegrees(QStringLiteral("Pilot Heading"), heading, u"0.00");
+    m_reports.PilotReading(QStringLiteral("Pilot Heading"), heading);
 }
 
 void TrackControl::TrackWait()

@@ -7,6 +7,7 @@
 
 #include "ProfileSettings.h"
 
+#include <QMetaType>
 #include <QString>
 
 #include <cstdint>
@@ -15,51 +16,35 @@
 class InstrumentState;
 class SerialLinks;
 
-// Controls of the main window whose enable state the modes set; indexed
-// ones carry their index (0 for the caption of lblDelta).
-enum class TrackControlId {
-    txtAutoPilot,
-    cmdAutoPilot,
-    optControl,
-    lblDesired,
-    txtDesired,
-    cmdDesiredApp,
-    cmdDesiredTrue,
-    lblDelta,
-    lblAppWindAngle,
-    lblTrueWindAngle,
-};
+// The wind angle the loop tracks; also the index of its desired angle and
+// error (m_fDesired(1), (2)).
+enum class TrackAngle : int { Apparent = 1, True = 2 };
 
-// What the modes and the control step show. The core implements it;
-// tests record it.
-// What the modes and the control step report, as they happen. The owner
-// wires every one to where it is shown.
+// What the modes and the control step report, as they happen, in their own
+// terms: the owner decides what is shown and how.
 struct TrackReports {
-    // tbrTrack: a mode button pressed or released, enabled or disabled.
-    std::function<void(TrackMode button, bool pressed)> ModeButtonPressed;
-    std::function<void(TrackMode button, bool enabled)> ModeButtonEnabled;
-    std::function<void(TrackControlId control, int index, bool enabled)> ControlEnabled;
-    // Status bar panels 1 (mode), 2 (input line), 3 (output line, alarm).
-    std::function<void(const QString& text)> ModeStatus;
+    // The mode in force: entered, or kept when a change was refused.
+    std::function<void(TrackMode mode)> Mode;
+    // The tracked wind angle, selected again by every mode procedure.
+    std::function<void(TrackAngle angle)> ControlSelected;
+    // The state of the input and output line: "" when there is nothing to
+    // say (a mode change clears both), else the design's words.
     std::function<void(const QString& text)> InputStatus;
     std::function<void(const QString& text)> OutputStatus;
-    // optControl(index) becomes the selected option button.
-    std::function<void(int index)> OptionSelected;
-    // The heading commanded (shown "0.0"), the desired angles (shown "0")
-    // and the errors (shown "0.0"), as numbers: texts are made only where
-    // they are shown.
+    // The heading commanded, the desired angles and the errors (index 1
+    // apparent, 2 true), in degrees.
     std::function<void(float heading)> AutoPilot;
     std::function<void(int index, float value)> Desired;
     std::function<void(int index, float value)> Delta;
-    // lblDelta(index) in alarm colour (light red) or back to the window's
-    // background.
+    // The error of angle index is beyond the alarm limit (true) or no
+    // longer (false).
     std::function<void(int index, bool alarm)> DeltaAlarm;
     // The tracked error is beyond the alarm limit (raised, with the error
     // in degrees) or back within it.
     std::function<void(bool raised, float error)> LimitAlarm;
-    // The History chart's SetValue(name, value text) for an angle: the
-    // text is the value in format followed by " deg".
-    std::function<void(const QString& name, float value, QStringView format)> ChartDegrees;
+    // A reading of the loop for the History chart ("Pilot Heading",
+    // "Pilot Delta"), in degrees.
+    std::function<void(const QString& name, float value)> PilotReading;
     // The Options dialog's list of sent sentences.
     std::function<void(const QString& sline)> SentenceSent;
 };
@@ -81,8 +66,6 @@ public:
     void SetSetup();
     void SetManual();
     void SetTrack();
-    // Toolbar buttons 1, 3, 5, 7; separators do nothing.
-    void ModeButtonClick(int index);
     // Delta in degrees, positive to starboard.
     void SteerTo(float Delta);
     // One control step, once per wind measurement.
@@ -90,7 +73,7 @@ public:
     // Steps taken so far (in any mode but Off).
     int64_t Steps() const { return m_lSteps; }
     // A wind measurement that cannot make a step because a value has never
-    // arrived: in Manual and Track panel 3 says which.
+    // arrived: in Manual and Track the output status says which.
     void TrackWait();
     // Gains from bandwidth and damping, integral cleared. False, gains
     // untouched, when the loop would not settle with them (see
@@ -117,8 +100,8 @@ public:
     // The shortest bandwidth, in whole tenths of a second, with which the
     // loop settles at this damping; 0 when no bandwidth makes it settle.
     static double TrackBandwidthMinimum(double Damping);
-    // Selects the tracked angle: 1 apparent, 2 true.
-    void SelectControl(int Index);
+    // Selects the tracked angle.
+    void SelectControl(TrackAngle angle);
 
     // A text box's number: read from the start of the text, 0 when there is
     // none. False, value untouched, for a number no heading can be (it
@@ -130,6 +113,7 @@ public:
     void StoreAutoPilot(const QString& text);
     void StoreDesired(int index, const QString& text);
 
+    // 1 apparent, 2 true.
     int SelectedControl() const { return m_iControl; }
     bool AlarmActive() const { return m_bAlarmActive; }
     // Angle errors of the last step: 1 apparent, 2 true.
@@ -147,7 +131,7 @@ public:
         double fMinimum = 0;
     };
     static LoopVerdict TrackLoopVerdict(double Bandwidth, double Damping);
-    // Shown in panel 3 when Track is refused for a bandwidth that is not
+    // The output status when Track is refused for a bandwidth that is not
     // above 0.
     static QString BandwidthRefusedText() { return QStringLiteral("Track Refused - Bandwidth Must Be Above 0"); }
     // Why Track is refused for these settings; "" when it is not.
@@ -157,9 +141,6 @@ public:
     static QString TrackGainsProblem(double Bandwidth, double Damping);
 
 private:
-    void SetModeButtons(TrackMode pressed);
-    void SetAutoPilotControls(bool textEnabled);
-    void EnableOptions();
     void ClearLimitAlarm();
     // Sends the heading, whole turns taken off; a heading that is not a
     // number is never sent.
@@ -180,3 +161,6 @@ private:
     bool m_bWaiting = false;
     int64_t m_lSteps = 0;
 };
+
+Q_DECLARE_METATYPE(TrackAngle)
+Q_DECLARE_METATYPE(TrackMode)

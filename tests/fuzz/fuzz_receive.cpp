@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     core.TrackSetManual();
     nmea->feed(QStringLiteral("$IIVTG,,T,050.0,M,6.0,N,,K\r\n$IIMWV,045,R,10.5,N,A\r\n$IIMWV,060,T,12.0,N,A\r\n"));
     core.TrackSetTrack();
-    core.optControl_Click((mode & 4) ? 2 : 1);
+    core.TrackSelect((mode & 4) ? TrackAngle::True : TrackAngle::Apparent);
 
     // The rest arrives in pieces, a second apart now and then.
     size_t i = size > 0 ? 1 : 0;

@@ -89,7 +89,7 @@ int main(int argc, char* argv[])
         settings.m_fSimulateTrueWindSpeed = float(12.0 + 4.0 * (second > 900) + std::sin(second / 97.0));
         settings.m_fSimulateBoatSpeed = float(6.5 + 0.8 * (second > 900) + 0.3 * std::sin(second / 53.0));
         if (second == 120)
-            core.tbrTrack_ButtonClick(TrackModeTrack);
+            core.TrackSetTrack();
         core.tmrNmea_Timer();
         clock.Advance(1000);
         milliseconds += 1000;

@@ -324,6 +324,18 @@ private slots:
         QVERIFY(Button(1)->isChecked());
     }
 
+    void separatorsOfTheToolbarDoNothing()
+    {
+        frmMain& w = Open();
+        w.tbrTrack_ButtonClick(3);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
+        for (int index : {0, 2, 4, 6, 8})
+            w.tbrTrack_ButtonClick(index);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeSetup);
+        w.tbrTrack_ButtonClick(1);
+        QCOMPARE(w.Core().Settings().m_eTrackMode, TrackModeOff);
+    }
+
     void functionKeysClimbTheLadder()
     {
         frmMain& w = Open();

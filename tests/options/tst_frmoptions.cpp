@@ -284,7 +284,12 @@ private slots:
         QFETCH(QString, box);
         QFETCH(bool, restarted);
         Open(profile);
-        m_core->tbrTrack_ButtonClick(mode);
+        if (mode == TrackModeSetup)
+            m_core->TrackSetSetup();
+        else if (mode == TrackModeManual)
+            m_core->TrackSetManual();
+        else
+            m_core->TrackSetOff();
         QCOMPARE(int(m_core->Settings().m_eTrackMode), mode);
         QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
         Type(box, QStringLiteral("9"));

@@ -400,10 +400,7 @@ private slots:
         SteeringCore core(setup);
         ConfirmTheBox(core);
         QStringList panel2;
-        connect(&core, &SteeringCore::PanelText, this, [&](int panel, const QString& text) {
-            if (panel == 2)
-                panel2 << text;
-        });
+        connect(&core, &SteeringCore::InputStatusChanged, this, [&](const QString& text) { panel2 << text; });
         QByteArray all;
         const auto sent = [&] {
             while (autopilot.hasPendingDatagrams())

@@ -34,7 +34,10 @@ struct PolarRig : PolarHost {
     }
     QString ProfileFile() const override { return Path(QStringLiteral("bin/Vanehold.ini")); }
     QString ProgramFolder() const override { return Path(QStringLiteral("bin")); }
-    void ChartSetValue(const QString& name, const QString& value) override { chart << name + '=' + value; }
+    void ChartSetValue(const QString& name, float value, const QString& units) override
+    {
+        chart << name + '=' + NumberText::Format(value, u"0.0") + ' ' + units;
+    }
     QStringList tacks; // "SteerTo Heading WindAngle" of each Tack dialog request
     void TackRequest(float SteerTo, float Heading, float WindAngle) override
     {

@@ -1,8 +1,10 @@
 #pragma once
 // The steering core as the program builds it, over fake ports, with a clock
-// and a link timer the test moves. Everything the core reports is recorded.
+// and a link timer the test moves. Everything the core reports is recorded,
+// its texts and states as the main window's view makes them.
 
 #include "FakeSerialPort.h"
+#include "MainView.h"
 #include "NumberText.h"
 #include "SteeringCore.h"
 
@@ -24,29 +26,37 @@ public:
         , pilot(*m_ports[1])
     {
         SteeringCore* c = &core;
-        QObject::connect(c, &SteeringCore::PanelText, [this](int i, const QString& t) { panel[i] = t; });
+        MainView* v = &view;
+        view.Bind(core);
+        QObject::connect(v, &MainView::PanelText, [this](int i, const QString& t) { panel[i] = t; });
         QObject::connect(c, &SteeringCore::NmeaLinkStatus, [this](const QString& t) { nmeaStatus = t; });
         QObject::connect(c, &SteeringCore::PilotLinkStatus, [this](const QString& t) { pilotStatus = t; });
         QObject::connect(c, &SteeringCore::NmeaLine, [this](const QString& l, bool) { events << "data " + l; });
         QObject::connect(c, &SteeringCore::NmeaLineError, [this](const QString& l) { events << "error " + l; });
         QObject::connect(c, &SteeringCore::NmeaLinesCleared, [this] { events << QStringLiteral("clear nmea"); });
         QObject::connect(c, &SteeringCore::PilotLinesCleared, [this] { events << QStringLiteral("clear pilot"); });
-        QObject::connect(c, &SteeringCore::ModeButtonPressed, [this](int m, bool on) { pressed[m] = on; });
-        QObject::connect(c, &SteeringCore::ModeButtonEnabled, [this](int m, bool on) { modeEnabled[m] = on; });
-        QObject::connect(c, &SteeringCore::ControlEnabled,
-                         [this](TrackControlId id, int i, bool on) { enabled[Name(id, i)] = on; });
-        QObject::connect(c, &SteeringCore::OptionSelected, [this](int i) { selected = i; });
-        QObject::connect(c, &SteeringCore::AutoPilotShown, [this](const QString& t) { autoPilotText = t; });
-        QObject::connect(c, &SteeringCore::DesiredShown, [this](int i, const QString& t) { desired[i] = t; });
-        QObject::connect(c, &SteeringCore::DeltaShown, [this](int i, const QString& t) { delta[i] = t; });
+        QObject::connect(v, &MainView::ModeButtonDown, [this](int m, bool on) { pressed[m] = on; });
+        QObject::connect(v, &MainView::ControlEnabled, [this](MainControl id, int i, bool on) {
+            if (id == MainControl::tbrTrack)
+                modeEnabled[i] = on;
+            else
+                enabled[Name(id, i)] = on;
+        });
+        QObject::connect(v, &MainView::OptionSelected, [this](int i) { selected = i; });
+        QObject::connect(v, &MainView::AutoPilotText, [this](const QString& t) { autoPilotText = t; });
+        QObject::connect(v, &MainView::DesiredText, [this](int i, const QString& t) { desired[i] = t; });
+        QObject::connect(v, &MainView::DeltaText, [this](int i, const QString& t) { delta[i] = t; });
         QObject::connect(c, &SteeringCore::DeltaAlarm, [this](int i, bool on) { alarmColour[i] = on; });
         QObject::connect(c, &SteeringCore::BeepRequested, [this] { ++beeps; });
         QObject::connect(c, &SteeringCore::ForegroundRequested, [this] { ++foregrounds; });
-        QObject::connect(c, &SteeringCore::ValueShown,
-                         [this](InstrumentValue v, const QString& t) { values[int(v)] = t; });
+        QObject::connect(v, &MainView::ValueText,
+                         [this](InstrumentValue w, const QString& t) { values[int(w)] = t; });
         QObject::connect(c, &SteeringCore::ValueStale, [this](InstrumentValue v, bool on) { stale[int(v)] = on; });
-        QObject::connect(c, &SteeringCore::ChartReading,
-                         [this](const QString& n, const QString& v) { chart << n + QLatin1String(": ") + v; });
+        // The control loop's readings, with two decimals.
+        QObject::connect(c, &SteeringCore::HistoryReading, [this](const QString& n, float v, const QString& u) {
+            if (n.startsWith(QLatin1String("Pilot ")))
+                chart << n + QLatin1String(": ") + NumberText::Format(v, u"0.00") + QLatin1Char(' ') + u;
+        });
         QObject::connect(c, &SteeringCore::PilotSent, [this](const QString& l) { pilotData << l; });
         QObject::connect(c, &SteeringCore::AlarmShown, [this](const QString& t, bool on) {
             alarm = t;
@@ -66,6 +76,7 @@ public:
 
     int64_t now = 0; // milliseconds on the core's clock
     SteeringCore core;
+    MainView view;
     ProfileSettings& settings;
     const InstrumentState& state;
     FakeSerialPort& nmea;
@@ -98,9 +109,9 @@ public:
     QStringList asked;
     bool confirmBox = true;
 
-    static QString Name(TrackControlId control, int index)
+    static QString Name(MainControl control, int index)
     {
-        static const char* names[] = {"txtAutoPilot",  "cmdAutoPilot",   "optControl",     "lblDesired",
+        static const char* names[] = {"tbrTrack", "txtAutoPilot",  "cmdAutoPilot",   "optControl",     "lblDesired",
                                       "txtDesired",    "cmdDesiredApp",  "cmdDesiredTrue", "lblDelta",
                                       "lblAppWindAngle", "lblTrueWindAngle"};
         return QLatin1String(names[int(control)]) + QLatin1Char('_') + NumberText::Format(double(index), u"0");

@@ -64,7 +64,7 @@ struct Boat {
         Send();
         rig.core.TrackSetManual();
         rig.core.TrackSetTrack();
-        rig.core.optControl_Click(2);
+        rig.core.TrackSelect(TrackAngle::True);
         rig.settings.m_fDesired[2] = float(desiredTrue);
     }
 };

@@ -101,9 +101,10 @@ private slots:
         auto sent = [&rig] { return (rig.nmea.sent() + rig.pilot.sent()).count(QStringLiteral("APB")); };
         const qsizetype before = sent();
         QList<qsizetype> seen;
-        QObject::connect(&rig.core, &SteeringCore::ValueShown, [&](InstrumentValue, const QString&) { seen << sent(); });
-        QObject::connect(&rig.core, &SteeringCore::DesiredShown, [&](int, const QString&) { seen << sent(); });
-        QObject::connect(&rig.core, &SteeringCore::ChartReading, [&](const QString&, const QString&) { seen << sent(); });
+        QObject::connect(&rig.core, &SteeringCore::ValueChanged, [&](InstrumentValue, float) { seen << sent(); });
+        QObject::connect(&rig.core, &SteeringCore::DesiredChanged, [&](int, float) { seen << sent(); });
+        QObject::connect(&rig.core, &SteeringCore::HistoryReading,
+                         [&](const QString&, float, const QString&) { seen << sent(); });
         rig.Wind(50, 15);
         QCOMPARE(sent(), before + 1);
         QVERIFY(seen.size() >= 4);
@@ -277,7 +278,7 @@ private slots:
         ToManual(rig, 50);
         rig.settings.m_bTrackAlarm = false;
         rig.core.TrackSetTrack();
-        rig.core.optControl_Click(2);
+        rig.core.TrackSelect(TrackAngle::True);
         rig.settings.m_fDesired[2] = rig.state.WindAngleTrue() - 10;
         rig.Tick();
         rig.Feed({Mwv(50)});
@@ -295,13 +296,13 @@ private slots:
         QCOMPARE(rig.settings.m_fAutoPilot, held);
         QCOMPARE(rig.panel[3], QStringLiteral("No Boat Speed Data - Heading Held"));
         // Apparent tracking does not need it.
-        rig.core.optControl_Click(1);
+        rig.core.TrackSelect(TrackAngle::Apparent);
         rig.settings.m_fDesired[1] = 45;
         rig.Feed({Mwv(50)});
         QVERIFY(rig.settings.m_fAutoPilot != held);
         QCOMPARE(rig.alarm, QString());
 
-        rig.core.optControl_Click(2);
+        rig.core.TrackSelect(TrackAngle::True);
         rig.Wind(50, 15);
         QVERIFY(!rig.stale[int(InstrumentValue::BoatSpeed)]);
         QCOMPARE(rig.alarm, QString());

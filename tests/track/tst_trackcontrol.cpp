@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(rig.pilotData.last(), PilotSentence(heading));
         QCOMPARE(rig.chart.last(), QStringLiteral("Pilot Heading: ") + NumberText::Format(heading, u"0.00")
                                        + QStringLiteral(" deg"));
-        QVERIFY(rig.chart.contains(QStringLiteral("Pilot Delta: 5.0 deg")));
+        QVERIFY(rig.chart.contains(QStringLiteral("Pilot Delta: 5.00 deg")));
     }
 
     // One step of 5 degrees moves the heading by K2 * 5 = 0.98462.
@@ -307,7 +307,7 @@ private slots:
         ToManual(rig);
         rig.Wind(50, 16, 6);
         rig.core.TrackSetTrack();
-        rig.core.optControl_Click(2);
+        rig.core.TrackSelect(TrackAngle::True);
         rig.settings.m_fDesired[2] = 92;
         rig.settings.m_fAutoPilot = 200;
         rig.Wind(50, 16, 6);
@@ -324,7 +324,7 @@ private slots:
 
         // Apparent tracking: the true target moves by the step, the
         // apparent one follows from it.
-        rig.core.optControl_Click(1);
+        rig.core.TrackSelect(TrackAngle::Apparent);
         rig.settings.m_fDesired[1] = 40;
         const double trueAngle = OtherWindAngle(16, 40, 6, -1);
         rig.core.TrackSteerTo(-1);
@@ -343,7 +343,7 @@ private slots:
         const float base = 60;
         TrueWind(rig, base);
         rig.core.TrackSetTrack();
-        rig.core.optControl_Click(2);
+        rig.core.TrackSelect(TrackAngle::True);
 
         rig.settings.m_fDesired[2] = base - 5; // exactly the limit
         TrueWind(rig, base);
@@ -401,18 +401,6 @@ private slots:
         QVERIFY(!rig.core.Track().AlarmActive());
         QCOMPARE(rig.alarm, QString());
         QCOMPARE(rig.beeps, 2);
-    }
-
-    void separatorsOfTheToolbarDoNothing()
-    {
-        CoreRig rig;
-        rig.core.tbrTrack_ButtonClick(3);
-        QCOMPARE(rig.settings.m_eTrackMode, TrackModeSetup);
-        for (int index : {0, 2, 4, 6, 8})
-            rig.core.tbrTrack_ButtonClick(index);
-        QCOMPARE(rig.settings.m_eTrackMode, TrackModeSetup);
-        rig.core.tbrTrack_ButtonClick(1);
-        QCOMPARE(rig.settings.m_eTrackMode, TrackModeOff);
     }
 };
 
