@@ -166,7 +166,8 @@ void SignalKClient::OnFinished(QNetworkReply* reply, std::function<void(QNetwork
     const quint64 session = m_session;
     connect(reply, &QNetworkReply::finished, this, [this, reply, session, done = std::move(done)] {
         reply->deleteLater();
-        if (session == m_session && m_eState != Closed)
+        // An aborted request belongs to a connection given up already.
+        if (session == m_session && m_eState != Closed && reply->error() != QNetworkReply::OperationCanceledError)
             done(reply);
     });
 }
