@@ -22,6 +22,12 @@ QJsonObject JsonObject(const QByteArray& body)
     return QJsonDocument::fromJson(body).object();
 }
 
+// A reply that failed before any answer is closed and has no body.
+QByteArray Body(QNetworkReply* reply)
+{
+    return reply->isOpen() ? reply->readAll() : QByteArray();
+}
+
 int HttpStatus(QNetworkReply* reply)
 {
     return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -166,8 +172,9 @@ void SignalKClient::OnFinished(QNetworkReply* reply, std::function<void(QNetwork
     const quint64 session = m_session;
     connect(reply, &QNetworkReply::finished, this, [this, reply, session, done = std::move(done)] {
         reply->deleteLater();
-        // An aborted request belongs to a connection given up already.
-        if (session == m_session && m_eState != Closed && reply->error() != QNetworkReply::OperationCanceledError)
+        // A reply of a connection given up already is dropped; a transfer
+        // timeout of this one is a lost connection like any other error.
+        if (session == m_session && m_eState != Closed)
             done(reply);
     });
 }
@@ -177,7 +184,7 @@ void SignalKClient::Connect()
     ++m_session;
     m_eState = Discovering;
     OnFinished(Get(QStringLiteral("/signalk")), [this](QNetworkReply* reply) {
-        const QByteArray body = reply->readAll();
+        const QByteArray body = Body(reply);
         if (reply->error() != QNetworkReply::NoError || HttpStatus(reply) != 200) {
             Lost(AnswerText(reply, body));
             return;
@@ -195,7 +202,7 @@ void SignalKClient::Connect()
 void SignalKClient::CheckLogin()
 {
     OnFinished(Get(QStringLiteral("/skServer/loginStatus")), [this](QNetworkReply* reply) {
-        const QByteArray body = reply->readAll();
+        const QByteArray body = Body(reply);
         const int status = HttpStatus(reply);
         if (status == 0) {
             Lost(reply->errorString());
@@ -228,7 +235,7 @@ void SignalKClient::RequestAccess()
                            {QStringLiteral("description"), QStringLiteral("Vanehold")},
                            {QStringLiteral("permissions"), QStringLiteral("readwrite")}};
     OnFinished(m_net.post(request, QJsonDocument(body).toJson(QJsonDocument::Compact)), [this](QNetworkReply* reply) {
-        const QByteArray answer = reply->readAll();
+        const QByteArray answer = Body(reply);
         const QJsonObject reply_ = JsonObject(answer);
         const QString href = reply_.value(QStringLiteral("href")).toString();
         if (HttpStatus(reply) != 202 || href.isEmpty()) {
@@ -247,7 +254,7 @@ void SignalKClient::PollAccess()
     if (m_eState != Requesting)
         return;
     OnFinished(Get(m_sAccessHref), [this](QNetworkReply* reply) {
-        const QByteArray body = reply->readAll();
+        const QByteArray body = Body(reply);
         if (HttpStatus(reply) != 200) {
             Lost(AnswerText(reply, body));
             return;
@@ -324,7 +331,7 @@ void SignalKClient::HandleMessage(const QString& message)
 void SignalKClient::ReadPilot()
 {
     OnFinished(Get(kPilotPath), [this](QNetworkReply* reply) {
-        const QJsonObject pilot = JsonObject(reply->readAll());
+        const QJsonObject pilot = JsonObject(Body(reply));
         if (HttpStatus(reply) != 200)
             return; // no pilot yet: its deltas will tell
         SetPilot(pilot.value(QStringLiteral("state")).toString(m_sPilotState),
@@ -371,7 +378,7 @@ void SignalKClient::PutNext()
     m_put = reply;
     OnFinished(reply, [this](QNetworkReply* done) {
         m_put.clear();
-        const QByteArray body = done->readAll();
+        const QByteArray body = Body(done);
         const int status = HttpStatus(done);
         if (status >= 200 && status < 300)
             emit TargetAnswered(true, QString());
