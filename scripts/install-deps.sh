@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the benchmarks
-# need. Does nothing when they are all present; runs apt-get update once
-# before installing otherwise.
+# need, then the Signal K server the tests start (install-signalk.sh). Does
+# nothing when they are all present; runs apt-get update once before
+# installing otherwise.
 set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
 
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev qt6-qpa-plugins
+  qt6-websockets-dev
   libbenchmark-dev
   fonts-dejavu-core
   # zone data: the chart's local clock is tested in a zone with clock changes
@@ -18,6 +21,10 @@ packages=(
   # for the manual page, fakeroot to install into a scratch root unprivileged
   lintian appstream desktop-file-utils man-db groff-base fakeroot
 )
+# The Signal K server of the tests runs on the machine's Node (20 or later).
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,12 +32,14 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-  sudo="sudo"
+if [ ${#missing[@]} -ne 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo="sudo"
+  fi
+  echo "Installing: ${missing[*]}"
+  $sudo apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+
+"$root/scripts/install-signalk.sh" >/dev/null
