@@ -8,6 +8,7 @@ CoreRunner::CoreRunner(CoreSetup setup, bool ownThread)
         m_core = new SteeringCore(std::move(setup));
         return;
     }
+    m_viewContext = std::make_unique<QObject>();
     m_thread = std::make_unique<QThread>();
     m_thread->setObjectName(QStringLiteral("core"));
     // The core, its timers and ports are made on its thread, which they
@@ -18,6 +19,7 @@ CoreRunner::CoreRunner(CoreSetup setup, bool ownThread)
     QMetaObject::invokeMethod(
         &anchor, [this, &setup, &anchor] {
             m_core = new SteeringCore(std::move(setup));
+            m_core->SetViewContext(m_viewContext.get());
             anchor.moveToThread(nullptr);
         },
         Qt::BlockingQueuedConnection);

@@ -71,6 +71,9 @@ private:
     // Runs work on the core's thread and waits for it.
     void Run(const std::function<void()>& work) const;
 
+    // Of the windows' thread: the core's batches of view changes go to it,
+    // and those still waiting go with it, after the core.
+    std::unique_ptr<QObject> m_viewContext;
     std::unique_ptr<QThread> m_thread;
     SteeringCore* m_core = nullptr;
     // The copy Settings() hands out, taken at each call.

@@ -543,6 +543,17 @@ void SteeringCore::ReleaseViews()
     m_iViewsHeld = 0;
     std::vector<std::function<void()>> views;
     views.swap(m_views);
+    if (m_viewContext && !views.empty()) {
+        // One hand-over to the windows' thread for all the event changed,
+        // where the signals reach the windows directly.
+        QMetaObject::invokeMethod(
+            m_viewContext, [views = std::move(views)] {
+                for (const auto& view : views)
+                    view();
+            },
+            Qt::QueuedConnection);
+        return;
+    }
     for (const auto& view : views)
         view();
 }

@@ -149,6 +149,11 @@ public:
     // readings, the Polar values and the Options dialog's lines received.
     // A report has no window: none of it is made then, whoever listens.
     void SetWindowsFed(bool fed) { m_bWindowsFed = fed; }
+    // With the windows on another thread: what an instrument port's event
+    // changed for them goes there at once, as one call to context (an
+    // object of their thread that outlives the core), instead of one call
+    // per signal.
+    void SetViewContext(QObject* context) { m_viewContext = context; }
 
     // The tack, jibe and steer procedure and its one-second timer.
     TackProcedure& Tack() { return *m_tack; }
@@ -393,6 +398,7 @@ private:
     bool m_bWindowVisible[2] = {false, false};
     bool m_bWindowsFed = true;
     int m_iViewsHeld = 0;
+    QObject* m_viewContext = nullptr;
     std::vector<std::function<void()>> m_views;
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
