@@ -146,14 +146,16 @@ void NmeaReceiver::ClearLine()
 
 bool NmeaReceiver::Line(const QString& line)
 {
-    emit LineArrived(line);
+    if (Heard(m_listeners.LineArrived))
+        emit LineArrived(line);
     NmeaProcess(line);
     return !m_bClearPending;
 }
 
 bool NmeaReceiver::Overlong(const QString& firstPart)
 {
-    emit LineArrived(firstPart);
+    if (Heard(m_listeners.LineArrived))
+        emit LineArrived(firstPart);
     LineError(QStringLiteral("Sentence Error"), firstPart);
     return !m_bClearPending;
 }
@@ -161,7 +163,8 @@ bool NmeaReceiver::Overlong(const QString& firstPart)
 void NmeaReceiver::LineError(const QString& error, const QString& L)
 {
     SetInputStatus(error);
-    emit LineProcessed(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
+    if (Heard(m_listeners.LineProcessed))
+        emit LineProcessed(L + QStringLiteral(" <<") + error + QStringLiteral(">>"), false);
     if (m_counter)
         m_counter(L, error);
     emit LineErrorReported(error + QStringLiteral(" - ") + L);
@@ -184,7 +187,8 @@ void NmeaReceiver::NmeaProcess(const QString& L)
     // Each wind update is the clock of the control loop. Decided while the
     // decoder's fields are still those of this line.
     const bool windUpdate = type == NmeaType("MWV") && WindUpdate(L, used);
-    emit LineProcessed(L, used);
+    if (Heard(m_listeners.LineProcessed))
+        emit LineProcessed(L, used);
     if (m_counter)
         m_counter(L, QStringView());
     if (!windUpdate)
@@ -194,7 +198,7 @@ void NmeaReceiver::NmeaProcess(const QString& L)
         return;
     }
     emit StepDue();
-    if (m_state.BoatSpeedValid())
+    if (m_state.BoatSpeedValid() && Heard(m_listeners.PolarValuesReady))
         emit PolarValuesReady(m_state.Values(m_settings.m_eTrackMode));
     if (m_state.VariationValid())
         m_state.WindIndicator();

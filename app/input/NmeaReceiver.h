@@ -24,6 +24,15 @@ struct ProfileSettings;
 // the line's mark ("Checksum Error"), empty when none.
 using NmeaLineCounter = std::function<void(QStringView line, QStringView error)>;
 
+// The owner's word whether anyone hears a report it passes on: a relay that
+// goes nowhere would still cost a signal, and for a rejected line a text,
+// per line. An unset check counts as heard.
+struct NmeaListeners {
+    std::function<bool()> LineArrived;
+    std::function<bool()> LineProcessed;
+    std::function<bool()> PolarValuesReady;
+};
+
 // Reports through its signals, which its owner connects directly (the
 // core) or a test records; nothing here calls back into its owner.
 class NmeaReceiver : public QObject {
@@ -72,6 +81,8 @@ public:
 
     // Empty for none.
     void SetLineCounter(NmeaLineCounter counter) { m_counter = std::move(counter); }
+    // Asked before each report named there.
+    void SetListeners(NmeaListeners listeners) { m_listeners = std::move(listeners); }
 
 signals:
     // Emitted inside the receive event; connected directly, a line's
@@ -112,6 +123,7 @@ private:
             emit LineErrorReported(NmeaDecodeErrorText(error, L));
     }
     void SetInputStatus(const QString& text);
+    static bool Heard(const std::function<bool()>& listener) { return !listener || listener(); }
     void LineError(const QString& error, const QString& L);
     // Whether an MWV line is a wind update, the clock of the control loop;
     // used tells whether a wind was taken from it.
@@ -120,6 +132,7 @@ private:
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
     NmeaLineCounter m_counter;
+    NmeaListeners m_listeners;
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;

@@ -59,6 +59,21 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
+    // What the relays above would pass on to no one is not made per line.
+    NmeaListeners listeners;
+    listeners.LineArrived = [this] {
+        static const QMetaMethod received = QMetaMethod::fromSignal(&SteeringCore::LineReceived);
+        return isSignalConnected(received);
+    };
+    listeners.LineProcessed = [this] {
+        static const QMetaMethod line = QMetaMethod::fromSignal(&SteeringCore::NmeaLine);
+        return TextShown(line);
+    };
+    listeners.PolarValuesReady = [this] {
+        static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
+        return TextShown(polar);
+    };
+    m_receiver->SetListeners(std::move(listeners));
     // The profile names the device of each port number; it is asked at
     // every opening, after the profile path is settled.
     const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; }, m_setup.Ports);
@@ -69,6 +84,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     // Only sentences for the autopilot are output, on either port.
     for (SerialPort* port : {m_nmeaPort, m_pilotPort})
         connect(port, &SerialPort::OutputDone, this, [this](const QString& text, SerialPort::OutputFate fate) {
+            static const QMetaMethod outcome = QMetaMethod::fromSignal(&SteeringCore::PilotOutcome);
+            if (!isSignalConnected(outcome))
+                return;
             emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
                               fate == SerialPort::OutputWritten);
         });
