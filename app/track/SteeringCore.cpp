@@ -55,25 +55,18 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit NmeaLine(sline, bChecked);
     }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::LineErrorReported, this, &SteeringCore::NmeaLineError, Qt::DirectConnection);
-    connect(receiver, &NmeaReceiver::LineArrived, this, &SteeringCore::LineReceived, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
-    // What the relays above would pass on to no one is not made per line.
-    NmeaListeners listeners;
-    listeners.LineArrived = [this] {
-        static const QMetaMethod received = QMetaMethod::fromSignal(&SteeringCore::LineReceived);
-        return isSignalConnected(received);
-    };
-    listeners.LineProcessed = [this] {
-        static const QMetaMethod line = QMetaMethod::fromSignal(&SteeringCore::NmeaLine);
-        return TextShown(line);
-    };
-    listeners.PolarValuesReady = [this] {
+    // Per line by direct call; what would go to no one is not made.
+    NmeaRelays relays;
+    relays.LineArrived = [this](const QString& line) { emit LineReceived(line); };
+    relays.LinesHeard = [this] { return m_bWindowsFed; };
+    relays.PolarHeard = [this] {
         static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
         return TextShown(polar);
     };
-    m_receiver->SetListeners(std::move(listeners));
+    m_receiver->SetRelays(std::move(relays));
     // The profile names the device of each port number; it is asked at
     // every opening, after the profile path is settled.
     const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; }, m_setup.Ports);
