@@ -256,7 +256,10 @@ public:
                 continue;
             }
             sentence = line;
-            if (m_bMarks)
+            // Only an RMC or a ZDA carries a time.
+            if (m_bMarks && line.size() >= 6
+                && ((line[3] == 'R' && line[4] == 'M' && line[5] == 'C')
+                    || (line[3] == 'Z' && line[4] == 'D' && line[5] == 'A')))
                 marked = Mark(line, ms);
             return true;
         }
