@@ -37,7 +37,8 @@ struct NmeaRelays {
 };
 
 // Reports through its signals, which its owner connects directly (the
-// core) or a test records; nothing here calls back into its owner.
+// core) or a test records, and per line through the relays its owner sets;
+// nothing else here calls back into its owner.
 class NmeaReceiver : public QObject {
     Q_OBJECT
 public:
