@@ -111,9 +111,9 @@ private slots:
         QTest::newRow("the end first after the edge") << piece - 24 << "\r\n" << two;
         QTest::newRow("LF only across") << piece - 3 << "\n" << two;
         QTest::newRow("CR only at the edge") << piece - 24 << "\r" << two;
-        QTest::newRow("ends at every place in a block") << 17 << "\n"
-                                                       << QStringList{"$A", "$AB,", "$ABCDEFGHIJKLMN", "$ABCDEFGHIJKLMNO",
-                                                                      "$ABCDEFGHIJKLMNOP", "$ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"};
+        const QStringList lengths{"$A", "$AB,", "$ABCDEFGHIJKLMN", "$ABCDEFGHIJKLMNO", "$ABCDEFGHIJKLMNOP",
+                                  "$ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"};
+        QTest::newRow("ends at every place in a block") << 17 << "\n" << lengths;
         QTest::newRow("NUL characters") << 5 << "\r\n"
                                         << QStringList{QString::fromLatin1("$II\0HDG,\0\0", 11), "$IIHDG,1,,,,"};
         QTest::newRow("longer than a piece") << 100 << "\n"
