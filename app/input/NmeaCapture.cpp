@@ -9,6 +9,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 using Text = std::string_view;
@@ -49,26 +53,28 @@ int64_t DayMs(Text field)
     return ms;
 }
 
-Text Field(Text line, int index)
+// Fields 0 to count - 1 of line in one walk, the address first; the last
+// field ends at its first "*", fields beyond the line are empty.
+void Fields(Text line, Text* fields, int count)
 {
-    // Fields are short: a plain walk beats a search call per comma.
     size_t start = 0;
-    for (int i = 0; i < index; ++i) {
-        while (start < line.size() && line[start] != ',')
-            ++start;
-        if (start == line.size())
-            return {};
-        ++start;
-    }
-    size_t end = start;
-    while (end < line.size() && line[end] != ',')
-        ++end;
-    if (end == line.size()) {
-        end = start;
-        while (end < line.size() && line[end] != '*')
+    int i = 0;
+    while (i < count) {
+        size_t end = start;
+        while (end < line.size() && line[end] != ',')
             ++end;
+        if (end == line.size()) {
+            end = start;
+            while (end < line.size() && line[end] != '*')
+                ++end;
+            fields[i++] = line.substr(start, end - start);
+            break;
+        }
+        fields[i++] = line.substr(start, end - start);
+        start = end + 1;
     }
-    return line.substr(start, end - start);
+    for (; i < count; ++i)
+        fields[i] = Text();
 }
 
 // Local time of a record stamp "yyyy-MM-ddThh:mm:ss.zzz", cached per hour
@@ -154,6 +160,50 @@ uint64_t MulDiv(uint64_t x, uint64_t y, uint64_t d)
     return quotient;
 }
 
+// The first CR or LF in [p, end), end when none: sixteen characters at a
+// time while none of them is one.
+const char* LineEnd(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; end - p >= 16; p += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)));
+        if (hits != 0)
+            return p + __builtin_ctz(unsigned(hits));
+    }
+#else
+    constexpr uint64_t ones = 0x0101010101010101u;
+    constexpr uint64_t highs = 0x8080808080808080u;
+    const auto hasZero = [](uint64_t w) { return (w - ones) & ~w & highs; };
+    for (; end - p >= 8; p += 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (hasZero(w ^ (ones * '\r')) | hasZero(w ^ (ones * '\n')))
+            break;
+    }
+#endif
+    while (p < end && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
+
+// Latin-1 bytes to UTF-16, each byte its own character.
+void Widen(const char* from, size_t size, char16_t* to)
+{
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    for (; size >= 16; size -= 16, from += 16, to += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(v, zero));
+    }
+#endif
+    for (size_t i = 0; i < size; ++i)
+        to[i] = uchar(from[i]);
+}
+
 } // namespace
 
 int64_t NmeaCaptureSpread(int64_t ta, int64_t tb, int64_t a, int64_t b, int64_t k)
@@ -206,7 +256,10 @@ public:
                 continue;
             }
             sentence = line;
-            if (m_bMarks)
+            // Only an RMC or a ZDA carries a time.
+            if (m_bMarks && line.size() >= 6
+                && ((line[3] == 'R' && line[4] == 'M' && line[5] == 'C')
+                    || (line[3] == 'Z' && line[4] == 'D' && line[5] == 'A')))
                 marked = Mark(line, ms);
             return true;
         }
@@ -227,15 +280,19 @@ private:
         };
         int64_t dayMs = -1;
         if (type("RMC")) {
-            dayMs = DayMs(Field(fields, 1));
-            const Text dmy = Field(fields, 9);
+            Text field[10];
+            Fields(fields, field, 10);
+            dayMs = DayMs(field[1]);
+            const Text dmy = field[9];
             const int d = Digits(dmy, 0, 2), m = Digits(dmy, 2, 2), y = Digits(dmy, 4, 2);
             if (d > 0 && m > 0 && y >= 0)
                 SetDate(2000 + y, m, d);
         } else if (type("ZDA")) {
-            dayMs = DayMs(Field(fields, 1));
-            const int d = Digits(Field(fields, 2), 0, 2), m = Digits(Field(fields, 3), 0, 2);
-            const int y = Digits(Field(fields, 4), 0, 4);
+            Text field[5];
+            Fields(fields, field, 5);
+            dayMs = DayMs(field[1]);
+            const int d = Digits(field[2], 0, 2), m = Digits(field[3], 0, 2);
+            const int y = Digits(field[4], 0, 4);
             if (d > 0 && m > 0 && y > 0)
                 SetDate(y, m, d);
         }
@@ -296,24 +353,6 @@ private:
                 }
             }
         }
-    }
-
-    // The first CR or LF in [p, end), end when none: eight characters at a
-    // time while none of them is one.
-    static const char* LineEnd(const char* p, const char* end)
-    {
-        constexpr uint64_t ones = 0x0101010101010101u;
-        constexpr uint64_t highs = 0x8080808080808080u;
-        const auto hasZero = [](uint64_t w) { return (w - ones) & ~w & highs; };
-        for (; end - p >= 8; p += 8) {
-            uint64_t w;
-            std::memcpy(&w, p, 8);
-            if (hasZero(w ^ (ones * '\r')) | hasZero(w ^ (ones * '\n')))
-                break;
-        }
-        while (p < end && *p != '\r' && *p != '\n')
-            ++p;
-        return p;
     }
 
     void Append(const char* text, qsizetype size)
@@ -517,9 +556,7 @@ bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
     else
         line.ms = Stepped(m_lTa, k - m_lA);
     line.line.resize(qsizetype(sentence.size()));
-    char16_t* const text = reinterpret_cast<char16_t*>(line.line.data());
-    for (size_t i = 0; i < sentence.size(); ++i)
-        text[i] = uchar(sentence[i]);
+    Widen(sentence.data(), sentence.size(), reinterpret_cast<char16_t*>(line.line.data()));
     return true;
 }
 

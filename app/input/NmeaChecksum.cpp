@@ -1,5 +1,9 @@
 #include "NmeaChecksum.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
@@ -23,10 +27,23 @@ uint8_t NmeaChecksumValue(QStringView sentence)
 {
     // The low byte of the XOR of the whole characters is the XOR of their
     // low bytes, and whole characters are XORed several at a time.
+    if (sentence.size() < 2)
+        return 0;
+    const char16_t* p = sentence.utf16() + 1;
+    qsizetype n = sentence.size() - 1;
     char16_t x = 0;
-    const char16_t* const text = sentence.utf16();
-    for (qsizetype i = 1; i < sentence.size(); ++i)
-        x ^= text[i];
+#if defined(__SSE2__)
+    // Eight at a time, folded at the end: no chain of one XOR per character.
+    __m128i sum = _mm_setzero_si128();
+    for (; n >= 8; n -= 8, p += 8)
+        sum = _mm_xor_si128(sum, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    sum = _mm_xor_si128(sum, _mm_srli_si128(sum, 8));
+    sum = _mm_xor_si128(sum, _mm_srli_si128(sum, 4));
+    sum = _mm_xor_si128(sum, _mm_srli_si128(sum, 2));
+    x = static_cast<char16_t>(_mm_cvtsi128_si32(sum));
+#endif
+    for (qsizetype i = 0; i < n; ++i)
+        x ^= p[i];
     return static_cast<uint8_t>(x);
 }
 

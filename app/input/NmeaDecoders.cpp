@@ -5,6 +5,10 @@
 #include <cmath>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 bool IsLetter(QStringView field, char16_t letter) { return field.size() == 1 && field[0].unicode() == letter; }
@@ -80,15 +84,33 @@ int NmeaDecoder::NmeaFields(QStringView line)
     // Each comma ends a field; the last one ends at its first "*".
     int count = 0;
     qsizetype start = 7;
-    for (qsizetype i = start; i < n; ++i) {
-        if (text[i] != u',')
-            continue;
-        if (count == MaxFields) {
+    qsizetype i = start;
+    const auto comma = [&](qsizetype at) {
+        if (count == MaxFields)
+            return false;
+        m_sFields[++count] = line.sliced(start, at - start);
+        start = at + 1;
+        return true;
+    };
+#if defined(__SSE2__)
+    // Eight characters at a time: one mask bit per comma.
+    const __m128i commas = _mm_set1_epi16(',');
+    for (; n - i >= 8; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        for (unsigned hits = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(v, commas))) & 0x5555u; hits != 0;
+             hits &= hits - 1) {
+            if (!comma(i + __builtin_ctz(hits) / 2)) {
+                m_iFieldCount = count;
+                return count;
+            }
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        if (text[i] == u',' && !comma(i)) {
             m_iFieldCount = count;
             return count;
         }
-        m_sFields[++count] = line.sliced(start, i - start);
-        start = i + 1;
     }
     if (count < MaxFields) {
         qsizetype stop = start;

@@ -24,8 +24,21 @@ struct ProfileSettings;
 // the line's mark ("Checksum Error"), empty when none.
 using NmeaLineCounter = std::function<void(QStringView line, QStringView error)>;
 
+// What the owner passes on of every line, asked without a signal: a signal
+// per line costs more than the line's decoding, and one its owner relays to
+// no one costs it all the same.
+struct NmeaRelays {
+    // Every line as it arrived, before any check (for a record).
+    std::function<void(const QString& line)> LineArrived;
+    // Whether anyone hears LineProcessed and PolarValuesReady now (their
+    // texts and values are made only then); unset counts as heard.
+    std::function<bool()> LinesHeard;
+    std::function<bool()> PolarHeard;
+};
+
 // Reports through its signals, which its owner connects directly (the
-// core) or a test records; nothing here calls back into its owner.
+// core) or a test records, and per line through the relays its owner sets;
+// nothing else here calls back into its owner.
 class NmeaReceiver : public QObject {
     Q_OBJECT
 public:
@@ -72,6 +85,7 @@ public:
 
     // Empty for none.
     void SetLineCounter(NmeaLineCounter counter) { m_counter = std::move(counter); }
+    void SetRelays(NmeaRelays relays) { m_relays = std::move(relays); }
 
 signals:
     // Emitted inside the receive event; connected directly, a line's
@@ -83,8 +97,6 @@ signals:
     void LineProcessed(const QString& sline, bool bChecked);
     // Every rejected or undecodable line, with the message in front.
     void LineErrorReported(const QString& sline);
-    // Every line as it arrived, before any check (for a record).
-    void LineArrived(const QString& line);
     // One control step, after each wind update once both winds are valid.
     void StepDue();
     // A wind update while a wind is still unknown: no step can run.
@@ -112,6 +124,12 @@ private:
             emit LineErrorReported(NmeaDecodeErrorText(error, L));
     }
     void SetInputStatus(const QString& text);
+    static bool Heard(const std::function<bool()>& heard) { return !heard || heard(); }
+    void Arrived(const QString& line)
+    {
+        if (m_relays.LineArrived)
+            m_relays.LineArrived(line);
+    }
     void LineError(const QString& error, const QString& L);
     // Whether an MWV line is a wind update, the clock of the control loop;
     // used tells whether a wind was taken from it.
@@ -120,6 +138,7 @@ private:
     const ProfileSettings& m_settings;
     InstrumentState& m_state;
     NmeaLineCounter m_counter;
+    NmeaRelays m_relays;
     bool m_bReceiveBusy = false;
     bool m_bReceiving = false;
     bool m_bClearPending = false;

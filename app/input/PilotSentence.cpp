@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
-QString PilotSentence(float Heading)
+namespace {
+
+QString Sentence(float Heading, bool lineEnd)
 {
     // Fields: status valid, cycle lock valid, no cross-track error, steer
     // right, nautical miles, arrival circle not entered, perpendicular not
@@ -17,11 +19,27 @@ QString PilotSentence(float Heading)
     qsizetype size = 0;
     for (QStringView part : parts)
         size += part.size();
-    QString s(size + 3, Qt::Uninitialized);
+    QString s(size + (lineEnd ? 5 : 3), Qt::Uninitialized);
     QChar* p = s.data();
     for (QStringView part : parts)
         p = std::copy(part.begin(), part.end(), p);
     *p++ = QLatin1Char('*');
     NmeaChecksumDigits(QStringView(s).first(size), p);
+    if (lineEnd) {
+        p[2] = QLatin1Char('\r');
+        p[3] = QLatin1Char('\n');
+    }
     return s;
+}
+
+} // namespace
+
+QString PilotSentence(float Heading)
+{
+    return Sentence(Heading, false);
+}
+
+QString PilotLine(float Heading)
+{
+    return Sentence(Heading, true);
 }

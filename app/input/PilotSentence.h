@@ -8,3 +8,5 @@
 // The sentence for a heading in degrees, checksum included, without the
 // line end: $ECAPB,A,A,0.00,R,N,V,V,045.0,M,1,045.0,M,045.0,M*04
 QString PilotSentence(float Heading);
+// The same with its CR LF, as it goes out on the line.
+QString PilotLine(float Heading);

@@ -140,6 +140,16 @@ int64_t ReplayReport::Steps() const
 void ReplayReport::CountLine(QStringView line, QStringView error)
 {
     ++m_lLines;
+    const auto key = [](QChar a, QChar b, QChar c) {
+        return uint64_t(a.unicode()) << 32 | uint64_t(b.unicode()) << 16 | c.unicode();
+    };
+    if (error.isEmpty()) {
+        if (line.size() < 6 || line[0] != QLatin1Char('$'))
+            ++m_lOther;
+        else
+            m_types.Count(key(line[3], line[4], line[5]));
+        return;
+    }
     // The type is the 4th to 6th character of the line as the Options
     // dialog lists it: a rejected line has its mark " <<...>>" after it.
     constexpr QStringView mark = u" <<";
@@ -157,7 +167,7 @@ void ReplayReport::CountLine(QStringView line, QStringView error)
         i -= mark.size();
         return i < error.size() ? error[i] : QLatin1Char('>');
     };
-    m_types.Count(uint64_t(at(3).unicode()) << 32 | uint64_t(at(4).unicode()) << 16 | at(5).unicode());
+    m_types.Count(key(at(3), at(4), at(5)));
 }
 
 void ReplayReport::TypeCounts::Count(uint64_t key)

@@ -55,10 +55,18 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit NmeaLine(sline, bChecked);
     }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::LineErrorReported, this, &SteeringCore::NmeaLineError, Qt::DirectConnection);
-    connect(receiver, &NmeaReceiver::LineArrived, this, &SteeringCore::LineReceived, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
+    // Per line by direct call; what would go to no one is not made.
+    NmeaRelays relays;
+    relays.LineArrived = [this](const QString& line) { emit LineReceived(line); };
+    relays.LinesHeard = [this] { return m_bWindowsFed; };
+    relays.PolarHeard = [this] {
+        static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
+        return TextShown(polar);
+    };
+    m_receiver->SetRelays(std::move(relays));
     // The profile names the device of each port number; it is asked at
     // every opening, after the profile path is settled.
     const SerialPortFactory ports([this] { return m_settings.m_sProfileFile; }, m_setup.Ports);
@@ -69,6 +77,9 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     // Only sentences for the autopilot are output, on either port.
     for (SerialPort* port : {m_nmeaPort, m_pilotPort})
         connect(port, &SerialPort::OutputDone, this, [this](const QString& text, SerialPort::OutputFate fate) {
+            static const QMetaMethod outcome = QMetaMethod::fromSignal(&SteeringCore::PilotOutcome);
+            if (!isSignalConnected(outcome))
+                return;
             emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
                               fate == SerialPort::OutputWritten);
         });

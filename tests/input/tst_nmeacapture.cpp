@@ -95,6 +95,54 @@ private slots:
             QCOMPARE(capture.lines[i].ms, expected[i]);
     }
 
+    // The reader takes the text 64 KiB at a time and cuts lines sixteen
+    // bytes at a time: lines and line ends across those edges, a line longer
+    // than a whole piece (given cut, still over the receive path's bound), a
+    // last line without an end, NUL characters.
+    void linesAcrossPieces_data()
+    {
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QStringList>("lines");
+        constexpr int piece = 64 * 1024;
+        const QStringList two{"$WIMWV,038,R,14.2,N,A*01", "$IIHDG,228.0,,,,"};
+        QTest::newRow("a line across the edge") << piece - 9 << "\r\n" << two;
+        QTest::newRow("CR last, LF first") << piece - 25 << "\r\n" << two;
+        QTest::newRow("the end first after the edge") << piece - 24 << "\r\n" << two;
+        QTest::newRow("LF only across") << piece - 3 << "\n" << two;
+        QTest::newRow("CR only at the edge") << piece - 24 << "\r" << two;
+        const QStringList lengths{"$A", "$AB,", "$ABCDEFGHIJKLMN", "$ABCDEFGHIJKLMNO", "$ABCDEFGHIJKLMNOP",
+                                  "$ABCDEFGHIJKLMNOPQRSTUVWXYZ01234"};
+        QTest::newRow("ends at every place in a block") << 17 << "\n" << lengths;
+        QTest::newRow("NUL characters") << 5 << "\r\n"
+                                        << QStringList{QString::fromLatin1("$II\0HDG,\0\0", 11), "$IIHDG,1,,,,"};
+        QTest::newRow("longer than a piece") << 100 << "\n"
+                                             << QStringList{"$IIXDR," + QString(piece + 5000, QLatin1Char('x')),
+                                                            "$IIHDG,2,,,,"};
+    }
+    void linesAcrossPieces()
+    {
+        QFETCH(int, at);
+        QFETCH(QString, end);
+        QFETCH(QStringList, lines);
+        // A comment first, so that the first sentence starts at "at"; the
+        // last line has no end.
+        const QString text = QLatin1Char('#') + QString(at - 1 - end.size(), QLatin1Char(' ')) + end
+                             + lines.join(end);
+        const NmeaCapture capture = NmeaCaptureRead(text, Start);
+        QCOMPARE(capture.skipped, 1);
+        QCOMPARE(capture.lines.size(), lines.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            const QString got = capture.lines[i].line;
+            if (lines[i].size() <= 8 * 1024) {
+                QCOMPARE(got, lines[i]);
+            } else {
+                QVERIFY(got.size() > 1024);
+                QVERIFY(lines[i].startsWith(got));
+            }
+        }
+    }
+
     void timesWhereTheFileHasNone()
     {
         const NmeaCapture capture = NmeaCaptureRead(u"$WIMWV,038,R,14.2,N,A\n$WIMWV,039,R,14.2,N,A\n", Start);

@@ -9,6 +9,8 @@ class TestNmeaDecoders : public QObject {
 private slots:
     void init() { m_host.events.clear(); }
     void checksum();
+    void checksumOfEveryLength_data();
+    void checksumOfEveryLength();
     void checkLine_data();
     void checkLine();
     void sentenceType();
@@ -45,6 +47,28 @@ void TestNmeaDecoders::checksum()
     QCOMPARE(NmeaReceiver::NmeaChecksum(u""), QStringLiteral("00"));
     // 8-bit codes: a Latin-1 character and NUL take part as they are.
     QCOMPARE(NmeaReceiver::NmeaChecksum(QString::fromLatin1("$\xE9\x00" "A", 4)), QStringLiteral("A8"));
+}
+
+// Characters are summed several at a time: every length up to a few blocks,
+// against a plain XOR of the 8-bit codes.
+void TestNmeaDecoders::checksumOfEveryLength_data()
+{
+    QTest::addColumn<QString>("sentence");
+    QTest::addColumn<int>("expected");
+    const QString all = QStringLiteral("$GPRMC,123519,A,4807.038,N,01131.000,E,\u00E9\u00FF5.5");
+    for (int n = 1; n <= all.size(); ++n) {
+        int sum = 0;
+        for (int i = 1; i < n; ++i)
+            sum ^= all[i].unicode() & 0xFF;
+        QTest::addRow("%d", n) << all.left(n) << sum;
+    }
+}
+
+void TestNmeaDecoders::checksumOfEveryLength()
+{
+    QFETCH(QString, sentence);
+    QFETCH(int, expected);
+    QCOMPARE(int(NmeaChecksumValue(sentence)), expected);
 }
 
 void TestNmeaDecoders::checkLine_data()
@@ -96,6 +120,9 @@ void TestNmeaDecoders::fields_data()
     QTest::newRow("ending in a comma") << "$IIHVM,3.1," << QStringList{"3.1", ""};
     QTest::newRow("empty before the star") << "$IIHVM,3.1,*00" << QStringList{"3.1", ""};
     QTest::newRow("adjacent commas") << "$IIVHW,,T,,M" << QStringList{"", "T", "", "M"};
+    // Commas last and first in blocks of eight characters, then the rest.
+    QTest::newRow("commas at block edges") << "$IIXDR,abcdefg,h,,ijklmnop,q,rstuvw*1"
+                                           << QStringList{"abcdefg", "h", "", "ijklmnop", "q", "rstuvw"};
     QTest::newRow("star inside a middle field stays") << "$IIMWV,4*5,R" << QStringList{"4*5", "R"};
     QTest::newRow("proprietary five-character address") << "$PGRMZ,93,f,3*21" << QStringList{"93", "f", "3"};
     QTest::newRow("four-character address") << "$IIMW,045,R" << QStringList{};
