@@ -109,8 +109,8 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         TrackStep();
     });
     TrackReports reports;
-    reports.Mode = [this](TrackMode mode) { emit ModeChanged(mode); };
-    reports.ControlSelected = [this](TrackAngle angle) { emit ControlSelected(angle); };
+    reports.ModeEntered = [this](TrackMode mode) { emit ModeChanged(mode); };
+    reports.AngleTracked = [this](TrackAngle angle) { emit ControlSelected(angle); };
     reports.InputStatus = [this](const QString& text) { SetInputStatus(text); };
     reports.OutputStatus = [this](const QString& text) { SetOutputStatus(text); };
     reports.AutoPilot = [this](float heading) { ShowAutoPilot(heading); };

@@ -38,7 +38,7 @@ void TrackControl::SetOff()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeOff;
-    m_reports.Mode(TrackModeOff);
+    m_reports.ModeEntered(TrackModeOff);
     m_links.NmeaStop();
     m_links.PilotStop();
     SelectControl(TrackAngle(m_iControl));
@@ -48,7 +48,7 @@ void TrackControl::SetSetup()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeSetup;
-    m_reports.Mode(TrackModeSetup);
+    m_reports.ModeEntered(TrackModeSetup);
     m_reports.InputStatus(QString());
     m_reports.OutputStatus(QString());
     if (m_links.NmeaStart())
@@ -61,7 +61,7 @@ void TrackControl::SetManual()
 {
     ClearLimitAlarm();
     m_settings.m_eTrackMode = TrackModeManual;
-    m_reports.Mode(TrackModeManual);
+    m_reports.ModeEntered(TrackModeManual);
     m_reports.InputStatus(QString());
     m_reports.OutputStatus(QString());
     if (m_links.PilotStart()) {
@@ -79,19 +79,19 @@ void TrackControl::SetTrack()
 {
     if (!TrackFilterInit()) {
         // The mode stays as it was.
-        m_reports.Mode(m_settings.m_eTrackMode);
+        m_reports.ModeEntered(m_settings.m_eTrackMode);
         m_reports.OutputStatus(TrackRefusedText(m_settings.m_fTrackBandwidth, m_settings.m_fTrackDamping));
         return;
     }
     m_settings.m_eTrackMode = TrackModeTrack;
-    m_reports.Mode(TrackModeTrack);
+    m_reports.ModeEntered(TrackModeTrack);
     SelectControl(TrackAngle(m_iControl));
 }
 
 void TrackControl::SelectControl(TrackAngle angle)
 {
     m_iControl = angle == TrackAngle::True ? 2 : 1;
-    m_reports.ControlSelected(TrackAngle(m_iControl));
+    m_reports.AngleTracked(TrackAngle(m_iControl));
 }
 
 // With bandwidth B (seconds) and damping D: a = 4/B, K1 = a/(4D² + 1),

@@ -24,9 +24,9 @@ enum class TrackAngle : int { Apparent = 1, True = 2 };
 // terms: the owner decides what is shown and how.
 struct TrackReports {
     // The mode in force: entered, or kept when a change was refused.
-    std::function<void(TrackMode mode)> Mode;
+    std::function<void(TrackMode mode)> ModeEntered;
     // The tracked wind angle, selected again by every mode procedure.
-    std::function<void(TrackAngle angle)> ControlSelected;
+    std::function<void(TrackAngle angle)> AngleTracked;
     // The state of the input and output line: "" when there is nothing to
     // say (a mode change clears both), else the design's words.
     std::function<void(const QString& text)> InputStatus;
