@@ -100,6 +100,10 @@ struct Boat {
 class TestSignalKCore : public QObject {
     Q_OBJECT
 private slots:
+    void PilotModesThatTakeAHeading_data();
+    void PilotModesThatTakeAHeading();
+    void AlarmNotificationNames_data();
+    void AlarmNotificationNames();
     void initTestCase();
     void cleanupTestCase();
     void InstrumentsArriveAsValues_data();
@@ -119,6 +123,45 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<SignalKServerFixture> m_server;
 };
+
+void TestSignalKCore::PilotModesThatTakeAHeading_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("compass") << "auto" << "compass" << "";
+    QTest::newRow("no modes, auto") << "auto" << "" << "";
+    QTest::newRow("upper case") << "AUTO" << "Compass" << "";
+    QTest::newRow("standby") << "standby" << "compass" << "No Output - Pilot In Standby";
+    QTest::newRow("wind") << "auto" << "wind" << "No Output - Pilot In Wind Mode";
+    QTest::newRow("true wind") << "auto" << "true wind" << "No Output - Pilot In Wind Mode";
+    QTest::newRow("no modes, wind") << "wind" << "" << "No Output - Pilot In Wind Mode";
+    QTest::newRow("gps") << "auto" << "gps" << "No Output - Pilot In Gps Mode";
+    QTest::newRow("unknown") << "" << "" << "No Output - Pilot Not Known";
+}
+
+void TestSignalKCore::PilotModesThatTakeAHeading()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, mode);
+    QTEST(SignalKLink::PilotRefusal(state, mode), "refusal");
+}
+
+void TestSignalKCore::AlarmNotificationNames_data()
+{
+    QTest::addColumn<QString>("alarm");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("words") << "AutoPilot Not Following" << "autoPilotNotFollowing";
+    QTest::newRow("two") << "Wind Shift" << "windShift";
+    QTest::newRow("signs dropped") << "No Apparent-Wind Data!" << "noApparentWindData";
+    QTest::newRow("nothing left") << "- !" << "";
+}
+
+void TestSignalKCore::AlarmNotificationNames()
+{
+    QFETCH(QString, alarm);
+    QTEST(SignalKLink::NotificationName(alarm), "name");
+}
 
 void TestSignalKCore::initTestCase()
 {
@@ -269,8 +312,16 @@ void TestSignalKCore::ApprovedAccessKeptInProfile()
     QVERIFY2(secured.SetPilot("auto", "compass", error), qPrintable(error));
     const QString profile = Profile(QStringLiteral("secured"));
     {
-        Boat boat(profile, secured.Endpoint(), "Heading=0\nTrue Wind=0\n");
-        QTRY_VERIFY_WITH_TIMEOUT(boat.input.contains(QStringLiteral("Waiting For Signal K Approval")), 15000);
+        // A token from another server is refused, said, and forgotten.
+        QFile file(profile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(("[Ports]\n5=" + secured.Endpoint() + "\n[Nmea]\nHeading=0\nTrue Wind=0\n"
+                    "[SignalK]\nToken=eyJhbGciOiJIUzI1NiJ9.e30.not-this-servers\n").toLatin1());
+        file.close();
+        Boat boat(profile, secured.Endpoint());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            boat.input.contains(QStringLiteral("Signal K Token Refused - Waiting For Signal K Approval")), 15000);
+        QCOMPARE(ProfileValue(profile, QStringLiteral("Token")), QString());
         QVERIFY(boat.values.empty());
         const QString clientId = ProfileValue(profile, QStringLiteral("ClientId"));
         QVERIFY(!clientId.isEmpty());
