@@ -133,6 +133,7 @@ bool SerialLinks::PilotStart()
     if (!claimed && m_settings.m_iNmeaPort == m_settings.m_iPilotPort)
         return true; // the sentences go out on the instrument port
     if (claimed ? !opened : !OpenOn(m_pilot, m_settings.m_iPilotPort, error)) {
+        m_sPilotError = error;
         emit OutputStatusChanged(error);
         SetPilotStatus(QStringLiteral("Stopped - ") + error);
         return false;

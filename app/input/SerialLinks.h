@@ -48,6 +48,8 @@ public:
     QString NmeaStatusText() const { return m_sNmeaStatus; }
     QString PilotStatusText() const { return m_sPilotStatus; }
 
+    // Why the autopilot link did not start last time.
+    QString PilotStartError() const { return m_sPilotError; }
     // A link opened in place of a port whose device names it; null for
     // none.
     void SetMessageLink(MessageLink* link) { m_message = link; }
@@ -99,4 +101,5 @@ private:
     bool m_bNotReadingShown = false;
     QString m_sNmeaStatus = QStringLiteral("Stopped");
     QString m_sPilotStatus = QStringLiteral("Stopped");
+    QString m_sPilotError;
 };

@@ -70,7 +70,7 @@ void TrackControl::SetManual()
     }
     // Setup clears the status: the reason Manual was refused stays on the
     // output line, or the sailor sees the mode fall back without a word.
-    const QString error = m_links.MSCommPilot().LastError();
+    const QString error = m_links.PilotStartError();
     SetSetup();
     m_reports.OutputStatus(error);
 }
