@@ -80,7 +80,6 @@ bool SignalKLink::Open(int port, bool input, QString& error)
 SignalKClient* SignalKLink::Make(const QString& name, QString& error)
 {
     auto client = std::make_unique<SignalKClient>(m_timing);
-    client->moveToThread(thread());
     const QString& profile = m_settings.m_sProfileFile;
     QString value;
     // The server knows the device again by its identity: it is kept from
