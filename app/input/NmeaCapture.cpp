@@ -243,8 +243,10 @@ public:
         while (ReadLine(line)) {
             marked = false;
             if (m_stamps.Read(line, ms)) {
-                // A sentence sent is not input.
-                if (line[24] == '<' && line.size() > 26 && line[25] == ' ' && line[26] == '$') {
+                // A sentence sent is not input; a Signal K server's update
+                // ("in path value") is.
+                if (line[24] == '<' && line.size() > 26 && line[25] == ' '
+                    && (line[26] == '$' || line.substr(26, 3) == "in ")) {
                     sentence = line.substr(26);
                     marked = true;
                     return true;

@@ -1,6 +1,7 @@
 #include "SerialLinks.h"
 
 #include "InstrumentState.h"
+#include "MessageLink.h"
 #include "NmeaReceiver.h"
 #include "ProfileSettings.h"
 #include "SerialPort.h"
@@ -45,6 +46,41 @@ bool SerialLinks::OpenOn(SerialPort& port, int number, QString& error)
     return port.Open(error);
 }
 
+bool SerialLinks::OpenMessage(int number, bool input, bool& claimed, QString& error)
+{
+    claimed = m_message && m_message->Claims(number);
+    if (!claimed) {
+        if (m_message)
+            m_message->Close(input);
+        return false;
+    }
+    SerialPort& port = input ? m_nmea : m_pilot;
+    if (port.PortOpen())
+        port.Close();
+    return m_message->Open(number, input, error);
+}
+
+bool SerialLinks::NmeaOpen() const
+{
+    return m_nmea.PortOpen() || (m_message && m_message->IsOpen(true));
+}
+
+void SerialLinks::MessageStatus(bool input, const QString& text)
+{
+    const QString label = text.isEmpty() ? QStringLiteral("Running") : QStringLiteral("Running - ") + text;
+    if (input) {
+        if (!m_message || !m_message->IsOpen(true))
+            return;
+        emit InputStatusChanged(text);
+        SetNmeaStatus(label);
+    } else {
+        if (!m_message || !m_message->IsOpen(false))
+            return;
+        emit OutputStatusChanged(text);
+        SetPilotStatus(label);
+    }
+}
+
 bool SerialLinks::NmeaStart()
 {
     m_receiver.ResetNoInputTicks();
@@ -60,7 +96,9 @@ bool SerialLinks::NmeaStart()
     emit InputStatusChanged(QString());
     SetNmeaStatus(QStringLiteral("Running"));
     QString error;
-    if (!OpenOn(m_nmea, m_settings.m_iNmeaPort, error)) {
+    bool claimed = false;
+    const bool opened = OpenMessage(m_settings.m_iNmeaPort, true, claimed, error);
+    if (claimed ? !opened : !OpenOn(m_nmea, m_settings.m_iNmeaPort, error)) {
         emit InputStatusChanged(error);
         SetNmeaStatus(QStringLiteral("Stopped - ") + error);
         return false;
@@ -74,6 +112,8 @@ void SerialLinks::NmeaStop()
     m_timer.SetEnabled(false);
     if (m_nmea.PortOpen())
         m_nmea.Close();
+    if (m_message)
+        m_message->Close(true);
     SetNmeaStatus(QStringLiteral("Stopped"));
 }
 
@@ -87,10 +127,13 @@ bool SerialLinks::PilotStart()
     }
     emit OutputStatusChanged(QString());
     SetPilotStatus(QStringLiteral("Running"));
-    if (m_settings.m_iNmeaPort == m_settings.m_iPilotPort)
-        return true; // the sentences go out on the instrument port
     QString error;
-    if (!OpenOn(m_pilot, m_settings.m_iPilotPort, error)) {
+    bool claimed = false;
+    const bool opened = OpenMessage(m_settings.m_iPilotPort, false, claimed, error);
+    if (!claimed && m_settings.m_iNmeaPort == m_settings.m_iPilotPort)
+        return true; // the sentences go out on the instrument port
+    if (claimed ? !opened : !OpenOn(m_pilot, m_settings.m_iPilotPort, error)) {
+        m_sPilotError = error;
         emit OutputStatusChanged(error);
         SetPilotStatus(QStringLiteral("Stopped - ") + error);
         return false;
@@ -102,6 +145,8 @@ void SerialLinks::PilotStop()
 {
     if (m_pilot.PortOpen())
         m_pilot.Close();
+    if (m_message)
+        m_message->Close(false);
     SetPilotStatus(QStringLiteral("Stopped"));
 }
 
@@ -111,14 +156,16 @@ void SerialLinks::tmrNmea_Timer()
         emit SimulateStepDue();
         return;
     }
-    if (!m_nmea.PortOpen())
+    const bool message = m_message && m_message->IsOpen(true);
+    if (!message && !m_nmea.PortOpen())
         return;
     const uint32_t ticks = m_receiver.NoInputTick();
-    if (ticks % ReconnectTicks == 0)
+    // A message link makes its connection anew by itself.
+    if (ticks % ReconnectTicks == 0 && !message)
         m_nmea.Reconnect();
     if (ticks >= NoInputTicks) {
         // A network link that is down says so beside the silence.
-        const QString condition = m_nmea.Condition();
+        const QString condition = message ? m_message->Condition() : m_nmea.Condition();
         const QString text = QStringLiteral("No Input Data")
                              + (condition.isEmpty() ? QString() : QStringLiteral(" - ") + condition);
         emit InputStatusChanged(text);

@@ -11,6 +11,7 @@
 #include <QString>
 
 class InstrumentState;
+class MessageLink;
 class NmeaReceiver;
 class SerialPort;
 struct ProfileSettings;
@@ -47,6 +48,17 @@ public:
     QString NmeaStatusText() const { return m_sNmeaStatus; }
     QString PilotStatusText() const { return m_sPilotStatus; }
 
+    // Why the autopilot link did not start last time.
+    QString PilotStartError() const { return m_sPilotError; }
+    // A link opened in place of a port whose device names it; null for
+    // none.
+    void SetMessageLink(MessageLink* link) { m_message = link; }
+    // The instrument side is open, on its port or on the message link.
+    bool NmeaOpen() const;
+    // The message link's own word on either side ("Reconnecting in 4 s",
+    // "" once streaming), shown as the port's events are.
+    void MessageStatus(bool input, const QString& text);
+
     SerialPort& MSCommNmea() { return m_nmea; }
     SerialPort& MSCommPilot() { return m_pilot; }
     SwitchTimer& tmrNmea() { return m_timer; }
@@ -74,7 +86,12 @@ private:
     // others.
     bool OutputEvent(int commEvent);
 
+    // Opens the message link when it claims the number, closing the port;
+    // otherwise closes the link's side.
+    bool OpenMessage(int number, bool input, bool& claimed, QString& error);
+
     const ProfileSettings& m_settings;
+    MessageLink* m_message = nullptr;
     SerialPort& m_nmea;
     SerialPort& m_pilot;
     NmeaReceiver& m_receiver;
@@ -84,4 +101,5 @@ private:
     bool m_bNotReadingShown = false;
     QString m_sNmeaStatus = QStringLiteral("Stopped");
     QString m_sPilotStatus = QStringLiteral("Stopped");
+    QString m_sPilotError;
 };

@@ -8,6 +8,7 @@
 #include "SerialDevices.h"
 #include "SerialPortFactory.h"
 #include "SettingLimits.h"
+#include "SignalKEndpoint.h"
 #include "SimulateClock.h"
 #include "TrackControl.h"
 #include "TrackPicture.h"
@@ -856,10 +857,12 @@ void frmOptions::FillDevices()
 {
     const QStringList devices = m_setup.SerialDevices();
     // The instruments may come by TCP or UDP, from any sender or from one;
-    // the autopilot's sentences go by TCP or are sent as UDP datagrams.
+    // the autopilot's sentences go by TCP or are sent as UDP datagrams. A
+    // Signal K server serves either side, or both.
     const QStringList network[2] = {{QStringLiteral("tcp://host:10110"), QStringLiteral("udp://:10110"),
-                                     QStringLiteral("udp://host:10110")},
-                                    {QStringLiteral("tcp://host:10110"), QStringLiteral("udp://host:10110")}};
+                                     QStringLiteral("udp://host:10110"), QStringLiteral("signalk://host:3000")},
+                                    {QStringLiteral("tcp://host:10110"), QStringLiteral("udp://host:10110"),
+                                     QStringLiteral("signalk://host:3000")}};
     for (int link = 0; link <= 1; ++link) {
         QComboBox* combo = cmbDevice[link];
         combo->clear();
@@ -888,15 +891,18 @@ void frmOptions::PickNetwork(int link, const QString& pattern)
     if (current.startsWith(pattern.left(pattern.indexOf(u':') + 3), Qt::CaseInsensitive))
         endpoint = current;
     const QString prompt = link == 0
-        ? QStringLiteral("Instrument endpoint: tcp://host:port, udp://:port (any sender on the network) or "
-                         "udp://host:port (only that sender)")
-        : QStringLiteral("Autopilot endpoint: tcp://host:port, or udp://host:port to send");
+        ? QStringLiteral("Instrument endpoint: tcp://host:port, udp://:port (any sender on the network), "
+                         "udp://host:port (only that sender) or signalk://host:port (a Signal K server)")
+        : QStringLiteral("Autopilot endpoint: tcp://host:port, udp://host:port to send, or signalk://host:port "
+                         "(the Signal K server's autopilot)");
     if (!m_setup.InputBox(this, QStringLiteral("Network"), prompt, endpoint))
         return;
     endpoint = endpoint.trimmed();
     NetworkEndpoint parsed;
+    SignalKEndpoint server;
     QString why;
-    if (!ParseNetworkEndpoint(endpoint, parsed, why)) {
+    if (IsSignalKName(endpoint) ? !ParseSignalKEndpoint(endpoint, server, why)
+                                : !ParseNetworkEndpoint(endpoint, parsed, why)) {
         m_setup.Message(this, QStringLiteral("Network"), endpoint + QStringLiteral(": ") + why + QLatin1Char('.'));
         return;
     }

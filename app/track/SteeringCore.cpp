@@ -96,6 +96,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     m_links = std::make_unique<SerialLinks>(m_settings, *m_nmeaPort, *m_pilotPort, *m_receiver, *m_state,
                                             *m_tmrNmea);
     connect(m_nmeaPort, &SerialPort::OnComm, this, &SteeringCore::ReleaseViews);
+    MakeSignalK();
     SerialLinks* links = m_links.get();
     connect(links, &SerialLinks::InputStatusChanged, this, &SteeringCore::SetInputStatus);
     connect(links, &SerialLinks::OutputStatusChanged, this, &SteeringCore::SetOutputStatus);
@@ -124,6 +125,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             ForViews([=, stamp = ReadingStamp()] { emit HistoryReading(name, value, QStringLiteral("deg"), stamp); });
     };
     reports.SentenceSent = [this](const QString& sline) { emit PilotSent(sline); };
+    reports.Target = [this](float heading, QString& sline) { return m_signalK->SendTarget(heading, sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
     m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });
     m_simulator = std::make_unique<Simulator>(m_settings, *m_state, m_setup.Random);
@@ -252,6 +254,10 @@ void SteeringCore::TrackStep()
 {
     WatchAlarms(true);
     m_track->Step();
+    if (m_settings.m_eTrackMode == TrackModeTrack) {
+        const int control = m_track->SelectedControl();
+        m_signalK->PublishHeld(control == 1, m_settings.m_fDesired[control]);
+    }
     SoundAlarm();
 }
 
@@ -340,7 +346,9 @@ void SteeringCore::WatchAlarms(bool step)
     // Raised again at every step while it lasts: its texts are made once.
     static const QString notFollowing = QStringLiteral("AutoPilot Not Following");
     static const QString notFollowingHeld = QStringLiteral("AutoPilot Not Following - Heading Held");
-    if (m_watch.Follow(now, engaged && !turning, heading, m_state->Heading(), m_settings.m_fAutoPilot))
+    // A pilot that says it stands by follows nothing, whatever the heading.
+    const bool standby = engaged && m_signalK->PilotStandby();
+    if (m_watch.Follow(now, engaged && !turning, heading, m_state->Heading(), m_settings.m_fAutoPilot) || standby)
         RaiseAlarm(AlarmKind::NotFollowing, notFollowing, track ? notFollowingHeld : notFollowing);
     else
         ClearAlarm(AlarmKind::NotFollowing);
@@ -371,7 +379,7 @@ void SteeringCore::WatchAlarms(bool step)
     if (!track)
         ClearAlarm(AlarmKind::CrossHeld);
 
-    m_bHold = track && (!quiet.isEmpty() || m_watch.NotFollowing());
+    m_bHold = track && (!quiet.isEmpty() || m_watch.NotFollowing() || standby);
     m_track->SetHold(m_bHold);
 }
 
@@ -610,6 +618,7 @@ void SteeringCore::ClearValue(InstrumentValue which)
 
 void SteeringCore::SetInputStatus(const QString& text)
 {
+    m_bInputStatusShown = !text.isEmpty();
     m_receiver->SetInputStatusShown(!text.isEmpty());
     emit InputStatusChanged(text);
 }
@@ -681,11 +690,13 @@ bool SteeringCore::WindowVisible(CoreWindow window) const
 
 bool SteeringCore::NmeaPortOpen() const
 {
-    return m_nmeaPort->PortOpen();
+    return m_links->NmeaOpen();
 }
 
 bool SteeringCore::PilotPortOpen() const
 {
+    if (m_signalK->IsOpen(false))
+        return true;
     if (m_settings.m_iNmeaPort != m_settings.m_iPilotPort)
         return m_pilotPort->PortOpen();
     const TrackMode mode = m_settings.m_eTrackMode;

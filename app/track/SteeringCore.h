@@ -18,6 +18,7 @@
 #include "SerialLinks.h"
 #include "SerialPortFactory.h"
 #include "SettingsProfile.h"
+#include "SignalKLink.h"
 #include "Simulator.h"
 #include "SteeringWatch.h"
 #include "TackProcedure.h"
@@ -46,8 +47,11 @@ struct CoreSetup {
     QString ProfileFile;
     // Simulate whatever the profile says (command line), for this run only.
     bool ForceSimulate = false;
-    // Makes the two ports; empty for real serial devices.
+    // Makes the two ports; empty for real serial devices. Ports handed in
+    // take every number, a Signal K server's too.
     SerialPortFactory::Creator Ports;
+    // The pauses and waits of a Signal K server's connection.
+    SignalKTiming SignalK;
     // Milliseconds on a steady clock, for the age of instrument values.
     std::function<int64_t()> Clock;
     // The local date and time of what is happening: now, or the time of a
@@ -142,7 +146,7 @@ public:
     // A replay's line straight to the receive path (see
     // NmeaReceiver::ReceiveLine), and a counter of every line it processes
     // (null for none).
-    bool ReceiveLine(const QString& line) { return m_receiver->ReceiveLine(line); }
+    bool ReceiveLine(const QString& line) { return m_signalK->ReplayLine(line) || m_receiver->ReceiveLine(line); }
     void SetLineCounter(NmeaLineCounter counter) { m_receiver->SetLineCounter(std::move(counter)); }
     // Whether what only windows show is reported: the values, the wind
     // indicator, the heading, desired angles and errors, the History
@@ -189,6 +193,7 @@ public:
     void AlarmAcknowledge();
     const AlarmList& Alarms() const { return m_alarms; }
     const SteeringWatch& Watch() const { return m_watch; }
+    const SignalKLink& SignalK() const { return *m_signalK; }
 
     // The links stop; unless the receive path is still at work, the
     // profile is saved.
@@ -354,6 +359,9 @@ private:
     static bool SettingsValid(const ProfileSettings& now, const ProfileSettings& next, SettingsRefusal& refusal);
     bool ApplyPort(int link, int16_t port, const QString& device, SettingsRefusal& refusal);
 
+    // The Signal K link, made with the links (SteeringSignalK.cpp).
+    void MakeSignalK();
+
     // The stamp of the readings of this moment.
     QDateTime ReadingStamp();
 
@@ -367,6 +375,9 @@ private:
     SerialPort* m_pilotPort = nullptr;
     std::unique_ptr<SwitchTimer> m_tmrNmea;
     std::unique_ptr<SerialLinks> m_links;
+    std::unique_ptr<SignalKLink> m_signalK;
+    // Panel 2 shows a word an update clears.
+    bool m_bInputStatusShown = false;
     std::unique_ptr<TrackControl> m_track;
     std::unique_ptr<Simulator> m_simulator;
     std::unique_ptr<SettingsProfile> m_profile;

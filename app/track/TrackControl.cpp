@@ -70,7 +70,7 @@ void TrackControl::SetManual()
     }
     // Setup clears the status: the reason Manual was refused stays on the
     // output line, or the sailor sees the mode fall back without a word.
-    const QString error = m_links.MSCommPilot().LastError();
+    const QString error = m_links.PilotStartError();
     SetSetup();
     m_reports.OutputStatus(error);
 }
@@ -265,7 +265,11 @@ void TrackControl::SendAutoPilot()
         m_bWaiting = false;
         m_reports.OutputStatus(QString());
     }
-    m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    QString sline;
+    if (m_reports.Target && m_reports.Target(heading, sline))
+        m_reports.SentenceSent(sline);
+    else
+        m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
     m_reports.PilotReading(QStringLiteral("Pilot Heading"), heading);
 }
 

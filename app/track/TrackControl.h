@@ -47,6 +47,10 @@ struct TrackReports {
     std::function<void(const QString& name, float value)> PilotReading;
     // The Options dialog's list of sent sentences.
     std::function<void(const QString& sline)> SentenceSent;
+    // The heading for an autopilot that takes it otherwise than as an APB
+    // sentence (a Signal K server): true when it was handled, with the
+    // Output list's line in sline.
+    std::function<bool(float heading, QString& sline)> Target;
 };
 
 class TrackControl {

@@ -424,8 +424,9 @@ private slots:
         Type(QStringLiteral("txtNmeaPort"), port);
         QTEST(label->text(), "before");
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
-        // and a separator, "Network... tcp://...", "udp://:..." (any sender) and "udp://host:..." (one)
-        QCOMPARE(devices->count(), 6);
+        // and a separator, "Network... tcp://...", "udp://:..." (any sender), "udp://host:..." (one)
+        // and "signalk://host:..." (a Signal K server)
+        QCOMPARE(devices->count(), 7);
         emit devices->activated(0);
         QCOMPARE(label->text(), m_devices[0]);
         QSignalSpy status(m_core.get(), &SteeringCore::NmeaLinkStatus);
@@ -450,6 +451,9 @@ private slots:
         QTest::newRow("one sender") << "Network... udp://host:10110" << "udp://10.0.0.2:2000" << "";
         QTest::newRow("malformed") << "Network... tcp://host:10110" << "tcp://10.0.0.2" << "tcp://10.0.0.2: port number missing.";
         QTest::newRow("cancelled") << "Network... udp://:10110" << QString() << "";
+        QTest::newRow("signal k") << "Network... signalk://host:3000" << "signalk://10.0.0.2:3000" << "";
+        QTest::newRow("signal k malformed") << "Network... signalk://host:3000" << "signalk://10.0.0.2"
+                                            << "signalk://10.0.0.2: port number missing.";
     }
     void networkEntryTakesAnEditedEndpoint()
     {
@@ -461,7 +465,7 @@ private slots:
         Open("[Ports]\n5=udp://:2000\n");
         auto* devices = Find<QComboBox>(QStringLiteral("cmbNmeaDevice"));
         emit devices->activated(devices->findText(entry));
-        QCOMPARE(m_offered, entry.contains(u"udp") ? QStringLiteral("udp://:2000") : QStringLiteral("tcp://host:10110"));
+        QCOMPARE(m_offered, entry.contains(u"udp") ? QStringLiteral("udp://:2000") : entry.mid(11));
         QCOMPARE(m_messages, message.isEmpty() ? QStringList() : QStringList{"Network|" + message});
         const bool taken = message.isEmpty() && !reply.isNull();
         QCOMPARE(Find<QLabel>(QStringLiteral("lblNmeaDevice"))->text(), taken ? reply.trimmed() : "udp://:2000");
