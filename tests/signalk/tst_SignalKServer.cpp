@@ -1,4 +1,7 @@
-// The client against a real signalk-server with the test autopilot plugin.
+// The client against a real signalk-server with the test autopilot plugin:
+// what only the client sees (the server's refusals, an access request and
+// its token). Instruments, targets, published state and a restart are
+// tried through the core, in tst_SignalKCore.
 // A missing server fails the tests with the way to install it.
 
 #include "SignalKClient.h"
@@ -10,7 +13,6 @@
 #include <QtTest>
 
 #include <cmath>
-#include <map>
 #include <memory>
 
 namespace {
@@ -25,13 +27,6 @@ SignalKTiming FastTiming()
     return timing;
 }
 
-QJsonObject GetJson(SignalKServerFixture& server, const QString& path)
-{
-    QByteArray answer;
-    server.Http("GET", path, {}, {}, &answer);
-    return QJsonDocument::fromJson(answer).object();
-}
-
 } // namespace
 
 class TestSignalKServer : public QObject {
@@ -41,12 +36,8 @@ private slots:
     void cleanupTestCase();
     void init();
     void cleanup();
-    void InstrumentsArrive();
-    void TargetReachesPilot();
     void TargetRefusedByPilot_data();
     void TargetRefusedByPilot();
-    void PublishedStateInDataModel();
-    void RestartSurvived();
     void AccessRequestApproved();
 
 private:
@@ -78,51 +69,6 @@ void TestSignalKServer::OpenClient()
     QVERIFY(streaming.wait(10000));
 }
 
-void TestSignalKServer::InstrumentsArrive()
-{
-    std::map<SignalKKind, double> last;
-    QStringList refused;
-    connect(m_client.get(), &SignalKClient::Received, this,
-            [&](const SignalKUpdate& update) { last[update.eKind] = update.fValue; });
-    connect(m_client.get(), &SignalKClient::Refused, this, [&](const QString& text) { refused << text; });
-    OpenClient();
-    // The capture's values in the program's units.
-    const std::pair<SignalKKind, double> expected[] = {
-        {SignalKKind::WindAngleApparent, 38.0},  {SignalKKind::WindSpeedApparent, 14.2},
-        {SignalKKind::WindAngleTrue, 52.3},      {SignalKKind::WindSpeedTrue, 9.8},
-        {SignalKKind::HeadingMagnetic, 214.5},   {SignalKKind::SpeedThroughWater, 6.4},
-        {SignalKKind::CourseOverGroundTrue, 218.3}, {SignalKKind::SpeedOverGround, 6.8},
-        {SignalKKind::MagneticVariation, 3.2},   {SignalKKind::WaypointBearingTrue, 305.0},
-        {SignalKKind::WaypointDistance, 3.25},
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(std::begin(expected), std::end(expected),
-                                         [&](const auto& e) { return last.count(e.first) == 1; }),
-                             15000);
-    for (const auto& [kind, value] : expected)
-        QVERIFY2(std::fabs(last[kind] - value) < 1e-3, qPrintable(QStringLiteral("kind ") + QString::fromLatin1(
-                                                                       QByteArray::number(int(kind)))));
-    QVERIFY2(refused.isEmpty(), qPrintable(refused.join(u'\n')));
-}
-
-void TestSignalKServer::TargetReachesPilot()
-{
-    QString error;
-    QVERIFY2(m_server->SetPilot("auto", "compass", error), qPrintable(error));
-    OpenClient();
-    QTRY_COMPARE_WITH_TIMEOUT(m_client->PilotMode(), QStringLiteral("compass"), 5000);
-    QCOMPARE(m_client->PilotState(), QStringLiteral("auto"));
-    QSignalSpy answered(m_client.get(), &SignalKClient::TargetAnswered);
-    QSignalSpy recorded(m_client.get(), &SignalKClient::Recorded);
-    const int before = m_server->Targets().size();
-    m_client->SendTarget(350);
-    QVERIFY(answered.wait(5000));
-    QCOMPARE(answered.first().at(0).toBool(), true);
-    const QList<double> targets = m_server->Targets();
-    QCOMPARE(targets.size(), before + 1);
-    QVERIFY(std::fabs(targets.last() - 6.1087) < 1e-4);
-    QVERIFY(recorded.count() >= 1);
-}
-
 void TestSignalKServer::TargetRefusedByPilot_data()
 {
     QTest::addColumn<QString>("state");
@@ -149,45 +95,6 @@ void TestSignalKServer::TargetRefusedByPilot()
     QCOMPARE(answered.first().at(0).toBool(), false);
     QCOMPARE(answered.first().at(1).toString(), answer);
     QCOMPARE(m_server->Targets().size(), before);
-}
-
-void TestSignalKServer::PublishedStateInDataModel()
-{
-    OpenClient();
-    QByteArray held;
-    QVERIFY(SignalK::HeldAngleDelta(true, 40, held));
-    QString reason;
-    QVERIFY2(m_client->SendDelta(held, reason), qPrintable(reason));
-    QVERIFY2(m_client->SendDelta(SignalK::NotificationDelta("windAlarm", true, "Wind Alarm"), reason),
-             qPrintable(reason));
-    const QString self = QStringLiteral("/signalk/v1/api/vessels/self/");
-    QTRY_VERIFY_WITH_TIMEOUT(
-        GetJson(*m_server, self + "notifications/vanehold/windAlarm").value("value").toObject().value("state")
-            == QStringLiteral("alarm"),
-        5000);
-    const QJsonObject angle = GetJson(*m_server, self + "steering/autopilot/target/windAngleApparent");
-    QVERIFY(std::fabs(angle.value("value").toDouble() - 0.6981317) < 1e-6);
-    QCOMPARE(angle.value("$source").toString(), QStringLiteral("vanehold"));
-    const QJsonObject alarm = GetJson(*m_server, self + "notifications/vanehold/windAlarm");
-    QCOMPARE(alarm.value("$source").toString(), QStringLiteral("vanehold"));
-    QCOMPARE(alarm.value("value").toObject().value("message").toString(), QStringLiteral("Wind Alarm"));
-}
-
-void TestSignalKServer::RestartSurvived()
-{
-    OpenClient();
-    QSignalSpy status(m_client.get(), &SignalKClient::StatusChanged);
-    QSignalSpy streaming(m_client.get(), &SignalKClient::Streaming);
-    m_server->Stop();
-    QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), 10000);
-    QVERIFY(status.first().first().toString().startsWith(QStringLiteral("Reconnecting in ")));
-    QVERIFY(!m_client->Permitted());
-    QString error;
-    QVERIFY2(m_server->Start(error), qPrintable(error));
-    // Starting waits in an event loop, where the client may be back already.
-    QVERIFY(!streaming.isEmpty() || streaming.wait(30000));
-    QSignalSpy received(m_client.get(), &SignalKClient::Received);
-    QVERIFY(received.wait(10000));
 }
 
 void TestSignalKServer::AccessRequestApproved()
