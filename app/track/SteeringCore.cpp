@@ -64,7 +64,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     relays.LinesHeard = [this] { return m_bWindowsFed; };
     relays.PolarHeard = [this] {
         static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
-        return TextShown(polar);
+        return Watched(polar);
     };
     m_receiver->SetRelays(std::move(relays));
     // The profile names the device of each port number; it is asked at
