@@ -104,7 +104,9 @@ public:
 
 private:
     void CountLine(QStringView line, QStringView error);
-    void Sent(const QString& sentence);
+    void Sent(QStringView sentence);
+    // The bearing of an APB sentence, degrees; false when it has none.
+    static bool Bearing(QStringView sentence, double& heading);
 
     // Sentences by type, the type's three characters packed into the key
     // of a small table searched from the key's hash; in the rare file with
