@@ -164,12 +164,14 @@ bool RoundedUnits(float magnitude, int decimals, uint32_t& units)
     // A power of two has a narrower interval below it than above.
     if ((bits & 0x7FFFFF) == 0)
         return false;
-    int exponent = 0;
-    std::frexp(magnitude, &exponent);
     const double t = double(magnitude) * Scale[decimals];
-    const double n = std::floor(t);
-    // Half the float's rounding interval, in units.
-    const double half = std::ldexp(Scale[decimals], exponent - 25);
+    const double n = double(uint32_t(t));
+    // Half the float's rounding interval, in units: half its last place,
+    // 2^(e - 24) for a float of e bits above the point.
+    const uint64_t halfBits = uint64_t((bits >> 23) - 151 + 1023) << 52;
+    double halfPlace = 0;
+    std::memcpy(&halfPlace, &halfBits, sizeof halfPlace);
+    const double half = Scale[decimals] * halfPlace;
     const double off = std::fabs(n + 0.5 - t);
     if (off == half)
         return false;

@@ -210,9 +210,10 @@ bool ReplayReport::Bearing(QStringView sentence, double& heading)
 {
     // Field 8, between the 8th and the 9th comma: at its fixed place in the
     // sentences of our own encoder ("$ECAPB,A,A,0.00,R,N,V,V,ddd.d,").
-    constexpr qsizetype at = 24;
-    if (sentence.size() > at + 5 && sentence[at - 1] == QLatin1Char(',') && sentence[at + 3] == QLatin1Char('.')
-        && sentence[at + 5] == QLatin1Char(',')) {
+    constexpr QStringView ours = u"$ECAPB,A,A,0.00,R,N,V,V,";
+    constexpr qsizetype at = ours.size();
+    if (sentence.size() > at + 5 && sentence[at + 3] == QLatin1Char('.') && sentence[at + 5] == QLatin1Char(',')
+        && sentence.startsWith(ours)) {
         int tenths = 0;
         for (qsizetype i : {at, at + 1, at + 2, at + 4}) {
             const char16_t c = sentence[i].unicode();
@@ -223,7 +224,7 @@ bool ReplayReport::Bearing(QStringView sentence, double& heading)
             tenths = tenths * 10 + (c - '0');
         }
         // One rounding of an exact quotient: the double a text parse gives.
-        if (tenths >= 0 && sentence.first(at).count(QLatin1Char(',')) == 8) {
+        if (tenths >= 0) {
             heading = tenths / 10.0;
             return true;
         }
