@@ -415,6 +415,27 @@ bool TryParseDecimal(QStringView text, double& value)
     int digits = 0;
     bool point = false;
     bool exact = true;
+    if (end - p <= 15) {
+        // Fifteen digits stay below 2^53: no check at each digit. Most
+        // fields are a few characters.
+        const QChar* dot = nullptr;
+        for (; p < end; ++p) {
+            const unsigned d = unsigned(p->unicode()) - '0';
+            if (d <= 9) {
+                mantissa = mantissa * 10 + d;
+                ++digits;
+            } else if (p->unicode() == '.' && !dot) {
+                dot = p;
+            } else {
+                return false;
+            }
+        }
+        if (digits == 0)
+            return false;
+        const double v = static_cast<double>(mantissa) / Pow10[dot ? end - dot - 1 : 0];
+        value = negative ? -v : v;
+        return true;
+    }
     for (; p < end; ++p) {
         const char16_t c = p->unicode();
         if (c >= '0' && c <= '9') {
