@@ -117,12 +117,12 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         if (Watched(reading))
             ForViews([=, stamp = ReadingStamp()] { emit HistoryReading(name, value, QStringLiteral("deg"), stamp); });
     };
-    reports.SentenceSent = [this](const QString& sline) {
+    reports.SentenceSent = [this](QStringView sline) {
         static const QMetaMethod sent = QMetaMethod::fromSignal(&SteeringCore::PilotSent);
         if (m_pilotCounter)
             m_pilotCounter(sline);
         if (isSignalConnected(sent))
-            emit PilotSent(sline);
+            emit PilotSent(sline.toString());
     };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
     m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });

@@ -3,7 +3,6 @@
 #include "InstrumentState.h"
 #include "MathLib.h"
 #include "NumberText.h"
-#include "PilotOutput.h"
 #include "SerialLinks.h"
 #include "SerialPort.h"
 
@@ -265,7 +264,8 @@ void TrackControl::SendAutoPilot()
         m_bWaiting = false;
         m_reports.OutputStatus(QString());
     }
-    m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    const QString& line = m_output.Send(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot());
+    m_reports.SentenceSent(QStringView(line).chopped(2));
     m_reports.PilotReading(QStringLiteral("Pilot Heading"), heading);
 }
 
