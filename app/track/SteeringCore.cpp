@@ -55,7 +55,6 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit NmeaLine(sline, bChecked);
     }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::LineErrorReported, this, &SteeringCore::NmeaLineError, Qt::DirectConnection);
-    connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
     // Per line by direct call; what would go to no one is not made.
@@ -65,6 +64,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit LineReceived(line);
     };
     relays.LinesHeard = [this] { return m_bWindowsFed; };
+    relays.Step = [this] { TrackStep(); };
     relays.PolarHeard = [this] {
         static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
         return Watched(polar);
