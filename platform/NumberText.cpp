@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -122,10 +123,11 @@ QString NonFinite(double value)
     return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
 }
 
-QString FormatDigits(Decimal d, bool negative, QStringView code)
+// The least integer digits and the decimals of a display format.
+void ReadCode(QStringView code, int& minInt, int& decimals)
 {
-    int minInt = 0;
-    int decimals = 0;
+    minInt = 0;
+    decimals = 0;
     bool afterPoint = false;
     for (QChar c : code) {
         if (c == QLatin1Char('.'))
@@ -133,8 +135,75 @@ QString FormatDigits(Decimal d, bool negative, QStringView code)
         else if (c == QLatin1Char('0'))
             (afterPoint ? decimals : minInt) += 1;
     }
+}
+
+QString FormatDigits(Decimal d, bool negative, QStringView code)
+{
+    int minInt = 0;
+    int decimals = 0;
+    ReadCode(code, minInt, decimals);
     RoundAt(d, decimals);
     return Render(negative, d, minInt, decimals, false);
+}
+
+// A float's shortest digits rounded to `decimals` places, half away from
+// zero, as a count of units of the last place, worked out without making
+// the digits: false when the float is outside the range where that is
+// sure. With t = magnitude × 10^decimals (exact in a double), the shortest
+// digits round as t does, unless the point halfway between two results
+// reads back to the float: then those are the shortest digits, a tie that
+// rounds up. Nothing else as short lies near enough, as the float's
+// rounding interval is narrower than a tenth of the last place.
+bool RoundedUnits(float magnitude, int decimals, uint32_t& units)
+{
+    static constexpr double Scale[] = {1, 10, 100, 1000};
+    if (decimals > 3 || !(magnitude * Scale[decimals] * 10 < double(1 << 23)) || !(magnitude >= 0x1p-20f))
+        return false;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    // A power of two has a narrower interval below it than above.
+    if ((bits & 0x7FFFFF) == 0)
+        return false;
+    const double t = double(magnitude) * Scale[decimals];
+    const double n = double(uint32_t(t));
+    // Half the float's rounding interval, in units: half its last place,
+    // 2^(e - 24) for a float of e bits above the point.
+    const uint64_t halfBits = uint64_t((bits >> 23) - 151 + 1023) << 52;
+    double halfPlace = 0;
+    std::memcpy(&halfPlace, &halfBits, sizeof halfPlace);
+    const double half = Scale[decimals] * halfPlace;
+    const double off = std::fabs(n + 0.5 - t);
+    if (off == half)
+        return false;
+    units = uint32_t(n) + (off < half || t - n > 0.5 ? 1 : 0);
+    return true;
+}
+
+// Units of the last of `decimals` places as a display format shows them.
+QString RenderUnits(bool negative, uint32_t units, int minInt, int decimals)
+{
+    static constexpr uint32_t Scale[] = {1, 10, 100, 1000};
+    const uint32_t whole = units / Scale[decimals];
+    uint32_t fraction = units % Scale[decimals];
+    char digits[12];
+    int intLen = 0;
+    for (uint32_t w = whole; w > 0; w /= 10)
+        digits[sizeof digits - 1 - intLen++] = char('0' + w % 10);
+    const int intWidth = std::max(intLen, minInt);
+    QString out((negative ? 1 : 0) + intWidth + (decimals > 0 ? 1 + decimals : 0), Qt::Uninitialized);
+    QChar* p = out.data();
+    if (negative)
+        *p++ = QLatin1Char('-');
+    for (int i = intLen; i < intWidth; ++i)
+        *p++ = QLatin1Char('0');
+    for (int i = intLen; i > 0; --i)
+        *p++ = QLatin1Char(digits[sizeof digits - i]);
+    if (decimals > 0) {
+        *p++ = QLatin1Char('.');
+        for (int i = decimals - 1; i >= 0; --i, fraction /= 10)
+            p[i] = QLatin1Char(char('0' + fraction % 10));
+    }
+    return out;
 }
 
 // Length of the decimal number at the start of text (after `start`), 0 when
@@ -248,6 +317,12 @@ QString Format(float value, QStringView code)
         return NonFinite(value);
     // The shortest digits of the float, not of its widened double, so that
     // 2.35f rounds as 2.35 does.
+    int minInt = 0;
+    int decimals = 0;
+    ReadCode(code, minInt, decimals);
+    uint32_t units = 0;
+    if (RoundedUnits(std::fabs(value), decimals, units))
+        return RenderUnits(value < 0, units, minInt, decimals);
     return FormatDigits(Digits(std::fabs(value), 0), value < 0, code);
 }
 
@@ -340,6 +415,27 @@ bool TryParseDecimal(QStringView text, double& value)
     int digits = 0;
     bool point = false;
     bool exact = true;
+    if (end - p <= 15) {
+        // Fifteen digits stay below 2^53: no check at each digit. Most
+        // fields are a few characters.
+        const QChar* dot = nullptr;
+        for (; p < end; ++p) {
+            const unsigned d = unsigned(p->unicode()) - '0';
+            if (d <= 9) {
+                mantissa = mantissa * 10 + d;
+                ++digits;
+            } else if (p->unicode() == '.' && !dot) {
+                dot = p;
+            } else {
+                return false;
+            }
+        }
+        if (digits == 0)
+            return false;
+        const double v = static_cast<double>(mantissa) / Pow10[dot ? end - dot - 1 : 0];
+        value = negative ? -v : v;
+        return true;
+    }
     for (; p < end; ++p) {
         const char16_t c = p->unicode();
         if (c >= '0' && c <= '9') {

@@ -557,7 +557,9 @@ bool NmeaCaptureReader::Next(NmeaCaptureLine& line)
         line.ms = NmeaCaptureSpread(m_lTa, m_lTb, m_lA, m_lB, k);
     else
         line.ms = Stepped(m_lTa, k - m_lA);
-    line.line.resize(qsizetype(sentence.size()));
+    // Lines of one type repeat their length: most need no resize.
+    if (line.line.size() != qsizetype(sentence.size()))
+        line.line.resize(qsizetype(sentence.size()));
     Widen(sentence.data(), sentence.size(), reinterpret_cast<char16_t*>(line.line.data()));
     return true;
 }

@@ -195,7 +195,10 @@ void NmeaReceiver::NmeaProcess(const QString& L)
         emit StepWaiting();
         return;
     }
-    emit StepDue();
+    if (m_relays.Step)
+        m_relays.Step();
+    else
+        emit StepDue();
     if (m_state.BoatSpeedValid() && Heard(m_relays.PolarHeard))
         emit PolarValuesReady(m_state.Values(m_settings.m_eTrackMode));
     if (m_state.VariationValid())

@@ -34,6 +34,9 @@ struct NmeaRelays {
     // texts and values are made only then); unset counts as heard.
     std::function<bool()> LinesHeard;
     std::function<bool()> PolarHeard;
+    // The control step of a wind update, by direct call in place of
+    // StepDue when set: the loop's clock ticks with every wind sentence.
+    std::function<void()> Step;
 };
 
 // Reports through its signals, which its owner connects directly (the
@@ -97,7 +100,8 @@ signals:
     void LineProcessed(const QString& sline, bool bChecked);
     // Every rejected or undecodable line, with the message in front.
     void LineErrorReported(const QString& sline);
-    // One control step, after each wind update once both winds are valid.
+    // One control step, after each wind update once both winds are valid
+    // (unless the Step relay takes it).
     void StepDue();
     // A wind update while a wind is still unknown: no step can run.
     void StepWaiting();

@@ -22,26 +22,23 @@ bool AlarmList::Raise(int64_t now, AlarmKind kind, const QString& name, const QS
     const Alarm alarm{kind, name, text};
     const auto place = std::find_if(m_alarms.begin(), m_alarms.end(), [kind](const Alarm& a) { return a.kind > kind; });
     m_alarms.insert(place, alarm);
+    m_lActive |= Bit(kind);
     m_bSounding = true;
     m_lBeepAt = now;
     m_report(alarm, true);
     return true;
 }
 
-bool AlarmList::Clear(AlarmKind kind)
+bool AlarmList::Remove(AlarmKind kind)
 {
     const auto at = std::find_if(m_alarms.begin(), m_alarms.end(), [kind](const Alarm& a) { return a.kind == kind; });
     if (at == m_alarms.end())
         return false;
     const Alarm alarm = *at;
     m_alarms.erase(at);
+    m_lActive &= ~Bit(kind);
     m_report(alarm, false);
     return true;
-}
-
-bool AlarmList::Active(AlarmKind kind) const
-{
-    return std::any_of(m_alarms.begin(), m_alarms.end(), [kind](const Alarm& a) { return a.kind == kind; });
 }
 
 const Alarm* AlarmList::Top() const

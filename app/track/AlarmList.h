@@ -42,8 +42,10 @@ public:
     // raised is a new alarm. A new alarm sounds again. True when the list
     // changed.
     bool Raise(int64_t now, AlarmKind kind, const QString& name, const QString& text);
-    bool Clear(AlarmKind kind);
-    bool Active(AlarmKind kind) const;
+    // Every watch clears what it does not raise at every step: a kind not
+    // raised is answered at once.
+    bool Clear(AlarmKind kind) { return Active(kind) && Remove(kind); }
+    bool Active(AlarmKind kind) const { return (m_lActive & Bit(kind)) != 0; }
     // The most urgent alarm raised; nullptr when none is.
     const Alarm* Top() const;
 
@@ -54,8 +56,12 @@ public:
     bool BeepDue(int64_t now);
 
 private:
+    static uint32_t Bit(AlarmKind kind) { return uint32_t(1) << int(kind); }
+    bool Remove(AlarmKind kind);
+
     Reporter m_report;
     std::vector<Alarm> m_alarms; // by urgency
+    uint32_t m_lActive = 0;      // their kinds' bits
     bool m_bSounding = false;
     int64_t m_lBeepAt = 0;
 };

@@ -109,7 +109,7 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
         const qsizetype dash = line.indexOf(QLatin1String(" - "));
         ++m_errors[dash < 0 ? line : line.left(dash)];
     });
-    connect(c, &SteeringCore::PilotSent, this, &ReplayReport::Sent);
+    core.SetPilotCounter([this](QStringView sentence) { Sent(sentence); });
     connect(c, &SteeringCore::AlarmRaised, this, [this](const QString& name, const QString&) {
         const auto at = std::find_if(m_alarms.begin(), m_alarms.end(),
                                      [&name](const std::pair<QString, int64_t>& a) { return a.first == name; });
@@ -130,6 +130,7 @@ ReplayReport::ReplayReport(SteeringCore& core, const int64_t& clockMs)
 ReplayReport::~ReplayReport()
 {
     m_core.SetLineCounter({});
+    m_core.SetPilotCounter({});
 }
 
 int64_t ReplayReport::Steps() const
@@ -205,17 +206,41 @@ QMap<QString, int64_t> ReplayReport::TypeCounts::Named() const
     return named;
 }
 
-void ReplayReport::Sent(const QString& sentence)
+bool ReplayReport::Bearing(QStringView sentence, double& heading)
 {
-    // The bearing, field 8, between the 8th and the 9th comma.
-    const QStringView text(sentence);
+    // Field 8, between the 8th and the 9th comma: at its fixed place in the
+    // sentences of our own encoder ("$ECAPB,A,A,0.00,R,N,V,V,ddd.d,").
+    constexpr QStringView ours = u"$ECAPB,A,A,0.00,R,N,V,V,";
+    constexpr qsizetype at = ours.size();
+    if (sentence.size() > at + 5 && sentence[at + 3] == QLatin1Char('.') && sentence[at + 5] == QLatin1Char(',')
+        && sentence.startsWith(ours)) {
+        int tenths = 0;
+        for (qsizetype i : {at, at + 1, at + 2, at + 4}) {
+            const char16_t c = sentence[i].unicode();
+            if (c < '0' || c > '9') {
+                tenths = -1;
+                break;
+            }
+            tenths = tenths * 10 + (c - '0');
+        }
+        // One rounding of an exact quotient: the double a text parse gives.
+        if (tenths >= 0) {
+            heading = tenths / 10.0;
+            return true;
+        }
+    }
     qsizetype comma[2] = {-1, -1};
     int commas = 0;
-    for (qsizetype i = 1; i < text.size() && commas < 9; ++i)
-        if (text[i] == QLatin1Char(',') && ++commas >= 8)
+    for (qsizetype i = 1; i < sentence.size() && commas < 9; ++i)
+        if (sentence[i] == QLatin1Char(',') && ++commas >= 8)
             comma[commas - 8] = i;
+    return commas == 9 && NumberText::TryParseDecimal(sentence.sliced(comma[0] + 1, comma[1] - comma[0] - 1), heading);
+}
+
+void ReplayReport::Sent(QStringView sentence)
+{
     double heading = 0;
-    if (commas < 9 || !NumberText::TryParseDecimal(text.sliced(comma[0] + 1, comma[1] - comma[0] - 1), heading))
+    if (!Bearing(sentence, heading))
         return;
     if (m_lSent++ == 0) {
         m_fHeadingMin = m_fHeadingMax = heading;
@@ -323,6 +348,7 @@ RecordWriter::RecordWriter(SteeringCore& core, QIODevice& device)
     , m_device(device)
 {
     SteeringCore* c = &core;
+    core.SetRecorded();
     connect(c, &SteeringCore::LineReceived, this, [this](const QString& line) { Write(QLatin1Char('<'), line); });
     // What reached the line, and what never did.
     connect(c, &SteeringCore::PilotOutcome, this, [this](const QString& line, bool written) {

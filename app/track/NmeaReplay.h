@@ -88,9 +88,9 @@ private:
     QTimer m_timer;
 };
 
-// What a replay did, counted from what the core reports: every line through
-// a direct call, the rarer events (a sentence sent, an error, an alarm)
-// through the core's signals.
+// What a replay did, counted from what the core reports: every line and
+// every sentence sent through a direct call, the rarer events (an error, an
+// alarm) through the core's signals.
 class ReplayReport : public QObject {
     Q_OBJECT
 public:
@@ -101,10 +101,13 @@ public:
     int64_t Steps() const;
     // The summary, one item per line.
     QString Text(const NmeaReplay& replay) const;
+    // The bearing of an APB sentence (field 8), degrees; false when it has
+    // none.
+    static bool Bearing(QStringView sentence, double& heading);
 
 private:
     void CountLine(QStringView line, QStringView error);
-    void Sent(const QString& sentence);
+    void Sent(QStringView sentence);
 
     // Sentences by type, the type's three characters packed into the key
     // of a small table searched from the key's hash; in the rare file with

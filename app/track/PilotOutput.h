@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <cstdint>
+
 class SerialPort;
 struct ProfileSettings;
 
@@ -14,3 +16,16 @@ struct ProfileSettings;
 // PilotData, which shows it whether or not it went out).
 QString PilotOutput(float Heading, const ProfileSettings& settings, SerialPort& MSCommNmea,
                     SerialPort& MSCommPilot);
+
+// The same for the control loop, one line a step: a heading held (Manual,
+// Track holding it) goes out as the line made for it before.
+class PilotSender {
+public:
+    // The line sent, CR LF included, valid until the next call.
+    const QString& Send(float Heading, const ProfileSettings& settings, SerialPort& MSCommNmea,
+                        SerialPort& MSCommPilot);
+
+private:
+    uint32_t m_lHeadingBits = 0;
+    QString m_sLine;
+};

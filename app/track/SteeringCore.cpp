@@ -55,13 +55,16 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit NmeaLine(sline, bChecked);
     }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::LineErrorReported, this, &SteeringCore::NmeaLineError, Qt::DirectConnection);
-    connect(receiver, &NmeaReceiver::StepDue, this, &SteeringCore::TrackStep, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::StepWaiting, this, [this] { m_track->TrackWait(); }, Qt::DirectConnection);
     connect(receiver, &NmeaReceiver::PolarValuesReady, this, &SteeringCore::PolarSetValue, Qt::DirectConnection);
     // Per line by direct call; what would go to no one is not made.
     NmeaRelays relays;
-    relays.LineArrived = [this](const QString& line) { emit LineReceived(line); };
+    relays.LineArrived = [this](const QString& line) {
+        if (m_bRecorded.load(std::memory_order_relaxed))
+            emit LineReceived(line);
+    };
     relays.LinesHeard = [this] { return m_bWindowsFed; };
+    relays.Step = [this] { TrackStep(); };
     relays.PolarHeard = [this] {
         static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
         return Watched(polar);
@@ -74,15 +77,6 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
     m_pilotPort = ports.Create(this);
     m_nmeaPort->setObjectName(QStringLiteral("MSCommNmea"));
     m_pilotPort->setObjectName(QStringLiteral("MSCommPilot"));
-    // Only sentences for the autopilot are output, on either port.
-    for (SerialPort* port : {m_nmeaPort, m_pilotPort})
-        connect(port, &SerialPort::OutputDone, this, [this](const QString& text, SerialPort::OutputFate fate) {
-            static const QMetaMethod outcome = QMetaMethod::fromSignal(&SteeringCore::PilotOutcome);
-            if (!isSignalConnected(outcome))
-                return;
-            emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
-                              fate == SerialPort::OutputWritten);
-        });
     // Before the links take the event, and after them (slots run in the
     // order they were connected).
     connect(m_nmeaPort, &SerialPort::OnComm, this, [this] { ++m_iViewsHeld; });
@@ -124,7 +118,13 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
         if (Watched(reading))
             ForViews([=, stamp = ReadingStamp()] { emit HistoryReading(name, value, QStringLiteral("deg"), stamp); });
     };
-    reports.SentenceSent = [this](const QString& sline) { emit PilotSent(sline); };
+    reports.SentenceSent = [this](QStringView sline) {
+        static const QMetaMethod sent = QMetaMethod::fromSignal(&SteeringCore::PilotSent);
+        if (m_pilotCounter)
+            m_pilotCounter(sline);
+        if (isSignalConnected(sent))
+            emit PilotSent(sline.toString());
+    };
     reports.Target = [this](float heading, QString& sline) { return m_signalK->SendTarget(heading, sline); };
     m_track = std::make_unique<TrackControl>(m_settings, *m_state, *m_links, std::move(reports));
     m_track->SetBound([this](float from, float to) { return TrackBound(from, to); });
@@ -575,6 +575,18 @@ void SteeringCore::ReleaseViews()
     }
     for (const auto& view : views)
         view();
+}
+
+void SteeringCore::SetRecorded()
+{
+    if (m_bRecorded.exchange(true))
+        return;
+    // Only sentences for the autopilot are output, on either port.
+    for (SerialPort* port : {m_nmeaPort, m_pilotPort})
+        connect(port, &SerialPort::OutputDone, this, [this](const QString& text, SerialPort::OutputFate fate) {
+            emit PilotOutcome(text.endsWith(QLatin1String("\r\n")) ? text.chopped(2) : text,
+                              fate == SerialPort::OutputWritten);
+        });
 }
 
 bool SteeringCore::Watched(const QMetaMethod& signal) const

@@ -28,6 +28,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -148,6 +149,13 @@ public:
     // (null for none).
     bool ReceiveLine(const QString& line) { return m_signalK->ReplayLine(line) || m_receiver->ReceiveLine(line); }
     void SetLineCounter(NmeaLineCounter counter) { m_receiver->SetLineCounter(std::move(counter)); }
+    // Each sentence for the autopilot as it is made, by direct call (a
+    // report counts them); null for none.
+    void SetPilotCounter(std::function<void(QStringView sentence)> counter) { m_pilotCounter = std::move(counter); }
+    // Whoever records every line received and every sentence's fate says so
+    // when it connects: LineReceived and PilotOutcome are made only from
+    // then on, as a signal per line costs more than the line's decoding.
+    void SetRecorded();
     // Whether what only windows show is reported: the values, the wind
     // indicator, the heading, desired angles and errors, the History
     // readings, the Polar values and the Options dialog's lines received.
@@ -264,13 +272,13 @@ signals:
     // For the Options dialog: lines received (and whether a value was
     // taken), rejected lines, sentences sent, link states, lists emptied.
     void NmeaLine(const QString& sline, bool used);
-    // Every line as it arrived, before any check.
+    // Every line as it arrived, before any check (once SetRecorded).
     void LineReceived(const QString& line);
     void NmeaLineError(const QString& sline);
     void PilotSent(const QString& sline);
     // Each sentence for the autopilot once its fate is known: written to the
     // line, or never (a newer one replaced it while it waited, the link was
-    // down, closed or not read).
+    // down, closed or not read). Once SetRecorded.
     void PilotOutcome(const QString& sline, bool written);
     void NmeaLinkStatus(const QString& text);
     void PilotLinkStatus(const QString& text);
@@ -411,6 +419,9 @@ private:
     int m_iViewsHeld = 0;
     QObject* m_viewContext = nullptr;
     std::vector<std::function<void()>> m_views;
+    std::function<void(QStringView)> m_pilotCounter;
+    // Set once, maybe from the recorder's thread.
+    std::atomic<bool> m_bRecorded{false};
     // The profile's own Simulate flag while the command line forces it on.
     bool m_bStoredSimulate = false;
     // When each value was last refreshed (-1: unknown), and whether it

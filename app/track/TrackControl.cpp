@@ -3,7 +3,6 @@
 #include "InstrumentState.h"
 #include "MathLib.h"
 #include "NumberText.h"
-#include "PilotOutput.h"
 #include "SerialLinks.h"
 #include "SerialPort.h"
 
@@ -266,10 +265,12 @@ void TrackControl::SendAutoPilot()
         m_reports.OutputStatus(QString());
     }
     QString sline;
-    if (m_reports.Target && m_reports.Target(heading, sline))
+    if (m_reports.Target && m_reports.Target(heading, sline)) {
         m_reports.SentenceSent(sline);
-    else
-        m_reports.SentenceSent(PilotOutput(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot()));
+    } else {
+        const QString& line = m_output.Send(heading, m_settings, m_links.MSCommNmea(), m_links.MSCommPilot());
+        m_reports.SentenceSent(QStringView(line).chopped(2));
+    }
     m_reports.PilotReading(QStringLiteral("Pilot Heading"), heading);
 }
 

@@ -5,6 +5,7 @@
 // boat holds the desired apparent or true wind angle; an alarm watches the
 // error. Angles in degrees, wind angles -180..180 positive to starboard.
 
+#include "PilotOutput.h"
 #include "ProfileSettings.h"
 
 #include <QMetaType>
@@ -45,8 +46,9 @@ struct TrackReports {
     // A reading of the loop for the History chart ("Pilot Heading",
     // "Pilot Delta"), in degrees.
     std::function<void(const QString& name, float value)> PilotReading;
-    // The Options dialog's list of sent sentences.
-    std::function<void(const QString& sline)> SentenceSent;
+    // The Options dialog's list of sent sentences: the sentence without
+    // its line end, valid during the call.
+    std::function<void(QStringView sline)> SentenceSent;
     // The heading for an autopilot that takes it otherwise than as an APB
     // sentence (a Signal K server): true when it was handled, with the
     // Output list's line in sline.
@@ -164,6 +166,7 @@ private:
     bool m_bAlarmActive = false;
     bool m_bWaiting = false;
     int64_t m_lSteps = 0;
+    PilotSender m_output;
 };
 
 Q_DECLARE_METATYPE(TrackAngle)

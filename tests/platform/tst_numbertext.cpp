@@ -14,6 +14,8 @@ private slots:
     void formatBoundaries_data();
     void formatBoundaries();
     void formatFloatUsesItsOwnDigits();
+    void formatFloatNearHalves_data();
+    void formatFloatNearHalves();
     void general();
     void plainAndField_data();
     void plainAndField();
@@ -111,6 +113,42 @@ void TestNumberText::formatFloatUsesItsOwnDigits()
     // 2.675f is 2.67499995... as a double.
     QCOMPARE(NumberText::Format(2.675f, u"0.00"), QStringLiteral("2.68"));
     QCOMPARE(NumberText::Format(-359.95f, u"000.0"), QStringLiteral("-360.0"));
+}
+
+// Floats whose shortest digits end in a 5 just past the last place shown
+// while the float lies below it, their neighbours, powers of two, and the
+// edges of a few decimals' reach.
+void TestNumberText::formatFloatNearHalves_data()
+{
+    QTest::addColumn<float>("value");
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("0.35 below its half") << 0.35f << "0.0" << "0.4";
+    QTest::newRow("4.35 below its half") << 4.35f << "0.0" << "4.4";
+    QTest::newRow("0.45, whole") << 0.45f << "0" << "0";
+    QTest::newRow("binary half") << 100.25f << "0.0" << "100.3";
+    QTest::newRow("heading tie") << 359.95f << "000.0" << "360.0";
+    QTest::newRow("float below the tie") << std::nextafter(359.95f, 0.0f) << "000.0" << "359.9";
+    QTest::newRow("third place tie") << 1.0005f << "0.000" << "1.001";
+    QTest::newRow("shortest is the tie") << 838.86045f << "0.000" << "838.861";
+    QTest::newRow("second place tie") << 12.345f << "0.00" << "12.35";
+    QTest::newRow("carry to a digit") << 99.95f << "0.0" << "100.0";
+    QTest::newRow("power of two") << 256.0f << "000.0" << "256.0";
+    QTest::newRow("power of two half") << 0.125f << "0.00" << "0.13";
+    QTest::newRow("zero") << 0.0f << "000.0" << "000.0";
+    QTest::newRow("tiny") << 1e-7f << "0.0" << "0.0";
+    QTest::newRow("negative to zero") << -0.04f << ".0" << "-.0";
+    QTest::newRow("negative half") << -2.5f << "0" << "-3";
+    QTest::newRow("large, one place") << 83886.05f << "0.0" << "83886.1";
+    QTest::newRow("large, three places") << 8388.6045f << "0.000" << "8388.605";
+}
+
+void TestNumberText::formatFloatNearHalves()
+{
+    QFETCH(float, value);
+    QFETCH(QString, code);
+    QFETCH(QString, expected);
+    QCOMPARE(NumberText::Format(value, code), expected);
 }
 
 void TestNumberText::general()
@@ -241,7 +279,9 @@ void TestNumberText::tryParseDecimalAgreesWithTryParse()
     // Bit for bit, over digits of every length either side of the point.
     const QStringList texts{"0",        "-0",        "359.9",    "0.3",    "1.7976931348623157",
                             "9007199254740993",      "900719925474099.3", "2.2250738585072014",
-                            "123456.789012", "0.000001", "99999999999999999999", "4.35"};
+                            "123456.789012", "0.000001", "99999999999999999999", "4.35",
+                            "999999999999999", "-999999999999999", "9999999999999999", "1234567890.1234",
+                            "12345678901.2345", ".00000000000001"};
     for (const QString& text : texts) {
         double fast = 1;
         double full = 2;

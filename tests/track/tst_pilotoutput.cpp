@@ -90,6 +90,32 @@ private slots:
         QCOMPARE(nmea.sent(), PilotSentence(10) + QStringLiteral("\r\n") + PilotSentence(11) + QStringLiteral("\r\n"));
         QCOMPARE(pilot.sent(), QString());
     }
+
+    // The loop's sender makes a line once per heading: a heading held goes
+    // out as before, a new one (and back) as its own.
+    void senderSendsEachHeadingsOwnLine()
+    {
+        ProfileSettings settings;
+        FakeSerialPort nmea;
+        FakeSerialPort pilot;
+        QString error;
+        nmea.SetCommPort(settings.m_iNmeaPort);
+        QVERIFY(nmea.Open(error));
+        pilot.SetCommPort(settings.m_iPilotPort);
+        QVERIFY(pilot.Open(error));
+        PilotSender sender;
+        QString sent;
+        for (float heading : {10.0f, 10.0f, 10.04f, 11.0f, 10.0f}) {
+            const QString line = sender.Send(heading, settings, nmea, pilot);
+            QCOMPARE(line, PilotSentence(heading) + QStringLiteral("\r\n"));
+            sent += line;
+        }
+        FakeSerialPort& port = settings.m_iNmeaPort != settings.m_iPilotPort ? pilot : nmea;
+        QCOMPARE(port.sent(), sent);
+        QVERIFY(sent.startsWith(QLatin1String("$ECAPB,A,A,0.00,R,N,V,V,010.0,M,1,010.0,M,010.0,M*")));
+        QCOMPARE(sent.count(QLatin1String(",010.0,M,1,")), 4);
+        QCOMPARE(sent.count(QLatin1String(",011.0,M,1,")), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPilotOutput)

@@ -58,6 +58,37 @@ private slots:
     // Manual on it and Track follow, and the second pair's 2 degree error
     // turns the heading by K2 x 2 = 0.39. The true MWVs are not steps of
     // their own, the bad line none at all.
+    // The heading counted of each sentence sent: our own sentences have it
+    // at a fixed place, any other APB where its commas put it.
+    void bearingOfASentence_data()
+    {
+        QTest::addColumn<QString>("sentence");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<double>("heading");
+        const QString ours = QStringLiteral("$ECAPB,A,A,0.00,R,N,V,V,%1,M,1,%1,M,%1,M*00");
+        QTest::newRow("ours") << ours.arg(QLatin1String("215.3")) << true << 215.3;
+        QTest::newRow("ours, north") << ours.arg(QLatin1String("000.0")) << true << 0.0;
+        QTest::newRow("ours, last tenth") << ours.arg(QLatin1String("359.9")) << true << 359.9;
+        QTest::newRow("wider bearing") << ours.arg(QLatin1String("1215.3")) << true << 1215.3;
+        QTest::newRow("shorter bearing") << ours.arg(QLatin1String("5.25")) << true << 5.25;
+        QTest::newRow("letter in it") << ours.arg(QLatin1String("2x5.3")) << false << 0.0;
+        QTest::newRow("another talker") << QStringLiteral("$GPAPB,A,A,0.00,R,N,V,V,011.0,M,1,012.5,M,013.0,M*00")
+                                        << true << 11.0;
+        QTest::newRow("longer error field") << QStringLiteral("$ECAPB,A,A,10.50,R,N,V,V,215.3,M,1,2,M,3,M*00")
+                                            << true << 215.3;
+        QTest::newRow("too few fields") << QStringLiteral("$ECAPB,A,A,0.00,R,N,V,V,215.3") << false << 0.0;
+    }
+
+    void bearingOfASentence()
+    {
+        QFETCH(QString, sentence);
+        QFETCH(bool, found);
+        QFETCH(double, heading);
+        double bearing = 0;
+        QCOMPARE(ReplayReport::Bearing(sentence, bearing), found);
+        QCOMPARE(bearing, heading);
+    }
+
     void reportOfAShortCapture()
     {
         Run run(Capture(), m_dir.filePath(QStringLiteral("a.ini")));
