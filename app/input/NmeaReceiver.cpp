@@ -195,8 +195,8 @@ void NmeaReceiver::NmeaProcess(const QString& L)
         emit StepWaiting();
         return;
     }
-    if (m_relays.Step)
-        m_relays.Step();
+    if (m_relays.ControlStep)
+        m_relays.ControlStep();
     else
         emit StepDue();
     if (m_state.BoatSpeedValid() && Heard(m_relays.PolarHeard))

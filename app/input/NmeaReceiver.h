@@ -36,7 +36,7 @@ struct NmeaRelays {
     std::function<bool()> PolarHeard;
     // The control step of a wind update, by direct call in place of
     // StepDue when set: the loop's clock ticks with every wind sentence.
-    std::function<void()> Step;
+    std::function<void()> ControlStep;
 };
 
 // Reports through its signals, which its owner connects directly (the
@@ -101,7 +101,7 @@ signals:
     // Every rejected or undecodable line, with the message in front.
     void LineErrorReported(const QString& sline);
     // One control step, after each wind update once both winds are valid
-    // (unless the Step relay takes it).
+    // (unless the ControlStep relay takes it).
     void StepDue();
     // A wind update while a wind is still unknown: no step can run.
     void StepWaiting();

@@ -64,7 +64,7 @@ SteeringCore::SteeringCore(CoreSetup setup, QObject* parent)
             emit LineReceived(line);
     };
     relays.LinesHeard = [this] { return m_bWindowsFed; };
-    relays.Step = [this] { TrackStep(); };
+    relays.ControlStep = [this] { TrackStep(); };
     relays.PolarHeard = [this] {
         static const QMetaMethod polar = QMetaMethod::fromSignal(&SteeringCore::PolarValues);
         return Watched(polar);
