@@ -166,6 +166,8 @@ frmMain::frmMain(MainWindowSetup setup, QWidget* parent)
 
 frmMain::~frmMain()
 {
+    // Focus moves while the widgets go; this window is no longer one then.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     // The timer and the boxes' filter call back into the window; they go
     // first.
     for (QLineEdit* box : {txtAutoPilot, txtDesired[1], txtDesired[2]})
