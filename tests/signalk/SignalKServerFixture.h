@@ -8,10 +8,23 @@
 // machine is off: the update check, the app store, mDNS, the MFD multicast,
 // and the NMEA and Signal K TCP servers on their fixed ports.
 
+#include "SignalKClient.h"
 #include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+
+// A client's timing for tests: quick retries against a server on this
+// machine.
+inline SignalKTiming FastTiming()
+{
+    SignalKTiming timing;
+    timing.FirstPauseMs = 200;
+    timing.MaxPauseMs = 1000;
+    timing.RequestTimeoutMs = 3000;
+    timing.ApprovalPollMs = 200;
+    return timing;
+}
 
 class SignalKServerFixture {
 public:

@@ -24,16 +24,6 @@ namespace {
 
 constexpr double Pi = 3.14159265358979;
 
-SignalKTiming FastTiming()
-{
-    SignalKTiming timing;
-    timing.FirstPauseMs = 200;
-    timing.MaxPauseMs = 1000;
-    timing.RequestTimeoutMs = 3000;
-    timing.ApprovalPollMs = 200;
-    return timing;
-}
-
 QJsonObject GetJson(SignalKServerFixture& server, const QString& path)
 {
     QByteArray answer;

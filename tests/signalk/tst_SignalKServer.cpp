@@ -15,20 +15,6 @@
 #include <cmath>
 #include <memory>
 
-namespace {
-
-SignalKTiming FastTiming()
-{
-    SignalKTiming timing;
-    timing.FirstPauseMs = 200;
-    timing.MaxPauseMs = 1000;
-    timing.RequestTimeoutMs = 3000;
-    timing.ApprovalPollMs = 200;
-    return timing;
-}
-
-} // namespace
-
 class TestSignalKServer : public QObject {
     Q_OBJECT
 private slots:
